@@ -1,0 +1,25 @@
+#include "platform/interaction.h"
+
+#include <cstdlib>
+
+namespace tarvo {
+
+namespace {
+Interaction *g_interaction = nullptr;
+}
+
+Interaction &interaction()
+{
+    if (!g_interaction)
+        std::abort(); // a programming error: main() and the test main install one first
+    return *g_interaction;
+}
+
+Interaction *setInteraction(Interaction *implementation)
+{
+    Interaction *previous = g_interaction;
+    g_interaction = implementation;
+    return previous;
+}
+
+} // namespace tarvo

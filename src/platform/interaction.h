@@ -1,0 +1,48 @@
+#pragma once
+// The one door to the desktop: message boxes, modal forms, file dialogs, clipboard and shell.
+// The program installs QtInteraction; tests install a scripted implementation.
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+class QDialog;
+
+namespace tarvo {
+
+enum class MessageIcon { None, Information, Question, Warning, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct Message {
+    QString text;
+    QString caption;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+class Interaction {
+public:
+    virtual ~Interaction() = default;
+
+    // A modal message box owned by `owner` (may be null).
+    virtual MessageAnswer showMessage(QWidget *owner, const Message &message) = 0;
+    // Shows `form` modally and returns when it is closed (QWidget::close or a hidden form).
+    virtual void showModal(QDialog *form) = 0;
+    // File dialogs; `filter` uses Qt's syntax ("Pictures (*.png *.jpg);;All (*)").
+    // An empty result means the user cancelled.
+    virtual QString openFileName(QWidget *owner, const QString &filter) = 0;
+    virtual QString saveFileName(QWidget *owner, const QString &suggestedName,
+                                 const QString &filter, const QString &defaultSuffix) = 0;
+    virtual void setClipboardText(const QString &text) = 0;
+    // Opens a file with the desktop's application for its type, or a web address.
+    virtual bool openUrl(const QUrl &url) = 0;
+    // Whether the desktop has an application registered for this MIME type.
+    virtual bool hasApplicationFor(const QString &mimeType) = 0;
+};
+
+// The installed implementation; never null once the application or a test has started.
+Interaction &interaction();
+// Installs `implementation` (not owned); returns the previous one.
+Interaction *setInteraction(Interaction *implementation);
+
+} // namespace tarvo

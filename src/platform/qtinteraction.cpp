@@ -1,0 +1,89 @@
+#include "platform/qtinteraction.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace tarvo {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
+{
+    QMessageBox box(toQtIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
+                    owner);
+    if (message.buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
+void QtInteraction::showModal(QDialog *form)
+{
+    form->exec();
+}
+
+QString QtInteraction::openFileName(QWidget *owner, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+}
+
+QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName,
+                                    const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(owner, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtInteraction::setClipboardText(const QString &text)
+{
+    QApplication::clipboard()->setText(text);
+}
+
+bool QtInteraction::openUrl(const QUrl &url)
+{
+    if (QDesktopServices::openUrl(url))
+        return true;
+    // Some platforms (offscreen, minimal window managers) refuse; the freedesktop opener still works.
+    return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                   {url.isLocalFile() ? url.toLocalFile() : url.toString()});
+}
+
+bool QtInteraction::hasApplicationFor(const QString &mimeType)
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(5000))
+        return false;
+    // xdg-mime prints nothing (and still exits 0) when no application is registered.
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+} // namespace tarvo

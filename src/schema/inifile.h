@@ -1,0 +1,42 @@
+#pragma once
+// Initialisation files (tables.ini, settings.ini): sections and keys in file order, duplicates
+// kept, lookups ignoring case, key case preserved. Decoding: UTF-16LE or UTF-8 with a byte-order
+// mark; otherwise UTF-8 when the bytes are valid UTF-8; otherwise Windows-1251.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tarvo {
+
+// The encoding rule above, for any 8-bit or UTF-16 text Tarvo reads from a project folder.
+QString decodeProjectText(const QByteArray &bytes);
+
+class IniFile {
+public:
+    IniFile() = default;
+    // A missing or unreadable file gives an empty IniFile.
+    static IniFile load(const QString &path);
+    static IniFile parse(const QString &text);
+
+    QStringList sections() const;                      // file order
+    QStringList keys(const QString &section) const;    // file order, duplicates kept
+    std::optional<QString> value(const QString &section, const QString &key) const;
+    QString value(const QString &section, const QString &key, const QString &fallback) const;
+    // A decimal integer, or hexadecimal with a "0x" or "$" prefix; otherwise `fallback`.
+    int integer(const QString &section, const QString &key, int fallback) const;
+
+    void setValue(const QString &section, const QString &key, const QString &value);
+    void remove(const QString &section, const QString &key);
+    // Writes UTF-8; raises FileError "Unable to write to " + path.
+    void save(const QString &path) const;
+
+private:
+    struct Entry { QString key; QString value; };
+    struct Section { QString name; QList<Entry> entries; };
+    const Section *findSection(const QString &name) const;
+    QList<Section> m_sections;
+};
+
+} // namespace tarvo

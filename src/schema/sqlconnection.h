@@ -1,0 +1,114 @@
+#pragma once
+// The one SQLite connection of a run, on the C API, and what runs on it: statements, statements
+// with BLOB parameters, forward-read queries, and the statement builder that binds user values.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tarvo {
+
+// Statement text with user values kept apart. sql() appends SQL as written; text() appends a
+// user's value: rendered as "value" (inner quotes doubled) for tests and messages, bound as a
+// parameter when run. blob() appends the marker ":name" and binds the bytes.
+class SqlStatement {
+public:
+    SqlStatement() = default;
+    explicit SqlStatement(const QString &sql) { this->sql(sql); }
+
+    SqlStatement &sql(const QString &piece);
+    SqlStatement &text(const QString &value);
+    SqlStatement &blob(const QString &name, const QByteArray &bytes);
+    SqlStatement &append(const SqlStatement &other);
+
+    bool isEmpty() const { return m_pieces.isEmpty(); }
+    // The described text form: values in double quotes, blobs as their ":name" markers.
+    QString renderedText() const;
+    // What runs: "?" for each value, with the values in order.
+    QString parameterisedSql() const;
+    QList<QVariant> parameters() const; // QString for texts, QByteArray for blobs
+
+private:
+    struct Piece {
+        enum Kind { Sql, Text, Blob } kind;
+        QString text;      // SQL, the text value, or the blob's name
+        QByteArray bytes;  // blob only
+    };
+    QList<Piece> m_pieces;
+};
+
+// A forward-only result: positioned on the first row when created; released when destroyed.
+class SqlQuery {
+public:
+    SqlQuery(SqlQuery &&other) noexcept;
+    SqlQuery &operator=(SqlQuery &&other) noexcept;
+    SqlQuery(const SqlQuery &) = delete;
+    SqlQuery &operator=(const SqlQuery &) = delete;
+    ~SqlQuery();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QStringList columnNames() const;
+    int columnIndex(const QString &name) const; // ignoring case; -1 when absent
+
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return m_empty; } // the query yielded no row at all
+    void next();                              // raises DatabaseError
+
+    bool isNull(int column) const;
+    bool isBlob(int column) const;
+    // Value text rules: INTEGER as digits, REAL in general notation (15 significant digits, the
+    // locale's decimal separator), TEXT as stored, NULL as empty text.
+    QString text(int column) const;
+    QString text(const QString &name) const; // by column name, ignoring case
+    qint64 integer(int column) const;        // raises ConversionError for a text that is no integer
+    QByteArray bytes(int column) const;
+
+    sqlite3_stmt *handle() const { return m_stmt; }
+
+private:
+    friend class SqlConnection;
+    SqlQuery(sqlite3 *db, sqlite3_stmt *stmt);
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_eof = true;
+    bool m_empty = true;
+};
+
+class SqlConnection {
+public:
+    SqlConnection();
+    ~SqlConnection();
+    SqlConnection(const SqlConnection &) = delete;
+    SqlConnection &operator=(const SqlConnection &) = delete;
+
+    void setDatabase(const QString &path);
+    QString database() const { return m_path; }
+    // Opens or creates the file, sets a 5 s busy timeout and runs "PRAGMA foreign_keys=ON;"
+    // first. Raises DatabaseError with SQLite's message.
+    void open();
+    bool isOpen() const { return m_db != nullptr; }
+    void close();
+
+    // Every statement commits on its own; all raise DatabaseError with SQLite's message.
+    void execute(const QString &sql);
+    void execute(const SqlStatement &statement);
+    // ":name" markers outside quoted text become positional parameters; the n-th marker gets
+    // the n-th value.
+    void executeWithBlobs(const QString &sql, const QList<QByteArray> &values);
+    SqlQuery query(const QString &sql);
+    SqlQuery query(const SqlStatement &statement);
+
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    QString m_path;
+    sqlite3 *m_db = nullptr;
+};
+
+} // namespace tarvo

@@ -1,0 +1,35 @@
+#pragma once
+// The shared routines of the SQL value conventions: display of stored dates, the case rules for
+// non-Latin texts, the last inserted id and the record counter.
+#include <QString>
+
+namespace tarvo {
+
+class SqlConnection;
+
+// A text is non-Latin when a UTF-16 code unit is at or above 247.
+bool isNonLatin(const QString &text);
+// Non-Latin: lower case with the first character upper case; otherwise unchanged.
+QString NormalizeDisplayCase(const QString &text);
+// Non-Latin: upper case; then every double quote doubled.
+QString PrepareSearchText(const QString &text);
+// Upper-cases non-Latin texts only; what a user's text is stored and searched as (the quote
+// doubling of PrepareSearchText belongs to the text form, not to bound values).
+QString StoredTextCase(const QString &text);
+
+// The display formats the grid passes.
+QString shortDateFormat();  // the locale's short date format
+QString shortTimeFormat();  // the locale's short time format
+inline QString dateTimeFormatC() { return QStringLiteral("c"); } // short date + long time
+
+// The stored text in `format`, using QLocale(); "без даты" when it does not parse.
+QString FormatStoredDateTime(const QString &stored, const QString &format);
+
+// "SELECT last_insert_rowid() FROM " + table: the connection's last insert id, -1 when the
+// table has no rows. Raises DatabaseError.
+qint64 GetLastInsertId(SqlConnection &connection, const QString &table);
+// max(record_count) + 1; for an empty table the catalogue's "*record_count" start value (0 when
+// absent or not an integer); -1 when the maximum is no integer.
+qint64 GetNextRecordCount(SqlConnection &connection, const QString &table);
+
+} // namespace tarvo

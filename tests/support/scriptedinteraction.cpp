@@ -1,0 +1,97 @@
+#include "support/scriptedinteraction.h"
+
+#include <QDialog>
+#include <gtest/gtest.h>
+
+namespace tarvo::test {
+
+ScriptedInteraction::ScriptedInteraction() : m_previous(setInteraction(this)) {}
+
+ScriptedInteraction::~ScriptedInteraction()
+{
+    verify();
+    setInteraction(m_previous);
+}
+
+void ScriptedInteraction::expectMessage(MessageAnswer answer) { m_answers.push_back(answer); }
+void ScriptedInteraction::expectModal(std::function<void(QDialog *)> onShown) { m_modals.push_back(std::move(onShown)); }
+void ScriptedInteraction::expectOpenFile(const QString &chosen) { m_openFiles.push_back(chosen); }
+void ScriptedInteraction::expectSaveFile(const QString &chosen) { m_saveFiles.push_back(chosen); }
+
+QStringList ScriptedInteraction::messageTexts() const
+{
+    QStringList texts;
+    for (const Message &m : m_messages)
+        texts << m.text;
+    return texts;
+}
+
+void ScriptedInteraction::verify()
+{
+    if (!m_answers.empty())
+        ADD_FAILURE() << m_answers.size() << " expected message(s) never shown";
+    if (!m_modals.empty())
+        ADD_FAILURE() << m_modals.size() << " expected modal form(s) never shown";
+    if (!m_openFiles.empty() || !m_saveFiles.empty())
+        ADD_FAILURE() << "expected file dialog(s) never shown";
+    m_answers.clear();
+    m_modals.clear();
+    m_openFiles.clear();
+    m_saveFiles.clear();
+}
+
+MessageAnswer ScriptedInteraction::showMessage(QWidget *, const Message &message)
+{
+    m_messages.push_back(message);
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected message: " << message.text.toStdString() << " ["
+                      << message.caption.toStdString() << "]";
+        return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    const MessageAnswer answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+void ScriptedInteraction::showModal(QDialog *form)
+{
+    if (m_modals.empty()) {
+        ADD_FAILURE() << "unexpected modal form: " << form->objectName().toStdString();
+        return;
+    }
+    auto onShown = std::move(m_modals.front());
+    m_modals.pop_front();
+    form->show();
+    onShown(form);
+    form->hide();
+}
+
+QString ScriptedInteraction::openFileName(QWidget *, const QString &)
+{
+    if (m_openFiles.empty()) {
+        ADD_FAILURE() << "unexpected open-file dialog";
+        return {};
+    }
+    const QString chosen = m_openFiles.front();
+    m_openFiles.pop_front();
+    return chosen;
+}
+
+QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QString &, const QString &)
+{
+    if (m_saveFiles.empty()) {
+        ADD_FAILURE() << "unexpected save-file dialog";
+        return {};
+    }
+    const QString chosen = m_saveFiles.front();
+    m_saveFiles.pop_front();
+    return chosen;
+}
+
+bool ScriptedInteraction::openUrl(const QUrl &url)
+{
+    m_openedUrls.push_back(url);
+    return true;
+}
+
+} // namespace tarvo::test

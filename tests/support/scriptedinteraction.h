@@ -1,0 +1,57 @@
+#pragma once
+// A strict, scripted stand-in for the desktop. Tests queue the answers they expect to give;
+// a message or dialog nobody expected fails the test, and so does an answer left unused.
+#include "platform/interaction.h"
+
+#include <QStringList>
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace tarvo::test {
+
+class ScriptedInteraction : public Interaction {
+public:
+    ScriptedInteraction();
+    ~ScriptedInteraction() override; // restores the previous implementation
+
+    // Expectations, consumed in order.
+    void expectMessage(MessageAnswer answer = MessageAnswer::Ok);
+    // `onShown` runs while the form is shown modally; when it returns the form is hidden.
+    void expectModal(std::function<void(QDialog *)> onShown);
+    void expectOpenFile(const QString &chosen);   // empty: the user cancels
+    void expectSaveFile(const QString &chosen);
+    void setHasApplication(bool has) { m_hasApplication = has; }
+
+    // What happened.
+    const std::vector<Message> &messages() const { return m_messages; }
+    const QString &clipboard() const { return m_clipboard; }
+    const std::vector<QUrl> &openedUrls() const { return m_openedUrls; }
+    QStringList messageTexts() const;
+
+    // Fails the current test for every expectation still queued, then forgets them.
+    void verify();
+
+    MessageAnswer showMessage(QWidget *owner, const Message &message) override;
+    void showModal(QDialog *form) override;
+    QString openFileName(QWidget *owner, const QString &filter) override;
+    QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                         const QString &defaultSuffix) override;
+    void setClipboardText(const QString &text) override { m_clipboard = text; }
+    bool openUrl(const QUrl &url) override;
+    bool hasApplicationFor(const QString &) override { return m_hasApplication; }
+
+private:
+    Interaction *m_previous = nullptr;
+    std::deque<MessageAnswer> m_answers;
+    std::deque<std::function<void(QDialog *)>> m_modals;
+    std::deque<QString> m_openFiles;
+    std::deque<QString> m_saveFiles;
+    std::vector<Message> m_messages;
+    std::vector<QUrl> m_openedUrls;
+    QString m_clipboard;
+    bool m_hasApplication = true;
+};
+
+} // namespace tarvo::test
