@@ -4,6 +4,7 @@
 // mark; otherwise UTF-8 when the bytes are valid UTF-8; otherwise Windows-1251.
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +23,8 @@ public:
 
     QStringList sections() const;                      // file order
     QStringList keys(const QString &section) const;    // file order, duplicates kept
+    // (key, value) pairs in file order, duplicates kept.
+    QList<QPair<QString, QString>> entries(const QString &section) const;
     std::optional<QString> value(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback) const;
     // A decimal integer, or hexadecimal with a "0x" or "$" prefix; otherwise `fallback`.
@@ -36,6 +39,7 @@ private:
     struct Entry { QString key; QString value; };
     struct Section { QString name; QList<Entry> entries; };
     const Section *findSection(const QString &name) const;
+    Section *findSection(const QString &name);
     QList<Section> m_sections;
 };
 

@@ -1,0 +1,30 @@
+#pragma once
+// The query and display texts of a lookup combo box: dbField is one column name or a template
+// with column names in braces ("{lastname}, {firstname}").
+#include <QString>
+#include <QStringList>
+
+namespace tarvo {
+
+class SqlQuery;
+
+// The column names that dbField names, in order (a template's braced names; empty when a
+// template yields none).
+QStringList lookupFields(const QString &dbField);
+// "SELECT id, " + columns + " FROM " + table, with " ORDER BY ..." when sorted.
+QString lookupQueryText(const QString &table, const QString &dbField, bool sort);
+
+// Produces the display text of each row for a given dbField; column indexes resolved once.
+class LookupDisplay {
+public:
+    LookupDisplay(const QString &dbField, const SqlQuery &query);
+    QString text(const SqlQuery &row) const; // in display case
+
+private:
+    QString m_template;
+    QStringList m_fields;
+    QList<int> m_columns;
+    bool m_isTemplate;
+};
+
+} // namespace tarvo

@@ -1,0 +1,120 @@
+#include "schema/valueconventions.h"
+
+#include "platform/errors.h"
+#include "schema/fieldcatalogue.h"
+#include "schema/sqlconnection.h"
+#include "schema/storeddatetime.h"
+
+#include <QLocale>
+
+namespace tarvo {
+
+namespace {
+
+// Character by character, so that a text keeps its length (no "ß" to "SS").
+QString mapEach(const QString &text, QChar (QChar::*map)() const)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = (c.*map)();
+    return out;
+}
+
+QString upper(const QString &text) { return mapEach(text, &QChar::toUpper); }
+QString lower(const QString &text) { return mapEach(text, &QChar::toLower); }
+
+// Qt's long time formats end in a time-zone name ("t"); stored values carry no zone.
+QString longTimeFormatWithoutZone(const QLocale &locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            out += c;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+bool isNonLatin(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 247)
+            return true;
+    }
+    return false;
+}
+
+QString NormalizeDisplayCase(const QString &text)
+{
+    if (!isNonLatin(text))
+        return text;
+    QString out = lower(text);
+    out[0] = out[0].toUpper();
+    return out;
+}
+
+QString PrepareSearchText(const QString &text)
+{
+    return StoredTextCase(text).replace(u'"', QStringLiteral("\"\""));
+}
+
+QString StoredTextCase(const QString &text)
+{
+    return isNonLatin(text) ? upper(text) : text;
+}
+
+QString shortDateFormat()
+{
+    return QLocale().dateFormat(QLocale::ShortFormat);
+}
+
+QString shortTimeFormat()
+{
+    return QLocale().timeFormat(QLocale::ShortFormat);
+}
+
+QString FormatStoredDateTime(const QString &stored, const QString &format)
+{
+    const QLocale locale;
+    DateTimeParseRules rules;
+    rules.millisecondSeparator = locale.decimalPoint().front();
+    rules.ignoreTextAfterTime = true;
+    const std::optional<TDateTime> value = parseStoredDateTime(stored, rules);
+    if (!value)
+        return QStringLiteral("без даты");
+    if (format != dateTimeFormatC())
+        return locale.toString(value->toQDateTime(), format);
+    QString text = locale.toString(value->date(), QLocale::ShortFormat);
+    if (value->time() != QTime(0, 0))
+        text += u' ' + locale.toString(value->time(), longTimeFormatWithoutZone(locale));
+    return text;
+}
+
+qint64 GetLastInsertId(SqlConnection &connection, const QString &table)
+{
+    SqlQuery query = connection.query(QStringLiteral("SELECT last_insert_rowid() FROM ") + table);
+    return query.isEmpty() ? -1 : query.integer(0);
+}
+
+qint64 GetNextRecordCount(SqlConnection &connection, const QString &table)
+{
+    SqlQuery query = connection.query(QStringLiteral("SELECT max(record_count) FROM ") + table);
+    // max() over no rows is NULL: the table is empty, and the counter starts at its start value.
+    if (query.isEmpty() || query.isNull(0)) {
+        bool ok = false;
+        const qint64 start = GetCatalogueFieldType(table, QStringLiteral("*record_count")).toLongLong(&ok, 10);
+        return ok ? start : 0;
+    }
+    try {
+        return query.integer(0) + 1;
+    } catch (const ConversionError &) {
+        return -1;
+    }
+}
+
+} // namespace tarvo
