@@ -1,12 +1,14 @@
 // Process start only: the application object, the real desktop, the windows, the event loop.
+#include "app/application.h"
 #include "platform/qtinteraction.h"
-
-#include <QApplication>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    tarvo::TarvoApplication app(argc, argv);
     tarvo::QtInteraction desktop;
     tarvo::setInteraction(&desktop);
-    return 0;
+    tarvo::ApplicationWindows windows;
+    if (!windows.showMainWindow())
+        return 0;
+    return app.exec();
 }

@@ -6,6 +6,7 @@
 
 class QWidget;
 class QDialog;
+class QPrinter;
 
 namespace tarvo {
 
@@ -30,7 +31,9 @@ public:
     virtual void showModal(QDialog *form) = 0;
     // File dialogs; `filter` uses Qt's syntax ("Pictures (*.png *.jpg);;All (*)").
     // An empty result means the user cancelled.
-    virtual QString openFileName(QWidget *owner, const QString &filter) = 0;
+    // `folder`, when given, is where the open dialog starts.
+    virtual QString openFileName(QWidget *owner, const QString &filter,
+                                 const QString &folder = QString()) = 0;
     virtual QString saveFileName(QWidget *owner, const QString &suggestedName,
                                  const QString &filter, const QString &defaultSuffix) = 0;
     virtual void setClipboardText(const QString &text) = 0;
@@ -38,6 +41,10 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
     // Whether the desktop has an application registered for this MIME type.
     virtual bool hasApplicationFor(const QString &mimeType) = 0;
+    // The print dialog and the page setup dialog; they edit `printer` and return false when the
+    // user cancels.
+    virtual bool choosePrinter(QPrinter &printer, QWidget *owner) = 0;
+    virtual bool pageSetup(QPrinter &printer, QWidget *owner) = 0;
 };
 
 // The installed implementation; never null once the application or a test has started.

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QProcess>
 
 namespace tarvo {
@@ -45,9 +47,9 @@ void QtInteraction::showModal(QDialog *form)
     form->exec();
 }
 
-QString QtInteraction::openFileName(QWidget *owner, const QString &filter)
+QString QtInteraction::openFileName(QWidget *owner, const QString &filter, const QString &folder)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+    return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
 }
 
 QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName,
@@ -84,6 +86,18 @@ bool QtInteraction::hasApplicationFor(const QString &mimeType)
         return false;
     // xdg-mime prints nothing (and still exits 0) when no application is registered.
     return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool QtInteraction::choosePrinter(QPrinter &printer, QWidget *owner)
+{
+    QPrintDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtInteraction::pageSetup(QPrinter &printer, QWidget *owner)
+{
+    QPageSetupDialog dialog(&printer, owner);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tarvo

@@ -1,6 +1,6 @@
 #pragma once
-// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the clipboard
-// and the desktop shell. The only place in Tarvo that calls them.
+// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the print and
+// page setup dialogs, the clipboard and the desktop shell. The only place in Tarvo that calls them.
 #include "platform/interaction.h"
 
 namespace tarvo {
@@ -9,12 +9,15 @@ class QtInteraction : public Interaction {
 public:
     MessageAnswer showMessage(QWidget *owner, const Message &message) override;
     void showModal(QDialog *form) override;
-    QString openFileName(QWidget *owner, const QString &filter) override;
+    QString openFileName(QWidget *owner, const QString &filter,
+                         const QString &folder = QString()) override;
     QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
                          const QString &defaultSuffix) override;
     void setClipboardText(const QString &text) override;
     bool openUrl(const QUrl &url) override;
     bool hasApplicationFor(const QString &mimeType) override;
+    bool choosePrinter(QPrinter &printer, QWidget *owner) override;
+    bool pageSetup(QPrinter &printer, QWidget *owner) override;
 };
 
 } // namespace tarvo

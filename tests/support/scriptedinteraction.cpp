@@ -17,6 +17,8 @@ void ScriptedInteraction::expectMessage(MessageAnswer answer) { m_answers.push_b
 void ScriptedInteraction::expectModal(std::function<void(QDialog *)> onShown) { m_modals.push_back(std::move(onShown)); }
 void ScriptedInteraction::expectOpenFile(const QString &chosen) { m_openFiles.push_back(chosen); }
 void ScriptedInteraction::expectSaveFile(const QString &chosen) { m_saveFiles.push_back(chosen); }
+void ScriptedInteraction::expectPrintDialog(std::function<bool(QPrinter &)> onShown) { m_printDialogs.push_back(std::move(onShown)); }
+void ScriptedInteraction::expectPageSetup(std::function<bool(QPrinter &)> onShown) { m_pageSetups.push_back(std::move(onShown)); }
 
 QStringList ScriptedInteraction::messageTexts() const
 {
@@ -34,10 +36,14 @@ void ScriptedInteraction::verify()
         ADD_FAILURE() << m_modals.size() << " expected modal form(s) never shown";
     if (!m_openFiles.empty() || !m_saveFiles.empty())
         ADD_FAILURE() << "expected file dialog(s) never shown";
+    if (!m_printDialogs.empty() || !m_pageSetups.empty())
+        ADD_FAILURE() << "expected print or page setup dialog(s) never shown";
     m_answers.clear();
     m_modals.clear();
     m_openFiles.clear();
     m_saveFiles.clear();
+    m_printDialogs.clear();
+    m_pageSetups.clear();
 }
 
 MessageAnswer ScriptedInteraction::showMessage(QWidget *, const Message &message)
@@ -66,7 +72,7 @@ void ScriptedInteraction::showModal(QDialog *form)
     form->hide();
 }
 
-QString ScriptedInteraction::openFileName(QWidget *, const QString &)
+QString ScriptedInteraction::openFileName(QWidget *, const QString &, const QString &)
 {
     if (m_openFiles.empty()) {
         ADD_FAILURE() << "unexpected open-file dialog";
@@ -92,6 +98,30 @@ bool ScriptedInteraction::openUrl(const QUrl &url)
 {
     m_openedUrls.push_back(url);
     return true;
+}
+
+namespace {
+bool runPrinterScript(std::deque<std::function<bool(QPrinter &)>> &queue, QPrinter &printer,
+                      const char *what)
+{
+    if (queue.empty()) {
+        ADD_FAILURE() << "unexpected " << what;
+        return false;
+    }
+    auto onShown = std::move(queue.front());
+    queue.pop_front();
+    return onShown(printer);
+}
+} // namespace
+
+bool ScriptedInteraction::choosePrinter(QPrinter &printer, QWidget *)
+{
+    return runPrinterScript(m_printDialogs, printer, "print dialog");
+}
+
+bool ScriptedInteraction::pageSetup(QPrinter &printer, QWidget *)
+{
+    return runPrinterScript(m_pageSetups, printer, "page setup dialog");
 }
 
 } // namespace tarvo::test

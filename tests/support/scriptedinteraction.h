@@ -23,6 +23,9 @@ public:
     void expectOpenFile(const QString &chosen);   // empty: the user cancels
     void expectSaveFile(const QString &chosen);
     void setHasApplication(bool has) { m_hasApplication = has; }
+    // `onShown` edits the printer as the user would and returns whether the user accepted.
+    void expectPrintDialog(std::function<bool(QPrinter &)> onShown);
+    void expectPageSetup(std::function<bool(QPrinter &)> onShown);
 
     // What happened.
     const std::vector<Message> &messages() const { return m_messages; }
@@ -35,12 +38,15 @@ public:
 
     MessageAnswer showMessage(QWidget *owner, const Message &message) override;
     void showModal(QDialog *form) override;
-    QString openFileName(QWidget *owner, const QString &filter) override;
+    QString openFileName(QWidget *owner, const QString &filter,
+                         const QString &folder = QString()) override;
     QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
                          const QString &defaultSuffix) override;
     void setClipboardText(const QString &text) override { m_clipboard = text; }
     bool openUrl(const QUrl &url) override;
     bool hasApplicationFor(const QString &) override { return m_hasApplication; }
+    bool choosePrinter(QPrinter &printer, QWidget *owner) override;
+    bool pageSetup(QPrinter &printer, QWidget *owner) override;
 
 private:
     Interaction *m_previous = nullptr;
@@ -48,6 +54,8 @@ private:
     std::deque<std::function<void(QDialog *)>> m_modals;
     std::deque<QString> m_openFiles;
     std::deque<QString> m_saveFiles;
+    std::deque<std::function<bool(QPrinter &)>> m_printDialogs;
+    std::deque<std::function<bool(QPrinter &)>> m_pageSetups;
     std::vector<Message> m_messages;
     std::vector<QUrl> m_openedUrls;
     QString m_clipboard;

@@ -1,0 +1,129 @@
+// The result grid's search fill against its floor: the same statement stepped with the SQLite C
+// API alone, reading every column as text. Also the memory held per cell of a large fill.
+#include "controls/dbstringgridex.h"
+#include "controls/gridmodel.h"
+#include "controls/tform.h"
+#include "platform/projectfolder.h"
+#include "schema/fieldcatalogue.h"
+#include "schema/sqlconnection.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+using namespace tarvo;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+struct Project {
+    QTemporaryDir dir;
+    SqlConnection db;
+    TForm form;
+    TdbStringGridEx *grid = nullptr;
+
+    Project()
+    {
+        QFile ini(dir.filePath("tables.ini"));
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[item]\r\n-name=TEXT\r\n_born=DATE\r\n_active=BOOLEAN\r\n>qty=INTEGER\r\n"
+                  ">id_kind=\r\n[kind]\r\nisdictionary=1\r\n-name=TEXT\r\n");
+        ini.close();
+        setProjectFolder(dir.path() + "/");
+        LoadFieldCatalogue(dir.filePath("tables.ini"));
+        db.setDatabase(dir.filePath("bench.db"));
+        db.open();
+        db.execute("CREATE TABLE kind (id INTEGER PRIMARY KEY, name TEXT)");
+        db.execute("CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, born TEXT,"
+                   " active INTEGER, qty INTEGER, id_kind INTEGER)");
+        db.execute("BEGIN");
+        for (int k = 1; k <= 50; ++k)
+            db.execute(QStringLiteral("INSERT INTO kind VALUES (%1, 'kind %1')").arg(k));
+        for (int i = 1; i <= kRows; ++i)
+            db.execute(QStringLiteral("INSERT INTO item VALUES (%1, 'name %2', "
+                                      "'%3 00:00:00.000', %4, %5, %6)")
+                           .arg(i)
+                           .arg(i, 6, 10, QLatin1Char('0'))
+                           .arg(QDate(2000, 1, 1).addDays(i % 9000).toString("yyyy-MM-dd"))
+                           .arg(i % 2)
+                           .arg(i * 7)
+                           .arg(i % 50 + 1));
+        db.execute("COMMIT");
+        grid = new TdbStringGridEx(&form);
+        grid->setObjectName("grdItems");
+        form.addComponent(grid);
+        grid->setDbSQLConnection(&db);
+        grid->setDbGeneralTable("item");
+        grid->setDbListFields("item.name,item.born,item.active,kind.name,item.qty");
+    }
+};
+
+Project &project()
+{
+    static Project p;
+    return p;
+}
+
+void BM_GridSearchFill(benchmark::State &state)
+{
+    Project &p = project();
+    for (auto _ : state)
+        p.grid->dbExecute();
+    state.counters["rows"] = p.grid->rowCount() - 1;
+}
+BENCHMARK(BM_GridSearchFill)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_SqliteFloor(benchmark::State &state)
+{
+    Project &p = project();
+    p.grid->dbExecute();
+    const QByteArray sql = p.grid->lastSearch().parameterisedSql().toUtf8();
+    for (auto _ : state) {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(p.db.handle(), sql.constData(), -1, &stmt, nullptr);
+        const int columns = sqlite3_column_count(stmt);
+        qint64 bytes = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            for (int c = 0; c < columns; ++c) {
+                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+                bytes += sqlite3_column_bytes(stmt, c);
+            }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_SqliteFloor)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// Bytes that the model holds per cell of a 1,000,000 x 5 fill of 10-character texts.
+void BM_BytesPerCell(benchmark::State &state)
+{
+    constexpr int rows = 1000000, columns = 5;
+    for (auto _ : state) {
+        PackedCells cells;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c)
+                cells.append(QStringLiteral("text%1").arg(r, 6, 10, QLatin1Char('0')));
+        GridModel model(columns, 1);
+        model.fill(columns, rows, std::move(cells));
+        state.counters["bytes_per_cell"] = double(model.bytesHeld()) / (double(rows) * columns);
+    }
+}
+BENCHMARK(BM_BytesPerCell)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

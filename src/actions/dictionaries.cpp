@@ -1,0 +1,43 @@
+#include "actions/dictionaries.h"
+
+#include "controls/dbcombobox.h"
+#include "controls/form.h"
+#include "schema/lookuplist.h"
+#include "schema/sqlconnection.h"
+
+namespace tarvo {
+
+namespace {
+
+void fillBox(SqlConnection &connection, TdbComboBox &box)
+{
+    box.Clear();
+    if (box.dbTable().isEmpty() || box.dbField().isEmpty())
+        return;
+    // A template that names no field would make an invalid query: the box keeps only its empty entry.
+    if (lookupFields(box.dbField()).isEmpty()) {
+        box.AddRecord(-1, QString());
+        box.setCurrentIndex(box.dbDefaultID() == 0 ? 0 : -1);
+        return;
+    }
+    SqlQuery rows = connection.query(lookupQueryText(box.dbTable(), box.dbField(), box.dbSort()));
+    const LookupDisplay display(box.dbField(), rows);
+    // Filling a box item by item makes it re-measure each time; block signals and fill once.
+    const QSignalBlocker quiet(&box);
+    box.AddRecord(-1, QString());
+    for (; !rows.eof(); rows.next())
+        box.AddRecord(int(rows.integer(0)), display.text(rows));
+    box.setCurrentIndex(box.dbDefaultID() < box.count() ? box.dbDefaultID() : -1);
+}
+
+} // namespace
+
+void FillDictionaries(SqlConnection &connection, const QString &tableName)
+{
+    for (FormBase *form : openForms())
+        for (TdbComboBox *box : form->componentsOf<TdbComboBox>())
+            if (tableName.isEmpty() || box->dbTable() == tableName)
+                fillBox(connection, *box);
+}
+
+} // namespace tarvo

@@ -1,0 +1,49 @@
+// adbGridToExcel: the grid's cells, title row first, into a new workbook opened with the
+// desktop's spreadsheet application (without waiting for it).
+#include "actions/actioncommon.h"
+#include "actions/actions.h"
+#include "actions/gridworkbook.h"
+#include "controls/dbbutton.h"
+#include "controls/dbstringgridex.h"
+#include "platform/interaction.h"
+
+#include <QUrl>
+
+namespace tarvo {
+
+namespace {
+
+const QString kWorkbookType = QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+
+QList<QStringList> exportBlock(const TdbStringGridEx &grid)
+{
+    QList<QStringList> block;
+    block.reserve(grid.rowCount());
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        QStringList row;
+        row.reserve(grid.colCount());
+        for (int c = 0; c < grid.colCount(); ++c)
+            row << grid.cell(c, r);
+        block << row;
+    }
+    return block;
+}
+
+} // namespace
+
+void actionGridToExcel(TdbButton &button, ActionContext &context)
+{
+    if (!interaction().hasApplicationFor(kWorkbookType)) {
+        showActionMessage(context, QStringLiteral("Your computer does not have Excel."), QStringLiteral("Error"));
+        return;
+    }
+    TdbStringGridEx *grid = resultGrid(button);
+    if (!grid)
+        return;
+    const QString name = grid->objectName().isEmpty() ? QStringLiteral("Grid") : grid->objectName();
+    const QString path = newExportFolder() + QLatin1Char('/') + name + QStringLiteral(".xlsx");
+    writeGridWorkbook(path, exportBlock(*grid));
+    interaction().openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace tarvo

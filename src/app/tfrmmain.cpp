@@ -1,0 +1,209 @@
+#include "app/tfrmmain.h"
+
+#include "actions/actions.h"
+#include "actions/dictionaries.h"
+#include "actions/records.h"
+#include "actions/reportaction.h"
+#include "app/artwork.h"
+#include "app/picturelibrary.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/tfrmoptions.h"
+#include "app/tfrmtarvoabout.h"
+#include "app/windowdesign.h"
+#include "controls/sharedresources.h"
+#include "forms/formloader.h"
+#include "platform/errorhandler.h"
+#include "platform/interaction.h"
+#include "schema/fieldcatalogue.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QThread>
+
+namespace tarvo {
+
+namespace {
+
+// Before the event loop runs (start-up inside show()) and in tests there is no loop to leave;
+// telling Qt to quit then would linger and end the next loop that starts.
+void leaveEventLoop()
+{
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint)
+    , FormBase(this)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tarvo"));
+    setFont(designFont());
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setBackgroundRole(QPalette::Button);
+    client->setAutoFillBackground(true);
+    client->setFixedSize(729, 436);
+    setCentralWidget(client);
+    // The window follows its client area and menu; the user cannot resize or maximise it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    buildMenu();
+
+    SharedResources &shared = sharedResources();
+    shared.buttonIcons = buttonIconsImageList();
+    shared.buttonEdit = buttonEditImageList();
+    shared.imageDataBase = imageDataBaseImageList();
+    shared.connection = &SQLConnection;
+    setErrorOwner(this);
+
+    m_actions.mainWindow = this;
+    m_actions.connection = &SQLConnection;
+    m_actions.report = &frxReport;
+}
+
+TfrmMain::~TfrmMain()
+{
+    guarded([this] { FormDestroy(); });
+    if (sharedResources().connection == &SQLConnection)
+        sharedResources().connection = nullptr;
+}
+
+void TfrmMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    addComponent(bar);
+
+    QMenu *file = bar->addMenu(QStringLiteral("File"));
+    file->menuAction()->setObjectName(QStringLiteral("File1"));
+    addComponent(file->menuAction());
+    menuCommand(file, QStringLiteral("Close1"), QStringLiteral("Close"), &TfrmMain::Close1Click);
+
+    QMenu *options = bar->addMenu(QStringLiteral("Options"));
+    options->menuAction()->setObjectName(QStringLiteral("mniOptions"));
+    addComponent(options->menuAction());
+    menuCommand(options, QStringLiteral("mniDBLocation"), QStringLiteral("Database location"),
+                &TfrmMain::mniDBLocationClick);
+    menuCommand(options, QStringLiteral("mniReport"), QStringLiteral("Report designer"),
+                &TfrmMain::mniReportClick);
+
+    menuCommand(bar, QStringLiteral("mniAbout"), QStringLiteral("About"), &TfrmMain::mniAboutClick);
+}
+
+QAction *TfrmMain::menuCommand(QWidget *menu, const QString &name, const QString &text,
+                               void (TfrmMain::*handler)())
+{
+    auto *action = new QAction(text, menu);
+    action->setObjectName(name);
+    menu->addAction(action);
+    addComponent(action);
+    connect(action, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    return action;
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Shown once and never hidden: the sequence runs on the first showing only.
+    if (m_started)
+        return;
+    m_started = true;
+    centreOnScreen(this);
+    guarded([this] { FormShow(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    // A failure to store the layouts is shown but must not keep the program alive.
+    guarded([this] { FormClose(); });
+    event->accept();
+    leaveEventLoop();
+}
+
+void TfrmMain::requestExit()
+{
+    m_exitRequested = true;
+    leaveEventLoop();
+}
+
+void TfrmMain::FormShow()
+{
+    runStartupSequence(*this);
+}
+
+void TfrmMain::FormClose()
+{
+    if (m_exitRequested)
+        return;
+    SaveGridLayouts();
+}
+
+void TfrmMain::FormDestroy()
+{
+    ReleaseFieldCatalogue();
+}
+
+void TfrmMain::Close1Click()
+{
+    close();
+}
+
+void TfrmMain::mniDBLocationClick()
+{
+    Q_ASSERT(m_options);
+    interaction().showModal(m_options);
+}
+
+void TfrmMain::mniAboutClick()
+{
+    Q_ASSERT(m_about);
+    interaction().showModal(m_about);
+}
+
+void TfrmMain::mniReportClick()
+{
+    tarvo::mniReportClick(frxReport);
+}
+
+void TfrmMain::OnButtonClick(TdbButton *Sender)
+{
+    // Nested clicks (the new-record action's save) come through here again with their own guard.
+    guarded([&] { tarvo::OnButtonClick(*Sender, m_actions); });
+}
+
+void TfrmMain::OnAllFormShow(QWidget *Sender)
+{
+    tarvo::OnAllFormShow(Sender);
+}
+
+void TfrmMain::FillDictionaries(const QString &TableName)
+{
+    tarvo::FillDictionaries(SQLConnection, TableName);
+}
+
+QString TfrmMain::FillForm(int id, TdbButton *Button)
+{
+    return tarvo::FillForm(id, *Button, m_actions);
+}
+
+void TfrmMain::FillForm2(int id, FormBase *Form, const QString &Table)
+{
+    tarvo::FillForm2(id, *Form, Table);
+}
+
+void TfrmMain::LoadPicture(const QByteArray &PictureStream, const QString &sName)
+{
+    loadLibraryPicture(PictureStream, sName);
+}
+
+} // namespace tarvo

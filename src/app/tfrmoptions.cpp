@@ -1,0 +1,152 @@
+#include "app/tfrmoptions.h"
+
+#include "app/artwork.h"
+#include "app/settings.h"
+#include "app/windowdesign.h"
+#include "platform/errorhandler.h"
+#include "platform/interaction.h"
+#include "schema/inifile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace tarvo {
+
+namespace {
+const QString kOptions = QStringLiteral("Options");
+const QString kServer = QStringLiteral("server");
+} // namespace
+
+template <class W> W *TfrmOptions::component(W *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    addComponent(widget);
+    return widget;
+}
+
+TfrmOptions::TfrmOptions(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , FormBase(this)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFont(designFont());
+    setFixedSize(377, 202);
+
+    GroupBox1 = component(new QGroupBox(QStringLiteral("Database"), this), "GroupBox1");
+    GroupBox1->setGeometry(8, 8, 361, 153);
+    rbAppFolder = component(new QRadioButton(
+        QStringLiteral("Save the database file in the folder with the application."), GroupBox1), "rbAppFolder");
+    rbAppFolder->setGeometry(12, 22, 340, 18);
+    rbDBFilename = component(new QRadioButton(
+        QStringLiteral("Specify the filename of the database."), GroupBox1), "rbDBFilename");
+    rbDBFilename->setGeometry(12, 46, 340, 18);
+    edFileName = component(new QLineEdit(GroupBox1), "edFileName");
+    edFileName->setGeometry(30, 70, 293, 22);
+    bOpenFile = component(new QToolButton(GroupBox1), "bOpenFile");
+    bOpenFile->setGeometry(326, 69, 24, 24);
+    bOpenFile->setAutoRaise(true);
+    bOpenFile->setIcon(folderIcon());
+    Label1 = component(new QLabel(
+        QStringLiteral("You can also use a network folder (e.g. \\\\PCNAME\\Folder\\sqlite.db)"), GroupBox1), "Label1");
+    Label1->setGeometry(12, 104, 337, 36);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setStyleSheet(QStringLiteral("color: grey"));
+    bOK = component(new QPushButton(QStringLiteral("OK"), this), "bOK");
+    bOK->setGeometry(213, 169, 75, 25);
+    bOK->setDefault(true);
+    bCancel = component(new QPushButton(QStringLiteral("Cancel"), this), "bCancel");
+    bCancel->setGeometry(294, 169, 75, 25);
+
+    // toggled covers the mouse, the keyboard and FormShow's own checking alike.
+    connect(rbAppFolder, &QRadioButton::toggled, this,
+            [this](bool on) { if (on) guarded([this] { rbAppFolderClick(); }); });
+    connect(rbDBFilename, &QRadioButton::toggled, this,
+            [this](bool on) { if (on) guarded([this] { rbDBFilenameClick(); }); });
+    connect(bOpenFile, &QToolButton::clicked, this, [this] { guarded([this] { bOpenFileClick(); }); });
+    connect(bOK, &QPushButton::clicked, this, [this] { guarded([this] { bOKClick(); }); });
+    connect(bCancel, &QPushButton::clicked, this, [this] { guarded([this] { bCancelClick(); }); });
+}
+
+void TfrmOptions::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this);
+    guarded([this] { FormShow(); });
+}
+
+void TfrmOptions::FormShow()
+{
+    setFileNameEnabled(false);
+    const QString stored = ReadDatabaseFileName();
+    if (!stored.isEmpty()) {
+        setFileNameEnabled(true);
+        rbDBFilename->setChecked(true);
+        edFileName->setText(stored);
+    } else {
+        rbAppFolder->setChecked(true);
+    }
+}
+
+void TfrmOptions::setFileNameEnabled(bool enabled)
+{
+    edFileName->setEnabled(enabled);
+    bOpenFile->setEnabled(enabled);
+}
+
+void TfrmOptions::rbAppFolderClick()
+{
+    setFileNameEnabled(false);
+}
+
+void TfrmOptions::rbDBFilenameClick()
+{
+    setFileNameEnabled(true);
+}
+
+void TfrmOptions::bOpenFileClick()
+{
+    const QString chosen = interaction().openFileName(this, QString());
+    if (!chosen.isEmpty() && QFileInfo(chosen).isFile())
+        edFileName->setText(QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+}
+
+void TfrmOptions::bOKClick()
+{
+    SaveOptions();
+    close();
+}
+
+void TfrmOptions::bCancelClick()
+{
+    close();
+}
+
+void TfrmOptions::SaveOptions()
+{
+    const QString path = settingsFileName();
+    IniFile settings = IniFile::load(path);
+    if (rbAppFolder->isChecked()) {
+        // Only touch the file when there is a location to forget.
+        if (settings.value(kOptions, kServer)) {
+            settings.remove(kOptions, kServer);
+            settings.save(path);
+        }
+    } else if (rbDBFilename->isChecked() && !edFileName->text().isEmpty()) {
+        settings.setValue(kOptions, kServer, edFileName->text());
+        settings.save(path);
+    }
+    interaction().showMessage(this, {QStringLiteral("Restart the program to apply the settings"),
+                                     QStringLiteral("Info"), MessageIcon::Information,
+                                     MessageButtons::Ok});
+}
+
+} // namespace tarvo

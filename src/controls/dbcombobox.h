@@ -1,0 +1,50 @@
+#pragma once
+// TdbComboBox: a drop-down list (no free text) of lookup rows. FItemIDString holds, at position
+// i, the record id of item i; both lists grow only through AddRecord and shrink only through
+// Clear. dbItemID is the selected item's record id, -1 for none.
+#include <QComboBox>
+#include <QStringList>
+
+namespace tarvo {
+
+class TdbComboBox : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QString dbTable READ dbTable WRITE setDbTable)
+    Q_PROPERTY(QString dbField READ dbField WRITE setDbField)
+    Q_PROPERTY(int dbDefaultID READ dbDefaultID WRITE setDbDefaultID)
+    Q_PROPERTY(int dbItemID READ dbItemID WRITE setDbItemID)
+    Q_PROPERTY(bool dbSort READ dbSort WRITE setDbSort)
+    Q_PROPERTY(int dropDownCount READ dropDownCount WRITE setDropDownCount)
+public:
+    explicit TdbComboBox(QWidget *parent = nullptr);
+
+    QString dbTable() const { return m_table; }
+    void setDbTable(const QString &value) { m_table = value; }
+    QString dbField() const { return m_field; }
+    void setDbField(const QString &value) { m_field = value; }
+    // An item position (not a record id), selected after filling and for a new record.
+    int dbDefaultID() const { return m_defaultId; }
+    void setDbDefaultID(int value) { m_defaultId = value; }
+    bool dbSort() const { return m_sort; }
+    void setDbSort(bool value) { m_sort = value; }
+
+    int dbItemID() const;
+    // Selects the first item with this id; an id not in the list changes nothing.
+    void setDbItemID(int id);
+
+    void AddRecord(int id, const QString &s);
+    void Clear(); // items and ids together
+    const QStringList &itemIdStrings() const { return FItemIDString; }
+
+    int dropDownCount() const { return maxVisibleItems(); }
+    void setDropDownCount(int count) { setMaxVisibleItems(count); }
+
+private:
+    QString m_table;
+    QString m_field;
+    int m_defaultId = 0;
+    bool m_sort = false;
+    QStringList FItemIDString;
+};
+
+} // namespace tarvo

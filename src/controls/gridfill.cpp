@@ -1,0 +1,171 @@
+// The two fills of the result grid: the search (dbExecute) and the designer's SQL
+// (dbSQLExecute). Each reads the whole result into packed cells and hands them to the model in
+// one reset, so a large result costs no per-row relayout.
+#include "controls/dbstringgridex.h"
+
+#include "controls/form.h"
+#include "controls/gridmodel.h"
+#include "schema/fieldcatalogue.h"
+#include "schema/sqlconnection.h"
+#include "schema/valueconventions.h"
+
+namespace tarvo {
+
+namespace {
+
+enum class ColumnKind { Text, Date, Time, DateTime, Boolean };
+
+QList<ColumnKind> columnKinds(const QString &listFields)
+{
+    static const QHash<QString, ColumnKind> byType = {
+        {QStringLiteral("DATE"), ColumnKind::Date},
+        {QStringLiteral("TIME"), ColumnKind::Time},
+        {QStringLiteral("DATETIME"), ColumnKind::DateTime},
+        {QStringLiteral("BOOLEAN"), ColumnKind::Boolean},
+    };
+    QList<ColumnKind> kinds;
+    for (const QString &item : listFields.split(QLatin1Char(','))) {
+        const int dot = item.indexOf(QLatin1Char('.'));
+        const QString table = dot >= 0 ? item.left(dot) : QString();
+        const QString field = item.mid(dot + 1);
+        kinds << byType.value(GetCatalogueFieldType(table, field), ColumnKind::Text);
+    }
+    return kinds;
+}
+
+class CellFormatter {
+public:
+    QString operator()(ColumnKind kind, const SqlQuery &query, int column) const
+    {
+        switch (kind) {
+        case ColumnKind::Date: return storedDate(query.text(column), m_date, m_dates);
+        case ColumnKind::Time: return storedDate(query.text(column), m_time, m_times);
+        case ColumnKind::DateTime:
+            return storedDate(query.text(column), m_dateTime, m_dateTimes);
+        case ColumnKind::Boolean: return boolean(query.text(column));
+        case ColumnKind::Text: break;
+        }
+        return NormalizeDisplayCase(query.text(column));
+    }
+
+private:
+    // Dates repeat down a column, and formatting one through the locale costs far more than
+    // reading it; the cache is bounded so a column of distinct values cannot grow it at will.
+    using Cache = QHash<QString, QString>;
+    static QString storedDate(const QString &stored, const QString &format, Cache &cache)
+    {
+        if (const auto known = cache.constFind(stored); known != cache.cend())
+            return *known;
+        if (cache.size() >= 16384)
+            cache.clear();
+        return *cache.insert(stored, FormatStoredDateTime(stored, format));
+    }
+
+    static QString boolean(const QString &value)
+    {
+        if (value == QLatin1String("1"))
+            return QStringLiteral("Да");
+        if (value == QLatin1String("0"))
+            return QStringLiteral("Нет");
+        return {};
+    }
+
+    const QString m_date = shortDateFormat();
+    const QString m_time = shortTimeFormat();
+    const QString m_dateTime = dateTimeFormatC();
+    mutable Cache m_dates;
+    mutable Cache m_times;
+    mutable Cache m_dateTimes;
+};
+
+QStringList titlesFrom(const QString &listFieldsNames, const SqlQuery &query)
+{
+    return listFieldsNames.isEmpty() ? query.columnNames()
+                                     : listFieldsNames.split(QLatin1Char(','));
+}
+
+// The main table named after " from " in the designer's SQL, or an empty text.
+QString tableAfterFrom(const QString &sql)
+{
+    QString text = sql;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QLatin1Char('\t'));
+    text.replace(QStringLiteral("    "), QStringLiteral(" "));
+    text.replace(QStringLiteral("   "), QStringLiteral(" "));
+    text.replace(QStringLiteral("  "), QStringLiteral(" "));
+    const QString from = QStringLiteral(" from ");
+    const qsizetype at = text.indexOf(from, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return {};
+    text += QLatin1Char(' ');
+    const qsizetype start = at + from.size();
+    return text.mid(start, text.indexOf(QLatin1Char(' '), start) - start).remove(QLatin1Char(' '));
+}
+
+} // namespace
+
+void TdbStringGridEx::dbExecute()
+{
+    FSQL.clear();
+    m_lastSearch = buildSearchStatement(searchParameters(), formOf(this), this);
+    const QList<ColumnKind> kinds = columnKinds(FListFields);
+
+    dbClear();
+    SqlQuery query = connection().query(m_lastSearch);
+    QStringList titles = titlesFrom(FListFieldsNames, query);
+    titles << QString();
+    const int shown = query.columnCount() - 1; // the trailing main-table id is not shown
+    setColCount(shown);
+    setTitles(titles);
+    FIsUsed = true;
+    FListId.clear();
+
+    PackedCells cells;
+    QStringList ids;
+    const CellFormatter format;
+    int rows = 0;
+    for (; !query.eof(); query.next(), ++rows) {
+        for (int c = 0; c < shown; ++c)
+            cells.append(format(kinds.value(c, ColumnKind::Text), query, c));
+        ids << query.text(shown);
+    }
+    if (rows == 0 || shown < 1)
+        return;
+    keepCurrentRowAcross([&] { gridModel()->fill(shown, rows, std::move(cells)); });
+    FListId = std::move(ids);
+}
+
+void TdbStringGridEx::dbSQLExecute()
+{
+    const QString table = tableAfterFrom(FSQL);
+    if (!table.isNull())
+        FGeneralTable = table;
+
+    dbClear();
+    SqlQuery query = connection().query(FSQL);
+    const int columns = query.columnCount();
+    if (columns < 1)
+        return; // a statement without a result set
+    setColCount(columns);
+    setTitles(titlesFrom(FListFieldsNames, query));
+    FIsUsed = true;
+    FListId.clear();
+
+    const int idColumn = query.columnIndex(QStringLiteral("id"));
+    PackedCells cells;
+    QStringList ids;
+    int rows = 0;
+    for (; !query.eof(); query.next(), ++rows) {
+        for (int c = 0; c < columns; ++c)
+            cells.append(NormalizeDisplayCase(query.text(c)));
+        if (idColumn >= 0)
+            ids << query.text(idColumn);
+    }
+    if (rows == 0)
+        return;
+    keepCurrentRowAcross([&] { gridModel()->fill(columns, rows, std::move(cells)); });
+    FListId = std::move(ids);
+}
+
+} // namespace tarvo

@@ -1,0 +1,69 @@
+#pragma once
+// Which forms.xml element reads which attribute, by which rule and with which default: one
+// table for the whole file. AttributeReader reads an element's attributes through it; asking
+// for an attribute the element does not read is a programming error (std::logic_error).
+#include "forms/attributes.h"
+
+#include <QDomElement>
+#include <QString>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tarvo {
+
+enum class Rule {
+    Text,
+    Integer,
+    NonNegative, // integer; negative values read as 0
+    Colour,
+    Boolean,
+    Enumeration,
+    Comparison,        // without bracket translation
+    BracketComparison, // "(" and ")" read as "<" and ">"
+    Statement,
+    FontStyle,
+};
+
+struct AttributeSpec {
+    const char *name;
+    Rule rule;
+    std::optional<qint32> fallback; // nullopt: the property keeps its current value
+    std::span<const EnumText> texts = {};
+};
+
+struct ElementSpec {
+    const char *element;
+    bool windowed; // can hold controls and takes part in keyboard order
+    std::vector<AttributeSpec> attributes;
+    const AttributeSpec *find(const char *attribute) const;
+};
+
+// The spec of a control element name (exact); null for names that build nothing.
+const ElementSpec *controlSpec(const QString &element);
+// The attributes of a form element (any element directly under main).
+const ElementSpec &formSpec();
+
+class AttributeReader {
+public:
+    AttributeReader(const QDomElement &element, const ElementSpec &spec);
+
+    QString raw(const char *name) const; // the text as delivered, whatever the rule
+    QString text(const char *name) const;
+    qint32 integer(const char *name) const;
+    std::optional<QColor> colour(const char *name) const; // nullopt: keep the current colour
+    bool boolean(const char *name) const;
+    std::optional<int> enumeration(const char *name) const;
+    QString comparison(const char *name) const;
+    QString statement(const char *name) const;
+    qint32 fontStyle(const char *name) const;
+
+private:
+    // An empty rule list accepts any rule.
+    const AttributeSpec &spec(const char *name, std::initializer_list<Rule> rules) const;
+
+    QDomElement m_element;
+    const ElementSpec &m_spec;
+};
+
+} // namespace tarvo

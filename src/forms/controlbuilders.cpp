@@ -1,0 +1,368 @@
+#include "forms/controlbuilders.h"
+
+#include "controls/dbbutton.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbcombobox.h"
+#include "controls/dbdatetimepicker.h"
+#include "controls/dbedit.h"
+#include "controls/dbeditcount.h"
+#include "controls/dbfiletodatabase.h"
+#include "controls/dbimage.h"
+#include "controls/dbimagedatabase.h"
+#include "controls/dbmemo.h"
+#include "controls/dbmonthcalendar.h"
+#include "controls/dbpanel.h"
+#include "controls/dbstringgridex.h"
+#include "controls/form.h"
+#include "controls/sharedresources.h"
+#include "forms/names.h"
+#include "forms/tabsheet.h"
+#include "platform/errorhandler.h"
+
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QShortcut>
+#include <QTabWidget>
+
+namespace tarvo {
+
+namespace {
+
+// Names the new control and hands it to its form; the name is checked before anything exists.
+template <class T> T *create(const BuildContext &c, QWidget *parent)
+{
+    const QString name = c.attributes.text("Name");
+    checkComponentName(c.owner, name, c.onMainWindow);
+    T *control = new T(parent);
+    control->setObjectName(name);
+    c.owner.addComponent(control);
+    return control;
+}
+
+template <class T> T *create(const BuildContext &c)
+{
+    return create<T>(c, c.parent);
+}
+
+void setGeometry(QWidget *w, const AttributeReader &a)
+{
+    w->setGeometry(a.integer("Left"), a.integer("Top"), a.integer("Width"), a.integer("Height"));
+}
+
+void setBaseColour(QWidget *w, const AttributeReader &a)
+{
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, *a.colour("Color"));
+    w->setPalette(palette);
+}
+
+// Escape clicks the form's first close button; a second Escape shortcut would make both
+// ambiguous and neither would fire.
+void bindEscape(QWidget *form, TdbButton *button)
+{
+    const QString name = QStringLiteral("tarvoEscape");
+    if (form->findChild<QShortcut *>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), form);
+    escape->setObjectName(name);
+    QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
+}
+
+void applyAction(TdbButton *button, const BuildContext &c)
+{
+    const std::optional<int> action = c.attributes.enumeration("dbActionType");
+    if (!action)
+        return;
+    button->setDbActionType(TdbButton::TActionDbType(*action));
+    if (*action == TdbButton::adbReport)
+        button->setDbGeneralTableId(-1);
+    if (*action == TdbButton::adbSaveRecord)
+        button->setDefault(true);
+    if (*action == TdbButton::adbCloseForm)
+        bindEscape(c.owner.widget(), button);
+}
+
+QWidget *buildButton(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *b = create<TdbButton>(c);
+    b->setText(a.text("Caption"));
+    b->setDbIconName(a.text("dbIconName")); // picks its picture from the shared button icons
+    setGeometry(b, a);
+    // Enter presses only the form's save button, not whichever button Qt would pick.
+    b->setAutoDefault(false);
+    applyAction(b, c);
+    b->setDbGeneralTable(a.text("dbGeneralTable"));
+    b->setDbListControls(a.text("dbListControls"));
+    b->setDbListFields(a.text("dbListFields"));
+    b->setDbListFieldsNames(a.text("dbListFieldsNames"));
+    b->setDbResultControl(a.text("dbResultControl"));
+    b->setDbFormName(a.text("dbFormName"));
+    b->setDbSQL(a.statement("dbSQL"));
+    b->setDbSortField(a.text("dbSortField"));
+    b->setDbSortAsc(a.boolean("dbSortAsc"));
+    b->setDbConfirmDelete(a.boolean("dbConfirmDelete"));
+    b->setDbReportFile(a.text("dbReportFile"));
+    if (c.hooks.onButtonClick) {
+        const auto onClick = c.hooks.onButtonClick;
+        QObject::connect(b, &QAbstractButton::clicked, b, [b, onClick] { guarded([&] { onClick(b); }); });
+    }
+    return b;
+}
+
+QWidget *buildEdit(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *e = create<TdbEdit>(c);
+    setGeometry(e, a);
+    e->setDbDefaultValue(a.text("dbDefaultValue"));
+    e->clear();
+    e->setDbFilter(a.comparison("dbFilter"));
+    e->setDbTable(a.text("dbTable"));
+    e->setDbField(a.text("dbField"));
+    setBaseColour(e, a);
+    return e;
+}
+
+QWidget *buildEditCount(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *e = create<TdbEditCount>(c);
+    setGeometry(e, a);
+    e->setReadOnly(a.boolean("ReadOnly"));
+    e->setDbTable(a.text("dbTable"));
+    e->setDbBeginValue(a.integer("dbBeginValue"));
+    setBaseColour(e, a);
+    e->clear();
+    return e;
+}
+
+QWidget *buildMemo(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *m = create<TdbMemo>(c);
+    setGeometry(m, a);
+    m->setDbDefaultValue(a.text("dbDefaultValue"));
+    m->clear();
+    m->setDbTable(a.text("dbTable"));
+    m->setDbField(a.text("dbField"));
+    setBaseColour(m, a);
+    return m;
+}
+
+QWidget *buildCheckBox(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *b = create<TdbCheckBox>(c);
+    setGeometry(b, a);
+    b->setText(a.text("Caption"));
+    b->setDbTable(a.text("dbTable"));
+    b->setDbField(a.text("dbField"));
+    b->setAllowGrayed(a.boolean("AllowGrayed"));
+    if (const std::optional<int> state = a.enumeration("dbDefaultState"))
+        b->setDbDefaultState(TCheckBoxState(*state));
+    b->setState(b->dbDefaultState());
+    return b;
+}
+
+QWidget *buildDateTimePicker(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *p = create<TdbDateTimePicker>(c);
+    p->setShowCheckbox(true);
+    // The editor stands for the picker in keyboard order and when the form gives it the focus.
+    if (!p->focusProxy())
+        p->setFocusProxy(p->editor());
+    setGeometry(p, a);
+    if (const std::optional<int> kind = a.enumeration("Kind"))
+        p->setKind(TdbDateTimePicker::TDateTimeKind(*kind));
+    p->setFormat(a.text("Format"));
+    p->setDbFilter(a.comparison("dbFilter"));
+    if (const std::optional<int> format = a.enumeration("DateFormat"))
+        p->setDateFormat(TdbDateTimePicker::TDTDateFormat(*format));
+    p->setDbTable(a.text("dbTable"));
+    p->setDbField(a.text("dbField"));
+    p->setDbCalendarControl(a.text("dbCalendarControl"));
+    p->setChecked(a.boolean("Checked"));
+    return p;
+}
+
+QWidget *buildMonthCalendar(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *m = create<TdbMonthCalendar>(c);
+    setGeometry(m, a);
+    m->setDbFilter(a.comparison("dbFilter"));
+    m->setDbTable(a.text("dbTable"));
+    m->setDbField(a.text("dbField"));
+    return m;
+}
+
+QWidget *buildComboBox(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *b = create<TdbComboBox>(c);
+    setGeometry(b, a);
+    b->setDbTable(a.text("dbTable"));
+    b->setDbField(a.text("dbField"));
+    b->setDbDefaultID(a.integer("dbDefaultID"));
+    b->setDropDownCount(a.integer("DropDownCount"));
+    b->setDbSort(a.boolean("dbSort"));
+    return b;
+}
+
+QWidget *buildGrid(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *g = create<TdbStringGridEx>(c);
+    setGeometry(g, a);
+    g->setDefaultRowHeight(a.integer("DefaultRowHeight"));
+    if (const std::optional<int> style = a.enumeration("DrawingStyle"))
+        g->setDrawingStyle(TdbStringGridEx::TGridDrawingStyle(*style));
+    g->setDbGeneralTable(a.text("dbGeneralTable"));
+    g->setDbListFields(a.text("dbListFields"));
+    g->setDbListFieldsNames(a.text("dbListFieldsNames"));
+    g->setDbAutoExecute(a.boolean("dbAutoExecute"));
+    g->setDbSortField(a.text("dbSortField"));
+    g->setDbSortAsc(a.boolean("dbSortAsc"));
+    g->setDbSQLConnection(sharedResources().connection);
+    // The view's viewport is laid out only when shown; the client width is the frame's inside.
+    const int clientWidth = g->width() - 2 * g->frameWidth();
+    if (g->colCount() > 0)
+        g->setDefaultColWidth(clientWidth / g->colCount() - 1);
+    return g;
+}
+
+QWidget *buildLabel(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    // A label starts from the application font, not its parent's.
+    auto *l = create<QLabel>(c, nullptr);
+    QFont font = QApplication::font();
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    l->setFont(font);
+    l->setParent(c.parent);
+    l->setText(a.text("Caption"));
+    l->move(a.integer("Left"), a.integer("Top"));
+    l->resize(l->width(), a.integer("Height"));
+    return l; // sized to its caption after the font step
+}
+
+QWidget *buildPanel(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *p = create<TdbPanel>(c);
+    setGeometry(p, a);
+    p->setColor(*a.colour("Color"));
+    return p;
+}
+
+QWidget *buildGroupBox(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *g = create<QGroupBox>(c);
+    g->setTitle(a.text("Caption"));
+    setGeometry(g, a);
+    return g;
+}
+
+QWidget *buildPageControl(const BuildContext &c)
+{
+    auto *p = create<QTabWidget>(c);
+    setGeometry(p, c.attributes);
+    return p;
+}
+
+QWidget *buildTabSheet(const BuildContext &c)
+{
+    auto *pages = qobject_cast<QTabWidget *>(c.parent);
+    if (!pages)
+        return nullptr;
+    const AttributeReader &a = c.attributes;
+    auto *sheet = create<TTabSheet>(c, nullptr);
+    pages->addTab(sheet, a.text("Caption"));
+    sheet->setTag(a.integer("PageIndex"));
+    orderPages(pages);
+    return sheet;
+}
+
+template <class T> void setPictureOptions(T *image, const AttributeReader &a)
+{
+    image->setProportional(a.boolean("Proportional"));
+    image->setStretch(a.boolean("Stretch"));
+    image->setTransparent(a.boolean("Transparent"));
+}
+
+QWidget *buildImage(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *i = create<TdbImage>(c);
+    i->setDbFileName(a.text("dbFileName"));
+    setPictureOptions(i, a);
+    setGeometry(i, a);
+    return i;
+}
+
+QWidget *buildImageDataBase(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    auto *i = create<TdbImageDataBase>(c);
+    i->setDbTable(a.text("dbTable"));
+    i->setDbField(a.text("dbField"));
+    setPictureOptions(i, a);
+    setGeometry(i, a);
+    return i;
+}
+
+QWidget *buildFileToDatabase(const BuildContext &c)
+{
+    const AttributeReader &a = c.attributes;
+    // The control takes its two buttons, their pictures and hints from the shared edit images.
+    auto *f = create<TdbFileToDatabase>(c);
+    f->move(a.integer("Left"), a.integer("Top"));
+    f->resize(a.integer("Width"), f->height());
+    f->clear();
+    f->setDbTable(a.text("dbTable"));
+    f->setDbField(a.text("dbField"));
+    setBaseColour(f, a);
+    return f;
+}
+
+struct ElementBuilder {
+    const char *element;
+    Builder build;
+};
+
+constexpr ElementBuilder builders[] = {
+    {"TdbButton", buildButton},
+    {"TdbEdit", buildEdit},
+    {"TdbEditCount", buildEditCount},
+    {"TdbMemo", buildMemo},
+    {"TdbCheckBox", buildCheckBox},
+    {"TdbDateTimePicker", buildDateTimePicker},
+    {"TdbMonthCalendar", buildMonthCalendar},
+    {"TdbComboBox", buildComboBox},
+    {"TdbStringGrid", buildGrid},
+    {"TdbLabel", buildLabel},
+    {"TdbPanel", buildPanel},
+    {"TdbGroupBox", buildGroupBox},
+    {"TdbPageControl", buildPageControl},
+    {"TdbTabSheet", buildTabSheet},
+    {"TdbImage", buildImage},
+    {"TdbImageDataBase", buildImageDataBase},
+    {"TdbFileToDatabase", buildFileToDatabase},
+};
+
+} // namespace
+
+Builder builderFor(const QString &element)
+{
+    for (const ElementBuilder &b : builders)
+        if (element == QLatin1StringView(b.element))
+            return b.build;
+    return nullptr;
+}
+
+} // namespace tarvo

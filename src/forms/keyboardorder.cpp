@@ -1,0 +1,104 @@
+#include "forms/keyboardorder.h"
+
+#include <QPointer>
+#include <QVariant>
+#include <QWidget>
+#include <algorithm>
+
+namespace tarvo {
+
+namespace {
+
+using Sequence = QList<QPointer<QWidget>>;
+constexpr char sequenceProperty[] = "tarvoTabSequence";
+
+Sequence storedSequence(const QWidget *container)
+{
+    return container->property(sequenceProperty).value<Sequence>();
+}
+
+void store(QWidget *container, const Sequence &sequence)
+{
+    container->setProperty(sequenceProperty, QVariant::fromValue(sequence));
+}
+
+void collect(const QWidget *container, QList<QWidget *> &order)
+{
+    for (QWidget *child : tabSequence(container)) {
+        order.append(child);
+        collect(child, order);
+    }
+}
+
+} // namespace
+
+void appendToTabSequence(QWidget *container, QWidget *child)
+{
+    Sequence sequence = storedSequence(container);
+    sequence.append(child);
+    store(container, sequence);
+}
+
+void setTabPosition(QWidget *container, QWidget *child, int position)
+{
+    Sequence sequence = storedSequence(container);
+    const qsizetype current = sequence.indexOf(child);
+    if (current < 0)
+        return;
+    const qsizetype target = std::clamp<qsizetype>(position, 0, sequence.size() - 1);
+    sequence.move(current, target);
+    store(container, sequence);
+}
+
+QList<QWidget *> tabSequence(const QWidget *container)
+{
+    QList<QWidget *> alive;
+    for (const QPointer<QWidget> &child : storedSequence(container))
+        if (child)
+            alive.append(child.data());
+    return alive;
+}
+
+QList<QWidget *> fullKeyboardOrder(const QWidget *container)
+{
+    QList<QWidget *> order;
+    collect(container, order);
+    return order;
+}
+
+void applyKeyboardOrder(const QWidget *container)
+{
+    // Containers that cannot take the focus (panels, sheets) are left out of the chain; their
+    // children follow in their place.
+    QWidget *previous = nullptr;
+    for (QWidget *control : fullKeyboardOrder(container)) {
+        QWidget *target = focusTarget(control);
+        if (target->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, target);
+        previous = target;
+    }
+}
+
+void setTabStop(QWidget *control, bool tabStop)
+{
+    QWidget *target = focusTarget(control);
+    const Qt::FocusPolicy policy = target->focusPolicy();
+    if (policy == Qt::NoFocus)
+        return;
+    if (!tabStop)
+        target->setFocusPolicy(Qt::ClickFocus);
+    else if (!(policy & Qt::TabFocus))
+        target->setFocusPolicy(Qt::StrongFocus);
+}
+
+QWidget *focusTarget(QWidget *control)
+{
+    QWidget *target = control;
+    while (target->focusProxy())
+        target = target->focusProxy();
+    return target;
+}
+
+} // namespace tarvo

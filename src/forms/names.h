@@ -1,0 +1,18 @@
+#pragma once
+// Naming rules of forms.xml: names are identifiers, unique ignoring case among the
+// application's forms and within one form. Each check raises Error naming the offending name.
+#include <QString>
+
+class QWidget;
+
+namespace tarvo {
+
+class FormBase;
+
+// `self` is the form being named (excluded from the comparison); may be null for a new form.
+void checkFormName(const QString &name, const QWidget *self);
+// An empty control name is allowed and never clashes. On the main window the names of its own
+// fixed components are taken as well.
+void checkComponentName(const FormBase &form, const QString &name, bool mainWindow);
+
+} // namespace tarvo

@@ -1,0 +1,325 @@
+#include "report/designscene.h"
+
+#include "platform/errorhandler.h"
+#include "report/reportdataset.h"
+#include "report/reportexpression.h"
+
+#include <QGraphicsRectItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTimer>
+#include <cmath>
+
+namespace tarvo {
+
+namespace {
+
+constexpr double handle = 1.5; // mm: the grip at an item's lower-right corner
+constexpr int refRole = 0;     // QGraphicsItem::data key holding the band type
+constexpr int indexRole = 1;
+
+double snap(double mm)
+{
+    return std::round(mm);
+}
+
+QString bandCaption(BandType type)
+{
+    switch (type) {
+    case BandType::ReportTitle: return QObject::tr("Report title");
+    case BandType::PageHeader: return QObject::tr("Page header");
+    case BandType::MasterData: return QObject::tr("Master data");
+    case BandType::Summary: return QObject::tr("Summary");
+    case BandType::PageFooter: return QObject::tr("Page footer");
+    }
+    return {};
+}
+
+class ElementGraphic : public QGraphicsItem {
+public:
+    ElementGraphic(DesignScene *scene, BandType band, int index)
+        : m_scene(scene), m_band(band), m_index(index)
+    {
+        setFlags(ItemIsMovable | ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
+        setData(refRole, int(band));
+        setData(indexRole, index);
+        setPos(model().rect.normalized().topLeft() + QPointF(0, scene->bandTop(band)));
+        // Marks texts that would print as written or print empty: unknown expressions, fields
+        // that the data set lacks.
+        ReportExpression e = ReportExpression::parse(model().text);
+        e.bind(scene->data());
+        const QStringList fields = e.fieldNames(scene->data().name());
+        m_suspicious = !e.unknownExpressions().isEmpty()
+            || std::any_of(fields.begin(), fields.end(),
+                           [&](const QString &f) { return scene->data().columnIndex(f) < 0; });
+    }
+
+    ReportItem &model() const { return m_scene->reportTemplate().band(m_band)->items[m_index]; }
+
+    QRectF boundingRect() const override
+    {
+        const QSizeF size = model().rect.normalized().size();
+        return QRectF(QPointF(0, 0), size.expandedTo(QSizeF(1, 1))).adjusted(-0.5, -0.5, 0.5, 0.5);
+    }
+
+    void paint(QPainter *p, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
+        const ReportItem &m = model();
+        const QRectF r(QPointF(0, 0), m.rect.normalized().size());
+        switch (m.kind) {
+        case ItemKind::Text: paintText(p, m, r); break;
+        case ItemKind::Line: {
+            const QPointF from = m.rect.topLeft() - m.rect.normalized().topLeft();
+            p->setPen(QPen(m.colour, std::max(0.2, m.lineWidth)));
+            p->drawLine(from, from + QPointF(m.rect.width(), m.rect.height()));
+            break;
+        }
+        case ItemKind::Rect:
+            p->setPen(m.lineWidth > 0 ? QPen(m.colour, m.lineWidth) : QPen(Qt::NoPen));
+            p->setBrush(m.fill.isValid() ? QBrush(m.fill) : QBrush(Qt::NoBrush));
+            p->drawRect(r);
+            break;
+        case ItemKind::Image:
+            if (!m.image.isNull())
+                p->drawImage(r, m.image);
+            else
+                paintPlaceholder(p, r, m.field.isEmpty() ? QObject::tr("picture") : QStringLiteral("[%1]").arg(m.field));
+            break;
+        }
+        QPen frame(m_suspicious ? Qt::red : QColor(120, 120, 255), 0, isSelected() ? Qt::SolidLine : Qt::DotLine);
+        frame.setCosmetic(true);
+        p->setPen(frame);
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(r);
+        if (isSelected())
+            p->fillRect(QRectF(r.bottomRight() - QPointF(handle, handle), QSizeF(handle, handle)), Qt::blue);
+    }
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override
+    {
+        if (change == ItemPositionChange)
+            return QPointF(snap(value.toPointF().x()), snap(value.toPointF().y()));
+        return QGraphicsItem::itemChange(change, value);
+    }
+
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override
+    {
+        const QRectF r(QPointF(0, 0), model().rect.normalized().size());
+        m_resizing = isSelected() && (r.bottomRight() - event->pos()).manhattanLength() < 2 * handle;
+        m_scene->setCurrentBand(m_band);
+        QGraphicsItem::mousePressEvent(event);
+    }
+
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override
+    {
+        if (!m_resizing)
+            return QGraphicsItem::mouseMoveEvent(event);
+        resizeTo(QSizeF(snap(event->pos().x()), snap(event->pos().y())));
+    }
+
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override
+    {
+        QGraphicsItem::mouseReleaseEvent(event);
+        m_resizing = false;
+        guarded([&] { storePosition(); });
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        QPointF step;
+        switch (event->key()) {
+        case Qt::Key_Left: step = {-1, 0}; break;
+        case Qt::Key_Right: step = {1, 0}; break;
+        case Qt::Key_Up: step = {0, -1}; break;
+        case Qt::Key_Down: step = {0, 1}; break;
+        default: return QGraphicsItem::keyPressEvent(event);
+        }
+        guarded([&] {
+            if (event->modifiers() & Qt::ShiftModifier)
+                resizeTo(model().rect.normalized().size() + QSizeF(step.x(), step.y()));
+            else
+                setPos(pos() + step);
+            storePosition();
+        });
+    }
+
+private:
+    void resizeTo(QSizeF size)
+    {
+        prepareGeometryChange();
+        ReportItem &m = model();
+        const bool line = m.kind == ItemKind::Line;
+        // Lines may be horizontal or vertical (zero extent); boxes keep at least 1 mm.
+        const double minimum = line ? 0 : 1;
+        m.rect.setWidth(std::max(minimum, size.width()));
+        m.rect.setHeight(std::max(minimum, size.height()));
+        update();
+    }
+
+    void storePosition()
+    {
+        ReportItem &m = model();
+        const QSizeF size = m.rect.size();
+        m.rect = QRectF(QPointF(pos().x(), pos().y() - m_scene->bandTop(m_band)), size);
+        emit m_scene->geometryEdited();
+    }
+
+    static void paintText(QPainter *p, const ReportItem &m, const QRectF &r)
+    {
+        // Scene units are millimetres; draw at 10 units a millimetre for a usable font size.
+        p->save();
+        p->scale(0.1, 0.1);
+        QFont font = m.qfont();
+        font.setPixelSize(std::max(1, int(m.size * 25.4 / 72 * 10)));
+        p->setFont(font);
+        p->setPen(m.colour);
+        const QRectF scaled(r.topLeft() * 10, r.size() * 10);
+        p->drawText(scaled, int(m.align) | (m.wrap ? Qt::TextWordWrap : 0), m.text);
+        p->restore();
+    }
+
+    static void paintPlaceholder(QPainter *p, const QRectF &r, const QString &text)
+    {
+        p->fillRect(r, QColor(230, 230, 230));
+        p->save();
+        p->scale(0.1, 0.1);
+        QFont font;
+        font.setPixelSize(30);
+        p->setFont(font);
+        p->setPen(Qt::darkGray);
+        p->drawText(QRectF(r.topLeft() * 10, r.size() * 10), Qt::AlignCenter, text);
+        p->restore();
+    }
+
+    DesignScene *m_scene;
+    BandType m_band;
+    int m_index;
+    bool m_resizing = false;
+    bool m_suspicious = false;
+};
+
+// The lower edge of a band: drag it up or down to set the band's height.
+class BandEdge : public QGraphicsRectItem {
+public:
+    BandEdge(DesignScene *scene, BandType band, double width)
+        : QGraphicsRectItem(0, -0.6, width, 1.2), m_scene(scene), m_band(band)
+    {
+        setFlags(ItemIsMovable | ItemSendsGeometryChanges);
+        setCursor(Qt::SizeVerCursor);
+        setPen(Qt::NoPen);
+        setBrush(QColor(0, 0, 0, 30));
+        setZValue(2);
+        setToolTip(QObject::tr("Drag to change the band's height"));
+    }
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override
+    {
+        if (change == ItemPositionChange)
+            return QPointF(0, std::max(m_scene->bandTop(m_band), snap(value.toPointF().y())));
+        return QGraphicsRectItem::itemChange(change, value);
+    }
+
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override
+    {
+        QGraphicsRectItem::mouseReleaseEvent(event);
+        m_scene->reportTemplate().band(m_band)->height = pos().y() - m_scene->bandTop(m_band);
+        // Rebuilding deletes this item: leave its event handler first.
+        QTimer::singleShot(0, m_scene, [scene = m_scene] { guarded([&] { emit scene->bandResized(); scene->rebuild(); }); });
+    }
+
+private:
+    DesignScene *m_scene;
+    BandType m_band;
+};
+
+} // namespace
+
+DesignScene::DesignScene(ReportTemplate &tpl, const ReportDataSet &data, QObject *parent)
+    : QGraphicsScene(parent), m_tpl(tpl), m_data(data)
+{
+    rebuild();
+}
+
+double DesignScene::bandTop(BandType band) const
+{
+    double y = 0;
+    for (const ReportBand &b : m_tpl.bands()) {
+        if (b.type == band)
+            return y;
+        y += b.height + 6; // room for the next band's caption
+    }
+    return y;
+}
+
+void DesignScene::rebuild()
+{
+    const std::optional<ItemRef> keep = selectedRef();
+    clear();
+    const double width = m_tpl.page.layout().paintRect(QPageLayout::Millimeter).width();
+    for (const ReportBand &band : m_tpl.bands()) {
+        const double top = bandTop(band.type);
+        QGraphicsSimpleTextItem *caption = addSimpleText(bandCaption(band.type));
+        caption->setBrush(Qt::darkGray);
+        caption->setScale(0.35);
+        caption->setPos(0, top - 5);
+        auto *area = addRect(0, top, width, band.height, QPen(Qt::lightGray, 0), QBrush(Qt::white));
+        area->setZValue(-1);
+        for (int i = 0; i < band.items.size(); ++i)
+            addItem(new ElementGraphic(this, band.type, i));
+        auto *edge = new BandEdge(this, band.type, width);
+        edge->setPos(0, top + band.height);
+        addItem(edge);
+    }
+    setSceneRect(itemsBoundingRect().adjusted(-5, -5, 5, 5));
+    if (keep)
+        select(*keep, false);
+}
+
+std::optional<ItemRef> DesignScene::selectedRef() const
+{
+    const QList<QGraphicsItem *> items = selectedItems();
+    if (items.size() != 1 || !items.first()->data(indexRole).isValid())
+        return std::nullopt;
+    return ItemRef{BandType(items.first()->data(refRole).toInt()), items.first()->data(indexRole).toInt()};
+}
+
+ReportItem *DesignScene::selectedItem()
+{
+    const std::optional<ItemRef> ref = selectedRef();
+    ReportBand *band = ref ? m_tpl.band(ref->band) : nullptr;
+    return band && ref->index < band->items.size() ? &band->items[ref->index] : nullptr;
+}
+
+void DesignScene::select(const ItemRef &ref, bool focus)
+{
+    clearSelection();
+    for (QGraphicsItem *item : items()) {
+        if (item->data(indexRole).isValid() && item->data(refRole).toInt() == int(ref.band)
+            && item->data(indexRole).toInt() == ref.index) {
+            item->setSelected(true);
+            if (focus)
+                item->setFocus();
+        }
+    }
+}
+
+BandType DesignScene::currentBand() const
+{
+    if (const std::optional<ItemRef> ref = selectedRef())
+        return ref->band;
+    if (m_currentBand && m_tpl.band(*m_currentBand))
+        return *m_currentBand;
+    return BandType::MasterData;
+}
+
+void DesignScene::updateSelected()
+{
+    for (QGraphicsItem *item : selectedItems())
+        item->update();
+}
+
+} // namespace tarvo

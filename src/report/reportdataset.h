@@ -1,0 +1,43 @@
+#pragma once
+// The in-memory table that reports read: column names and rows of values (QString, qint64,
+// double, QByteArray for BLOBs, null QVariant for NULL), copied from a query result so that
+// layout, exports and the designer can read it as often as they need.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace tarvo {
+
+class SqlQuery;
+
+class ReportDataSet {
+public:
+    ReportDataSet() = default;
+    ReportDataSet(QStringList columns, QList<QVariantList> rows);
+
+    // Reads every remaining row of `query` (raises DatabaseError); the query ends at eof.
+    void connect(SqlQuery &query);
+
+    // The name that templates use for it ("Report" once a query is connected).
+    const QString &name() const { return m_name; }
+    void setName(const QString &name) { m_name = name; }
+
+    const QStringList &columns() const { return m_columns; }
+    int columnIndex(const QString &name) const; // ignoring case; -1 when absent
+    int rowCount() const { return int(m_rows.size()); }
+    const QVariant &value(int row, int column) const { return m_rows[row][column]; }
+    // What a report prints: numbers in the locale's notation without grouping, NULL and BLOBs
+    // as empty text.
+    QString text(int row, int column) const;
+
+private:
+    QString m_name = QStringLiteral("Report");
+    QStringList m_columns;
+    QList<QVariantList> m_rows;
+};
+
+// Display text of a data-set value (see ReportDataSet::text).
+QString reportValueText(const QVariant &value);
+
+} // namespace tarvo

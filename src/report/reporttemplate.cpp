@@ -1,0 +1,158 @@
+#include "report/reporttemplate.h"
+
+#include "report/reportdataset.h"
+#include "report/reportexpression.h"
+
+#include <algorithm>
+
+namespace tarvo {
+
+QString bandTypeName(BandType type)
+{
+    switch (type) {
+    case BandType::ReportTitle: return QStringLiteral("reportTitle");
+    case BandType::PageHeader: return QStringLiteral("pageHeader");
+    case BandType::MasterData: return QStringLiteral("masterData");
+    case BandType::Summary: return QStringLiteral("summary");
+    case BandType::PageFooter: return QStringLiteral("pageFooter");
+    }
+    return {};
+}
+
+const QList<BandType> &allBandTypes()
+{
+    static const QList<BandType> types{BandType::ReportTitle, BandType::PageHeader,
+                                       BandType::MasterData, BandType::Summary,
+                                       BandType::PageFooter};
+    return types;
+}
+
+QFont ReportItem::qfont() const
+{
+    QFont f(font);
+    f.setPointSizeF(size);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setUnderline(underline);
+    return f;
+}
+
+QPageLayout PageSetup::layout() const
+{
+    return QPageLayout(size, orientation, margins, QPageLayout::Millimeter);
+}
+
+void PageSetup::setLayout(const QPageLayout &layout)
+{
+    size = layout.pageSize();
+    orientation = layout.orientation();
+    margins = layout.margins(QPageLayout::Millimeter);
+}
+
+const ReportBand *ReportTemplate::band(BandType type) const
+{
+    for (const ReportBand &b : m_bands) {
+        if (b.type == type)
+            return &b;
+    }
+    return nullptr;
+}
+
+ReportBand *ReportTemplate::band(BandType type)
+{
+    return const_cast<ReportBand *>(std::as_const(*this).band(type));
+}
+
+ReportBand &ReportTemplate::addBand(BandType type)
+{
+    if (ReportBand *existing = band(type))
+        return *existing;
+    const auto pos = std::find_if(m_bands.begin(), m_bands.end(),
+                                  [type](const ReportBand &b) { return int(b.type) > int(type); });
+    ReportBand created;
+    created.type = type;
+    return *m_bands.insert(pos, created);
+}
+
+void ReportTemplate::removeBand(BandType type)
+{
+    m_bands.removeIf([type](const ReportBand &b) { return b.type == type; });
+}
+
+QStringList ReportTemplate::missingFields(const ReportDataSet &data) const
+{
+    QStringList missing;
+    auto note = [&](const QString &name) {
+        if (data.columnIndex(name) < 0 && !missing.contains(name))
+            missing << name;
+    };
+    for (const ReportBand &b : m_bands) {
+        for (const ReportItem &item : b.items) {
+            if (item.kind == ItemKind::Text) {
+                for (const QString &name : ReportExpression::parse(item.text).fieldNames(data.name()))
+                    note(name);
+            } else if (item.kind == ItemKind::Image && !item.field.isEmpty()) {
+                note(item.field);
+            }
+        }
+    }
+    return missing;
+}
+
+ReportTemplate ReportTemplate::tableLayout(const ReportDataSet &data, const QString &title)
+{
+    ReportTemplate t;
+    t.title = title;
+    const double width = t.page.layout().paintRect(QPageLayout::Millimeter).width();
+    const int columns = std::max<qsizetype>(1, data.columns().size());
+    const double columnWidth = width / columns;
+
+    ReportItem caption;
+    caption.rect = QRectF(0, 0, width, 10);
+    caption.text = title;
+    caption.size = 16;
+    caption.bold = true;
+    caption.align = Qt::AlignHCenter | Qt::AlignVCenter;
+    for (BandType type : allBandTypes()) {
+        if (type != BandType::Summary)
+            t.addBand(type);
+    }
+    t.band(BandType::ReportTitle)->height = 14;
+    t.band(BandType::ReportTitle)->items << caption;
+
+    ReportBand &header = *t.band(BandType::PageHeader);
+    header.height = 7;
+    ReportBand &rows = *t.band(BandType::MasterData);
+    rows.height = 6;
+    for (int c = 0; c < data.columns().size(); ++c) {
+        const QString &name = data.columns()[c];
+        ReportItem head;
+        head.rect = QRectF(c * columnWidth, 0, columnWidth, 6);
+        head.text = name;
+        head.bold = true;
+        head.align = Qt::AlignLeft | Qt::AlignVCenter;
+        header.items << head;
+        ReportItem cell = head;
+        cell.bold = false;
+        cell.grow = true;
+        cell.align = Qt::AlignLeft | Qt::AlignTop;
+        cell.text = ReportExpression::fieldReference(data.name(), name);
+        rows.items << cell;
+    }
+    ReportItem rule;
+    rule.kind = ItemKind::Line;
+    rule.rect = QRectF(0, 6.5, width, 0);
+    header.items << rule;
+
+    ReportBand &footer = *t.band(BandType::PageFooter);
+    footer.height = 8;
+    ReportItem pages;
+    pages.rect = QRectF(0, 2, width, 6);
+    pages.text = QStringLiteral("Page [Page#] of [TotalPages#]");
+    pages.size = 8;
+    pages.align = Qt::AlignRight | Qt::AlignVCenter;
+    footer.items << pages;
+    return t;
+}
+
+} // namespace tarvo

@@ -1,0 +1,213 @@
+#include "forms/attributes.h"
+#include "forms/attributetable.h"
+#include "support/printto.h"
+
+#include <QDomDocument>
+#include <QGuiApplication>
+#include <QPalette>
+#include <gtest/gtest.h>
+
+namespace tarvo {
+namespace {
+
+TEST(IntegerRule, ReadsTheAcceptedFormsAndFallsBackOnEverythingElse)
+{
+    const struct {
+        const char *text;
+        qint32 expected;
+    } cases[] = {
+        {"42", 42},
+        {"   42", 42},
+        {"+7", 7},
+        {"-7", -7},
+        {"2147483647", 2147483647},
+        {"-2147483648", qint32(0x80000000)},
+        {"$FF", 255},
+        {"xff", 255},
+        {"X1F", 31},
+        {"0x10", 16},
+        {"0X10", 16},
+        {"$FF000005", -16777211},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"007", 7},
+        // everything below reads as the default
+        {"", -99},
+        {" ", -99},
+        {"42 ", -99},
+        {"42px", -99},
+        {"word", -99},
+        {"2147483648", -99},
+        {"-2147483649", -99},
+        {"99999999999999999999", -99},
+        {"$123456789", -99},
+        {"0x", -99},
+        {"$", -99},
+        {"+-1", -99},
+        {"- 1", -99},
+        {"1.5", -99},
+        {"0x0x1", -99},
+        {"\t1", -99},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(readInteger(QString::fromUtf8(c.text), -99), c.expected) << c.text;
+}
+
+TEST(ColourRule, ReadsRgbAndSystemColoursAndRejectsNames)
+{
+    const QPalette palette = QGuiApplication::palette();
+    const QColor base = palette.color(QPalette::Base);
+    const struct {
+        const char *text;
+        std::optional<QColor> expected;
+    } cases[] = {
+        {"255", QColor(255, 0, 0)},
+        {" 255", QColor(255, 0, 0)},
+        {"255 ", std::nullopt},
+        {"$00FF0000", QColor(0, 0, 255)},
+        {"$0000FF00", QColor(0, 255, 0)},
+        {"-16777211", base},
+        {"$FF000005", base},
+        {"0xFF000005", base},
+        {"$FF00000F", palette.color(QPalette::Button)},
+        {"clWindow", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(readColour(QString::fromUtf8(c.text)), c.expected) << c.text;
+}
+
+TEST(BooleanRule, OnlyTheExactTextTrueIsTrue)
+{
+    EXPECT_TRUE(readBoolean("True"));
+    for (const char *text : {"true", "TRUE", "1", " True", "True ", "", "False"})
+        EXPECT_FALSE(readBoolean(QString::fromUtf8(text))) << text;
+}
+
+TEST(EnumerationRule, MatchesExactTextsOnly)
+{
+    const EnumText texts[] = {{"dtkDate", 0}, {"dtkTime", 1}};
+    EXPECT_EQ(readEnumeration("dtkTime", texts), 1);
+    EXPECT_EQ(readEnumeration("dtktime", texts), std::nullopt);
+    EXPECT_EQ(readEnumeration("", texts), std::nullopt);
+}
+
+TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
+{
+    const struct {
+        const char *text;
+        const char *withBrackets;
+        const char *withoutBrackets;
+    } cases[] = {
+        {"=", "=", "="},     {">", ">", ">"},   {">=", ">=", ">="}, {"<", "<", "<"},
+        {"<=", "<=", "<="},  {"(", "<", "="},   {")", ">", "="},    {"(=", "<=", "="},
+        {")=", ">=", "="},   {"()", "=", "="},  {"<>", "=", "="},   {"", "=", "="},
+        {" =", "=", "="},    {"==", "=", "="},  {"like", "=", "="},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(readComparison(c.text, true), QString::fromUtf8(c.withBrackets)) << c.text;
+        EXPECT_EQ(readComparison(c.text, false), QString::fromUtf8(c.withoutBrackets)) << c.text;
+    }
+}
+
+TEST(StatementRule, TurnsTheFourCharacterBreakIntoCrLfOnly)
+{
+    EXPECT_EQ(readStatement(R"(SELECT *\r\nFROM t)"), "SELECT *\r\nFROM t");
+    EXPECT_EQ(readStatement(R"(a\r\nb\r\nc)"), "a\r\nb\r\nc");
+    EXPECT_EQ(readStatement(R"(a\nb)"), R"(a\nb)");
+    EXPECT_EQ(readStatement(R"(a\r\\nb)"), R"(a\r\\nb)");
+}
+
+TEST(FontStyleRule, TakesTheLowFourStyleBits)
+{
+    const struct {
+        qint32 style;
+        bool bold, italic, underline, strikeOut;
+    } cases[] = {
+        {0, false, false, false, false}, {1, true, false, false, false},
+        {2, false, true, false, false},  {5, true, false, true, false},
+        {8, false, false, false, true},  {15, true, true, true, true},
+        {16, false, false, false, false},
+    };
+    for (const auto &c : cases) {
+        QFont font;
+        font.setBold(true); // the style replaces what was there
+        applyFontStyle(font, c.style);
+        EXPECT_EQ(font.bold(), c.bold) << c.style;
+        EXPECT_EQ(font.italic(), c.italic) << c.style;
+        EXPECT_EQ(font.underline(), c.underline) << c.style;
+        EXPECT_EQ(font.strikeOut(), c.strikeOut) << c.style;
+    }
+}
+
+TEST(IdentifierRule, LettersOfAnyScriptUnderscoresAndDigitsAfterTheFirst)
+{
+    for (const char *name : {"a", "_", "Edit1", "_x_1", "Поле1", "Ä"})
+        EXPECT_TRUE(isIdentifier(QString::fromUtf8(name))) << name;
+    for (const char *name : {"", "1abc", "a b", "a-b", "a.b", "#comment", "#text", " a"})
+        EXPECT_FALSE(isIdentifier(QString::fromUtf8(name))) << name;
+}
+
+QDomElement element(const char *xml)
+{
+    QDomDocument document;
+    EXPECT_TRUE(document.setContent(QByteArray(xml)));
+    return document.documentElement();
+}
+
+TEST(AttributeTable, GivesEachElementItsDefaults)
+{
+    const QDomElement empty = element("<X/>");
+    const AttributeReader edit(empty, *controlSpec("TdbEdit"));
+    EXPECT_EQ(edit.integer("FontSize"), 8);
+    EXPECT_EQ(edit.integer("TabOrder"), 999);
+    EXPECT_EQ(edit.colour("Color"), QGuiApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(edit.colour("FontColor"), QColor(Qt::black));
+    EXPECT_EQ(edit.comparison("dbFilter"), "=");
+
+    const AttributeReader panel(empty, *controlSpec("TdbPanel"));
+    EXPECT_EQ(panel.colour("Color"), QGuiApplication::palette().color(QPalette::Button));
+
+    const AttributeReader form(empty, formSpec());
+    EXPECT_EQ(form.integer("Width"), 640);
+    EXPECT_EQ(form.integer("Height"), 480);
+    EXPECT_EQ(form.colour("Color"), std::nullopt);
+
+    const AttributeReader counter(empty, *controlSpec("TdbEditCount"));
+    EXPECT_EQ(counter.integer("dbBeginValue"), 1);
+    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbComboBox")).integer("DropDownCount"), 8);
+    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbStringGrid")).integer("DefaultRowHeight"), 18);
+    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbButton")).enumeration("dbActionType"),
+              std::nullopt);
+
+    EXPECT_EQ(controlSpec("TdbFrame"), nullptr);
+    EXPECT_EQ(controlSpec("tdbedit"), nullptr);
+}
+
+TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
+{
+    const QDomElement e = element(R"(<X dbFilter="(=" dbSQL="a\r\nb" FontStyle="$105"
+        dbActionType="adbReport" PageIndex="-3" Width="800" Height="word"/>)");
+    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbEdit")).comparison("dbFilter"), "<=");
+    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbDateTimePicker")).comparison("dbFilter"), "<=");
+    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbMonthCalendar")).comparison("dbFilter"), "=");
+    const AttributeReader button(e, *controlSpec("TdbButton"));
+    EXPECT_EQ(button.statement("dbSQL"), "a\r\nb");
+    EXPECT_EQ(button.fontStyle("FontStyle"), 5);
+    EXPECT_EQ(button.enumeration("dbActionType"), 7);
+    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbTabSheet")).integer("PageIndex"), 0);
+    const AttributeReader form(e, formSpec());
+    EXPECT_EQ(form.integer("Width"), 800);
+    EXPECT_EQ(form.integer("Height"), 480);
+}
+
+TEST(AttributeTable, RefusesAnAttributeTheElementDoesNotRead)
+{
+    const QDomElement e = element(R"(<X Width="50" Color="255"/>)");
+    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbLabel")).integer("Width"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbButton")).colour("Color"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbEdit")).text("Left"), std::logic_error);
+}
+
+} // namespace
+} // namespace tarvo

@@ -1,0 +1,173 @@
+#include "reporttestdata.h"
+
+#include "platform/errors.h"
+#include "report/reportdesigner.h"
+#include "report/reportengine.h"
+#include "report/reportpreview.h"
+#include "support/scriptedinteraction.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+using namespace tarvo::test;
+
+namespace {
+
+ReportEngine listEngine(int rows)
+{
+    ReportEngine engine;
+    engine.setDataSet(customers(rows));
+    engine.loadTemplate(fixturePath("report-list/list.trp"));
+    return engine;
+}
+
+int pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    p.waitForFinished();
+    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const qsizetype at = info.indexOf("Pages:");
+    return at < 0 ? -1 : info.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
+}
+
+void trigger(QWidget *dialog, const char *action)
+{
+    QAction *a = dialog->findChild<QAction *>(action);
+    ASSERT_TRUE(a) << action;
+    a->trigger();
+}
+
+} // namespace
+
+TEST(ReportEngine, MissingTemplateLoadsQuietlyButCannotBeShown)
+{
+    ScriptedInteraction ui;
+    ReportEngine engine;
+    engine.loadTemplate("/nonexistent/Report/a.trp");
+    EXPECT_FALSE(engine.hasTemplate());
+    EXPECT_EQ(engine.fileName(), "/nonexistent/Report/a.trp");
+    try {
+        engine.showReport();
+        FAIL() << "no error";
+    } catch (const FileError &e) {
+        EXPECT_EQ(e.message(), "Report template not found: /nonexistent/Report/a.trp");
+    }
+    engine.clear();
+    EXPECT_TRUE(engine.fileName().isEmpty());
+}
+
+TEST(ReportEngine, FieldsTheQueryLacksAreNamedBeforeThePreviewOpens)
+{
+    ScriptedInteraction ui;
+    ReportEngine engine = listEngine(0);
+    engine.setDataSet(ReportDataSet({"id", "NAME"}, {{1, "a"}}));
+    try {
+        engine.showReport();
+        FAIL() << "no error";
+    } catch (const Error &e) {
+        EXPECT_TRUE(e.message().contains("data set \"Report\" has no field \"balance\"")) << e.what();
+        EXPECT_TRUE(e.message().contains("list.trp")) << e.what();
+    }
+}
+
+TEST(ReportPreview, ShowsMaximisedPagesNavigatesFindsAndExports)
+{
+    ScriptedInteraction ui;
+    const ProjectFolder folder;
+    ReportEngine engine = listEngine(40);
+    ui.expectModal([&](QDialog *dialog) {
+        auto *preview = qobject_cast<ReportPreview *>(dialog);
+        ASSERT_TRUE(preview);
+        EXPECT_TRUE(preview->windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(preview->view()->pageCount(), 3);
+        EXPECT_EQ(preview->currentPage(), 1);
+        QApplication::setActiveWindow(preview); // shortcuts reach the active window only
+        QTest::keyClick(preview, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(preview->currentPage(), 3);
+        trigger(preview, "previous");
+        EXPECT_EQ(preview->currentPage(), 2);
+        trigger(preview, "first");
+        EXPECT_EQ(preview->currentPage(), 1);
+
+        auto *findBox = preview->findChild<QLineEdit *>("findText");
+        findBox->setText("customer 3");
+        QTest::keyClick(findBox, Qt::Key_Return); // "Customer 3" on page 1
+        EXPECT_EQ(preview->currentPage(), 1);
+        trigger(preview, "find"); // then "Customer 30" on page 2
+        EXPECT_EQ(preview->currentPage(), 2);
+        EXPECT_FALSE(preview->find("no such text"));
+
+        ui.expectSaveFile(folder.file("out.pdf"));
+        trigger(preview, "exportPdf");
+        ui.expectSaveFile(folder.file("out.html"));
+        trigger(preview, "exportHtml");
+        ui.expectSaveFile(folder.file("out.xml"));
+        trigger(preview, "exportXml");
+        ui.expectSaveFile(QString()); // cancelled: nothing written
+        trigger(preview, "exportPdf");
+    });
+    engine.showReport();
+    EXPECT_EQ(pdfPages(folder.file("out.pdf")), 3);
+    EXPECT_TRUE(folder.read("out.html").contains("Customer 40"));
+    EXPECT_TRUE(folder.read("out.xml").contains("Customer 40"));
+}
+
+TEST(ReportPreview, PrintsTheChosenRangeAndRepaginatesAfterPageSetup)
+{
+    ScriptedInteraction ui;
+    const ProjectFolder folder;
+    ReportEngine engine = listEngine(40);
+    ui.expectModal([&](QDialog *dialog) {
+        auto *preview = qobject_cast<ReportPreview *>(dialog);
+        ui.expectPrintDialog([&](QPrinter &printer) {
+            EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
+            printer.setOutputFileName(folder.file("printed.pdf"));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+            return true;
+        });
+        trigger(preview, "print");
+
+        ui.expectPageSetup([](QPrinter &printer) {
+            printer.setPageOrientation(QPageLayout::Landscape);
+            return true;
+        });
+        trigger(preview, "pageSetup");
+        EXPECT_EQ(preview->report().layout.orientation(), QPageLayout::Landscape);
+        EXPECT_GT(preview->view()->pageCount(), 3); // 108 mm above the footer instead of 180
+
+        ui.expectPageSetup([](QPrinter &) { return false; });
+        const int pages = preview->view()->pageCount();
+        trigger(preview, "pageSetup");
+        EXPECT_EQ(preview->view()->pageCount(), pages);
+    });
+    engine.showReport();
+    EXPECT_EQ(pdfPages(folder.file("printed.pdf")), 2);
+}
+
+TEST(ReportPreview, EditOpensTheDesignerThenShowsTheEditedReport)
+{
+    ScriptedInteraction ui;
+    ReportEngine engine = listEngine(40);
+    ui.expectModal([&](QDialog *dialog) {
+        auto *preview = qobject_cast<ReportPreview *>(dialog);
+        ui.expectModal([&](QDialog *designer) {
+            ASSERT_TRUE(qobject_cast<ReportDesigner *>(designer));
+            // Taller rows: 7 on the first page, 8 on the others.
+            auto *d = static_cast<ReportDesigner *>(designer);
+            d->scene()->reportTemplate().band(BandType::MasterData)->height = 20;
+        });
+        trigger(preview, "edit");
+        EXPECT_EQ(preview->view()->pageCount(), 6);
+    });
+    engine.showReport();
+    EXPECT_EQ(engine.reportTemplate().band(BandType::MasterData)->height, 20);
+}

@@ -1,0 +1,108 @@
+#include "reporttestdata.h"
+
+#include "platform/errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+using namespace tarvo::test;
+
+TEST(ReportTemplate, SavedTemplateLoadsBackUnchanged)
+{
+    ReportTemplate t = listTemplate();
+    ReportItem picture;
+    picture.kind = ItemKind::Image;
+    picture.rect = QRectF(1, 2, 30, 20);
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    picture.image = image;
+    picture.png = QByteArray::fromBase64(
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
+    t.band(BandType::ReportTitle)->items << picture;
+    t.page.orientation = QPageLayout::Landscape;
+    t.page.size = QPageSize(QSizeF(100, 150), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+
+    const ProjectFolder folder;
+    t.save(folder.file("copy.trp"));
+    const ReportTemplate back = ReportTemplate::load(folder.file("copy.trp"));
+    EXPECT_EQ(back.toXml(), t.toXml());
+    EXPECT_EQ(back.title, "Customer list");
+    EXPECT_EQ(back.page.orientation, QPageLayout::Landscape);
+    EXPECT_EQ(back.page.size.size(QPageSize::Millimeter), QSizeF(100, 150));
+    const ReportItem &name = back.band(BandType::MasterData)->items[1];
+    EXPECT_EQ(name.text, "[Report.\"name\"]");
+    EXPECT_TRUE(name.grow);
+    EXPECT_EQ(back.band(BandType::PageHeader)->items[2].align, Qt::AlignRight | Qt::AlignTop);
+    EXPECT_EQ(back.band(BandType::Summary)->items[0].fill, QColor("#eeeeee"));
+    EXPECT_FALSE(back.band(BandType::ReportTitle)->items.last().image.isNull());
+}
+
+TEST(ReportTemplate, BadTemplatesNameTheProblem)
+{
+    const struct {
+        const char *xml;
+        const char *problem;
+    } cases[] = {
+        {"", "the file is empty"},
+        {"  \n", "the file is empty"},
+        {"this is not xml", "not valid XML"},
+        {"<report><masterData>", "not valid XML"},
+        {"<form/>", "the root element is <form>"},
+        {"<report><detail/></report>", "unknown element <detail>"},
+        {"<report><masterData><circle/></masterData></report>", "unknown item <circle>"},
+        {"<report><masterData/><masterData/></report>", "band <masterData> appears twice"},
+        {"<report><masterData height=\"abc\"/></report>", "height=\"abc\""},
+        {"<report><masterData height=\"1e300\"/></report>", "height=\"1e300\""},
+        {"<report><masterData height=\"nan\"/></report>", "height=\"nan\""},
+        {"<report><page size=\"100000x5\"/></report>", "page size \"100000x5\""},
+        {"<report><page left=\"500\"/></report>", "left=\"500\""},
+        {"<report><pageHeader><text size=\"100000\"/></pageHeader></report>", "size=\"100000\""},
+        {"<report><pageHeader><text colour=\"red\"/></pageHeader></report>", "colour=\"red\""},
+        {"<report><pageHeader><text bold=\"yes\"/></pageHeader></report>", "bold=\"yes\""},
+        {"<report><pageHeader><text align=\"middle\"/></pageHeader></report>", "align=\"middle\""},
+        {"<report><summary><image>AAAA</image></summary></report>", "cannot be decoded"},
+    };
+    for (const auto &tc : cases) {
+        try {
+            ReportTemplate::fromXml(tc.xml, "bad.trp");
+            ADD_FAILURE() << "accepted: " << tc.xml;
+        } catch (const ParseError &e) {
+            EXPECT_TRUE(e.message().startsWith("Report template \"bad.trp\": ")) << e.what();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(tc.problem))) << e.what();
+        }
+    }
+}
+
+TEST(ReportTemplate, MissingFileIsAFileErrorWithThePath)
+{
+    try {
+        ReportTemplate::load("/nonexistent/x.trp");
+        FAIL() << "no error";
+    } catch (const FileError &e) {
+        EXPECT_EQ(e.message(), "Report template not found: /nonexistent/x.trp");
+    }
+}
+
+TEST(ReportTemplate, ListsFieldsTheDataSetLacks)
+{
+    ReportTemplate t = listTemplate();
+    ReportItem photo;
+    photo.kind = ItemKind::Image;
+    photo.field = "photo";
+    t.band(BandType::MasterData)->items << photo;
+    const ReportDataSet data({"NAME"}, {});
+    EXPECT_EQ(t.missingFields(data), (QStringList{"balance", "photo"}));
+}
+
+TEST(ReportTemplate, TableLayoutPrintsEveryColumn)
+{
+    const ReportDataSet data = customers(3);
+    const ReportTemplate t = ReportTemplate::tableLayout(data, "Customers");
+    const PreparedReport r = prepareReport(t, data, std::nullopt, fixedNow);
+    ASSERT_EQ(r.pages.size(), 1);
+    EXPECT_EQ(textsOf(r.pages[0], BandType::ReportTitle), QStringList{"Customers"});
+    EXPECT_EQ(textsOf(r.pages[0], BandType::PageHeader), (QStringList{"id", "name", "balance"}));
+    EXPECT_EQ(textsOf(r.pages[0], BandType::MasterData).mid(3, 3), (QStringList{"2", "Customer 2", "3"}));
+    EXPECT_EQ(textsOf(r.pages[0], BandType::PageFooter), QStringList{"Page 1 of 1"});
+    EXPECT_TRUE(t.missingFields(data).isEmpty());
+}
