@@ -120,6 +120,9 @@ void TfrmMain::showEvent(QShowEvent *event)
     m_started = true;
     centreOnScreen(this);
     guarded([this] { FormShow(); });
+    // forms.xml may have given the window another size: centre it again at that size.
+    layout()->activate();
+    centreOnScreen(this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)

@@ -10,7 +10,6 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QMenuBar>
 #include <algorithm>
 
 namespace tarvo {
@@ -28,6 +27,11 @@ void setClientSize(QWidget *form, const AttributeReader &a)
 {
     const QSize size(a.integer("Width"), a.integer("Height"));
     if (auto *main = qobject_cast<QMainWindow *>(form)) {
+        // A main window whose client area has a fixed size follows that area.
+        if (QWidget *client = main->centralWidget(); client && client->minimumSize() == client->maximumSize()) {
+            client->setFixedSize(size);
+            return;
+        }
         const QWidget *menu = main->menuWidget();
         main->resize(size + QSize(0, menu ? menu->sizeHint().height() : 0));
     } else {
@@ -76,25 +80,28 @@ QWidget *windowedChildNamed(const QWidget *container, const QString &name)
     return nullptr;
 }
 
-struct TabEntry {
-    QString order; // the raw TabOrder text
-    QString name;
-};
-
-void applyTabOrderList(QList<TabEntry> entries, QWidget *container, const FormBase &owner)
+// Entries are the raw TabOrder text, a comma and the control's name; the number is read from
+// the text before the first comma and the name is the rest.
+int entryNumber(const QString &entry)
 {
-    const auto number = [](const TabEntry &e) { return readInteger(e.order, 999); };
-    std::stable_sort(entries.begin(), entries.end(),
-                     [&](const TabEntry &a, const TabEntry &b) { return number(a) < number(b); });
-    for (const TabEntry &entry : entries) {
-        if (auto *control = qobject_cast<QWidget *>(owner.findComponent(entry.name)))
-            setTabPosition(container, control, qint16(number(entry)));
+    return readInteger(entry.section(u',', 0, 0), 999);
+}
+
+void applyTabOrderList(QStringList entries, QWidget *container, const FormBase &owner)
+{
+    std::stable_sort(entries.begin(), entries.end(), [](const QString &a, const QString &b) {
+        return entryNumber(a) < entryNumber(b);
+    });
+    for (const QString &entry : entries) {
+        const QString name = entry.section(u',', 1);
+        if (auto *control = qobject_cast<QWidget *>(owner.findComponent(name)))
+            setTabPosition(container, control, qint16(entryNumber(entry)));
     }
 }
 
 // The steps that follow every built control: font, keyboard, visibility.
 void finishControl(QWidget *control, const ElementSpec &spec, const AttributeReader &a,
-                   QWidget *container, QList<TabEntry> &tabOrderList)
+                   QWidget *container, QStringList &tabOrderList)
 {
     if (spec.find("FontName"))
         applyFont(control, a);
@@ -104,7 +111,7 @@ void finishControl(QWidget *control, const ElementSpec &spec, const AttributeRea
         appendToTabSequence(container, control);
     if (spec.find("TabStop")) {
         setTabStop(control, a.boolean("TabStop"));
-        tabOrderList.append({a.raw("TabOrder"), control->objectName()});
+        tabOrderList.append(a.raw("TabOrder") + u',' + control->objectName());
     }
     // Pages are shown by their page control; everything else shows with its parent, which may
     // already be on screen while the main window loads.
@@ -119,7 +126,7 @@ void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hoo
         return;
     QWidget *container = asForm(parent) ? clientArea(parent) : parent;
     const bool onMainWindow = qobject_cast<QMainWindow *>(owner->widget()) != nullptr;
-    QList<TabEntry> tabOrderList;
+    QStringList tabOrderList;
 
     for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
         const QDomElement e = node.toElement();
