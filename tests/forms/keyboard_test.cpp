@@ -79,10 +79,11 @@ TEST(KeyboardOrder, NumbersBeyondTheEndLineUpAtTheEndInAscendingOrder)
         {R"(<TdbEdit Name="x" TabOrder="20"/><TdbEdit Name="y" TabOrder="5"/><TdbEdit Name="u" TabOrder="0"/>
             <TdbEdit Name="z" TabOrder="10"/><TdbEdit Name="v" TabOrder="1"/>)",
          {"u", "v", "y", "z", "x"}},
-        // without TabOrder: 999, after every lower number; equal numbers keep the file's order
+        // without TabOrder: 999, after every lower number; equal numbers keep the file's order;
+        // a comma inside the number leaves its entry naming no control: "c" is never moved itself
         {R"(<TdbEdit Name="n1"/><TdbEdit Name="t5" TabOrder="5"/><TdbEdit Name="n2" TabOrder="x"/>
-            <TdbEdit Name="t0" TabOrder="0"/>)",
-         {"t0", "t5", "n1", "n2"}},
+            <TdbEdit Name="c" TabOrder="0,1"/><TdbEdit Name="t0" TabOrder="0"/>)",
+         {"t0", "c", "t5", "n1", "n2"}},
         // a panel takes part; a negative number clamps to the front, and 65536 is sorted last
         // but applied as the 16-bit value 0
         {R"(<TdbPanel Name="p" TabOrder="1"/><TdbEdit Name="e" TabOrder="65536"/>
