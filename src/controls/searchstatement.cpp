@@ -146,8 +146,11 @@ void filterConditions(const QList<QObject *> &controls, const QString &generalTa
             where.next()
                 .sql(columnOf(m->dbTable(), m->dbField()) + QStringLiteral(" LIKE "))
                 .text(m->text().toUpper());
-        if (auto *n = qobject_cast<TdbEditCount *>(c); n && !n->text().isEmpty())
-            where.next().sql(n->dbTable() + QStringLiteral(".record_count = ")).text(n->text());
+        if (auto *n = qobject_cast<TdbEditCount *>(c); n && !n->text().isEmpty()) {
+            // A number stays bare SQL; anything else typed there is bound as the text it is.
+            SqlStatement &condition = where.next().sql(n->dbTable() + QStringLiteral(".record_count = "));
+            isWholeNumber(n->text()) ? condition.sql(n->text()) : condition.text(n->text());
+        }
         if (auto *b = qobject_cast<TdbCheckBox *>(c); b && b->state() != TdbCheckBox::cbGrayed)
             where.next().sql(columnOf(b->dbTable(), b->dbField()) + QLatin1Char('=')
                              + (b->state() == TdbCheckBox::cbChecked ? QLatin1Char('1')

@@ -176,7 +176,7 @@ TEST_F(GridStatement, TextsOfTheSearch)
              t.find<TdbComboBox>("cmbCity")->setDbItemID(2);
          },
          " LEFT OUTER JOIN city ON person.id_city=city.id WHERE person.note LIKE \"N\" AND"
-         " person.record_count = \"2\" AND person.active=1 AND person.id_city=2"},
+         " person.record_count = 2 AND person.active=1 AND person.id_city=2"},
         {"checked_date_picker_cut_to_day_datetime_column_no_condition",
          [afternoon](Grid &g) {
              auto &t = static_cast<GridStatement &>(g);
