@@ -16,8 +16,10 @@ ReportDataSet::ReportDataSet(QStringList columns, QList<QVariantList> rows)
 
 void ReportDataSet::connect(SqlQuery &query)
 {
-    m_columns = query.columnNames();
-    m_rows.clear();
+    // Read into locals first: a row that fails half-way must leave the previous data intact,
+    // not a mix of new columns and some of the new rows.
+    QStringList columns = query.columnNames();
+    QList<QVariantList> rows;
     const int count = query.columnCount();
     // The storage class decides the value type, as SQLite keeps it (a number stays a number).
     for (; !query.eof(); query.next()) {
@@ -32,8 +34,10 @@ void ReportDataSet::connect(SqlQuery &query)
             default: row << QVariant(query.text(c)); break;
             }
         }
-        m_rows << row;
+        rows << row;
     }
+    m_columns = std::move(columns);
+    m_rows = std::move(rows);
 }
 
 int ReportDataSet::columnIndex(const QString &name) const

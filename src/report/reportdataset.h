@@ -16,7 +16,7 @@ public:
     ReportDataSet() = default;
     ReportDataSet(QStringList columns, QList<QVariantList> rows);
 
-    // Reads every remaining row of `query` (raises DatabaseError); the query ends at eof.
+    // Reads every remaining row of `query`; raises DatabaseError and then keeps the previous data.
     void connect(SqlQuery &query);
 
     // The name that templates use for it ("Report" once a query is connected).
