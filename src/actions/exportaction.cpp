@@ -5,8 +5,10 @@
 #include "actions/gridworkbook.h"
 #include "controls/dbbutton.h"
 #include "controls/dbstringgridex.h"
+#include "platform/errors.h"
 #include "platform/interaction.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace tarvo {
@@ -43,7 +45,9 @@ void actionGridToExcel(TdbButton &button, ActionContext &context)
     const QString name = grid->objectName().isEmpty() ? QStringLiteral("Grid") : grid->objectName();
     const QString path = newExportFolder() + QLatin1Char('/') + name + QStringLiteral(".xlsx");
     writeGridWorkbook(path, exportBlock(*grid));
-    interaction().openUrl(QUrl::fromLocalFile(path));
+    // A workbook nobody opens is a failed export, even though the file exists.
+    if (!interaction().openUrl(QUrl::fromLocalFile(path)))
+        throw Error(QStringLiteral("Unable to open ") + QDir::toNativeSeparators(path));
 }
 
 } // namespace tarvo

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <xlsxwriter.h>
 
@@ -28,6 +29,10 @@ QByteArray cellText(const QString &text)
     QString cut = text.left(kMaxCellChars);
     if (!cut.isEmpty() && cut.back().isHighSurrogate())
         cut.chop(1);
+    // A workbook reads "_xHHHH_" in a text as an escaped character; a literal one must keep its
+    // underscore escaped or the spreadsheet shows another text than the grid.
+    static const QRegularExpression escapeLike(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    cut.replace(escapeLike, QStringLiteral("_x005F_"));
     return cut.toUtf8();
 }
 

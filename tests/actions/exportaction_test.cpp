@@ -1,0 +1,199 @@
+#include "actions/actioncontext.h"
+#include "actions/actions.h"
+#include "controls/dbbutton.h"
+#include "controls/dbstringgridex.h"
+#include "controls/tform.h"
+#include "platform/errors.h"
+#include "platform/projectfolder.h"
+#include "schema/fieldcatalogue.h"
+#include "schema/sqlconnection.h"
+#include "support/fixtures.h"
+#include "support/printto.h"
+#include "support/scriptedinteraction.h"
+#include "workbookreader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+using tarvo::test::ProjectFolder;
+using tarvo::test::ScriptedInteraction;
+using tarvo::test::readWorkbook;
+
+namespace {
+
+// A desktop whose spreadsheet application cannot be started.
+class RefusingInteraction : public ScriptedInteraction {
+public:
+    bool openUrl(const QUrl &url) override
+    {
+        ScriptedInteraction::openUrl(url);
+        return false;
+    }
+};
+
+// A form with a result grid over a small table of people and an Excel button naming it. The
+// temporary folder is redirected so that what the export leaves there can be seen.
+class GridExport : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_savedTmp = qgetenv("TMPDIR");
+        m_hadTmp = qEnvironmentVariableIsSet("TMPDIR");
+        qputenv("TMPDIR", QDir::cleanPath(temp.path()).toUtf8());
+
+        setProjectFolder(folder.path());
+        LoadFieldCatalogue(folder.file("tables.ini"));
+        db.setDatabase(folder.file("grid.db"));
+        db.open();
+        for (const char *sql : {
+                 "CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
+                 "CREATE TABLE company (id INTEGER PRIMARY KEY, name TEXT)",
+                 "CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT, born TEXT, wake TEXT,"
+                 " seen TEXT, active INTEGER, age INTEGER, id_city INTEGER, id_company INTEGER,"
+                 " note TEXT, record_count INTEGER)",
+                 "INSERT INTO city VALUES (1, 'Oslo')",
+                 "INSERT INTO person VALUES (1, 'smith', '2024-03-07 00:00:00.000', NULL,"
+                 " '2024-03-07 14:05:09.000', 1, 30, 1, NULL, 'n', 1)",
+                 "INSERT INTO person VALUES (2, 'ИВАНОВ', NULL, NULL, NULL, 0, 25, NULL, NULL,"
+                 " 'две\nстроки & <tag>', 2)"})
+            db.execute(QString::fromUtf8(sql));
+
+        form.setObjectName("frmMain");
+        grid = new TdbStringGridEx(&form);
+        grid->setObjectName("grdPeople");
+        grid->setDbSQLConnection(&db);
+        grid->setDbGeneralTable("person");
+        grid->setDbListFields("person.name,person.born,person.active,city.name,person.note");
+        grid->setDbListFieldsNames("Имя,Born,Active,City,Note");
+        grid->setDbSortField("person.id");
+        form.addComponent(grid);
+        button = new TdbButton(&form);
+        button->setObjectName("bExcel");
+        button->setProperty("dbActionType", "adbGridToExcel");
+        button->setProperty("dbResultControl", "grdPeople");
+        form.addComponent(button);
+    }
+    void TearDown() override
+    {
+        if (m_hadTmp)
+            qputenv("TMPDIR", m_savedTmp);
+        else
+            qunsetenv("TMPDIR");
+        ReleaseFieldCatalogue();
+        setProjectFolder(QString());
+    }
+
+    void click() { OnButtonClick(*button, context); }
+
+    QStringList exportFolders() const
+    {
+        return QDir(temp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    QString openedWorkbook(const ScriptedInteraction &ui, std::size_t index) const
+    {
+        if (ui.openedUrls().size() <= index)
+            return {};
+        const QUrl url = ui.openedUrls()[index];
+        EXPECT_TRUE(url.isLocalFile()) << url.toString().toStdString();
+        return url.toLocalFile();
+    }
+
+    ProjectFolder temp;
+    ProjectFolder folder{"controls-grid"};
+    SqlConnection db;
+    TForm form;
+    TdbStringGridEx *grid = nullptr;
+    TdbButton *button = nullptr;
+    ActionContext context;
+
+private:
+    QByteArray m_savedTmp;
+    bool m_hadTmp = false;
+};
+
+TEST_F(GridExport, WithoutSpreadsheetApplicationShowsTheMessageAndWritesNothing)
+{
+    ScriptedInteraction ui;
+    ui.setHasApplication(false);
+    grid->dbExecute();
+    ui.expectMessage();
+    click();
+    ui.verify();
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, "Your computer does not have Excel.");
+    EXPECT_EQ(ui.messages()[0].caption, "Error");
+    EXPECT_TRUE(ui.openedUrls().empty());
+    EXPECT_TRUE(exportFolders().isEmpty());
+}
+
+TEST_F(GridExport, CopiesTheGridAsShownIntoANewWorkbookAndOpensIt)
+{
+    ScriptedInteraction ui;
+    grid->dbExecute();
+    click();
+    ASSERT_EQ(ui.openedUrls().size(), 1u);
+    const QString path = openedWorkbook(ui, 0);
+    EXPECT_TRUE(path.endsWith(".xlsx"));
+    // In a folder of its own under the temporary folder, which outlives the action.
+    EXPECT_EQ(QFileInfo(QFileInfo(path).absolutePath()).absolutePath(), QDir::cleanPath(temp.path()));
+    EXPECT_EQ(exportFolders().size(), 1);
+
+    const auto book = readWorkbook(path);
+    const QList<QStringList> expected = {
+        {"Имя", "Born", "Active", "City", "Note"},
+        {"smith", "3/7/24", "Да", "Oslo", "n"},
+        {"Иванов", "без даты", "Нет", "", QString::fromUtf8("Две\nстроки & <tag>")},
+    };
+    EXPECT_EQ(book.texts(), expected);
+    for (int r = 0; r < book.rows.size(); ++r) {
+        ASSERT_EQ(book.rows[r].size(), 5) << r;
+        for (int c = 0; c < 5; ++c) {
+            SCOPED_TRACE(testing::Message() << "row " << r << " column " << c);
+            EXPECT_EQ(book.rows[r][c].fill, r == 0 ? QString("FFC8C8C8") : QString());
+            EXPECT_TRUE(book.rows[r][c].thinBorders);
+            EXPECT_TRUE(book.rows[r][c].shrink);
+        }
+    }
+    // The first cell is the selection: no other one is named.
+    const QString selection = test::elements(book.sheetXml, "(<selection [^>]*>)").value(0);
+    EXPECT_TRUE(selection.isEmpty() || selection.contains("activeCell=\"A1\"")) << selection.toStdString();
+
+    // Exporting the same grid again opens a second, separate workbook.
+    click();
+    ASSERT_EQ(ui.openedUrls().size(), 2u);
+    EXPECT_NE(openedWorkbook(ui, 1), path);
+    EXPECT_EQ(exportFolders().size(), 2);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(readWorkbook(openedWorkbook(ui, 1)).texts(), expected);
+}
+
+TEST_F(GridExport, EmptyGridExportsTitlesAndOneEmptyRow)
+{
+    ScriptedInteraction ui;
+    db.execute("DELETE FROM person");
+    grid->dbExecute();
+    click();
+    const auto book = readWorkbook(openedWorkbook(ui, 0));
+    EXPECT_EQ(book.texts(), (QList<QStringList>{{"Имя", "Born", "Active", "City", "Note"},
+                                                {"", "", "", "", ""}}));
+    for (const auto &cell : book.rows.value(1))
+        EXPECT_TRUE(cell.thinBorders && cell.shrink);
+}
+
+TEST_F(GridExport, WorkbookTheDesktopCannotOpenIsReportedAsAnError)
+{
+    RefusingInteraction ui;
+    grid->dbExecute();
+    try {
+        click();
+        FAIL() << "no error raised";
+    } catch (const Error &error) {
+        ASSERT_EQ(ui.openedUrls().size(), 1u);
+        EXPECT_TRUE(QString(error.what()).contains(openedWorkbook(ui, 0))) << error.what();
+    }
+}
+
+} // namespace
