@@ -4,6 +4,7 @@
 #include "app/tfrmoptions.h"
 #include "app/tfrmtarvoabout.h"
 #include "controls/imageviewer.h"
+#include "controls/tform.h"
 #include "platform/errorhandler.h"
 
 namespace tarvo {
@@ -28,7 +29,14 @@ ApplicationWindows::ApplicationWindows()
     m_frmMain->setAboutForm(m_frmTarvoAbout.get());
 }
 
-ApplicationWindows::~ApplicationWindows() = default;
+ApplicationWindows::~ApplicationWindows()
+{
+    // The forms of forms.xml have no parent: they end with the run, before the main window whose
+    // connection their controls use, so that a later run in the same process can build them anew.
+    for (FormBase *form : openForms())
+        if (auto *further = qobject_cast<TForm *>(form->widget()); further && !further->parent())
+            delete further;
+}
 
 bool ApplicationWindows::showMainWindow()
 {

@@ -1,0 +1,221 @@
+// What users and the database throw at a save: rejected statements, vanished files, awkward
+// texts, a busy database and a second writer.
+#include "controls/imagefields_support.h"
+#include "controls/dbedit.h"
+#include "controls/dbfiletodatabase.h"
+#include "controls/dbimagedatabase.h"
+#include "e2e/e2eapp.h"
+#include "platform/errorhandler.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace tarvo;
+using tarvo::test::E2eApp;
+using tarvo::test::ctl;
+
+namespace {
+
+class BadInputE2e : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(app.start());
+        app.folder.write(QStringLiteral("photo.png"), test::encodedPicture("PNG"));
+        app.folder.write(QStringLiteral("contract.txt"), QByteArray("Terms"));
+    }
+    void choosePhoto(const char *form)
+    {
+        app.ui.expectOpenFile(app.folder.file(QStringLiteral("photo.png")));
+        ctl<TdbImageDataBase>(form, "imgPhoto").ToolButtonOpenClick();
+    }
+    // The one message the general error handler showed.
+    void expectDatabaseError(const QString &text)
+    {
+        ASSERT_EQ(app.ui.messages().size(), 1u);
+        EXPECT_EQ(app.ui.messages()[0].text, text);
+        EXPECT_EQ(app.ui.messages()[0].caption, applicationTitle());
+        EXPECT_EQ(app.ui.messages()[0].icon, MessageIcon::Error);
+    }
+    int customerCount() const { return app.rows(QStringLiteral("SELECT count(*) FROM customers")).value(0).toInt(); }
+
+    E2eApp app{QStringLiteral("e2e-shop")};
+};
+
+} // namespace
+
+TEST_F(BadInputE2e, RequiredColumnLeftOutIsReportedAndTheFormKeepsTheInput)
+{
+    app.ui.expectModal([&](QDialog *form) {
+        ctl<TdbEdit>("frmCustomer", "edPhone").setText(QStringLiteral("555"));
+        choosePhoto("frmCustomer");
+        app.ui.expectMessage();
+        E2eApp::click("frmCustomer", "bSave");
+
+        expectDatabaseError(QStringLiteral("NOT NULL constraint failed: customers.name."));
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(customerCount(), 0);
+        EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edPhone").text(), QStringLiteral("555"));
+        EXPECT_FALSE(ctl<TdbImageDataBase>("frmCustomer", "imgPhoto").dbFileName().isEmpty());
+
+        // The user completes the form and saves again: one row, with the picture.
+        ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
+        E2eApp::click("frmCustomer", "bSave");
+        EXPECT_FALSE(form->isVisible());
+    });
+    E2eApp::click("frmMain", "bNew");
+
+    EXPECT_EQ(app.row(QStringLiteral("SELECT name, phone, photo IS NOT NULL FROM customers")),
+              QStringList({"Ada", "555", "1"}));
+}
+
+TEST_F(BadInputE2e, UnknownColumnIsReportedAndNothingIsWritten)
+{
+    app.ui.expectModal([&](QDialog *form) {
+        ctl<TdbEdit>("frmBroken", "edName").setText(QStringLiteral("Ada"));
+        ctl<TdbEdit>("frmBroken", "edBogus").setText(QStringLiteral("x"));
+        choosePhoto("frmBroken");
+        app.ui.expectMessage();
+        E2eApp::click("frmBroken", "bSave");
+
+        expectDatabaseError(QStringLiteral("table customers has no column named nosuchcolumn."));
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(ctl<TdbImageDataBase>("frmBroken", "imgPhoto").picture().isNull());
+    });
+    E2eApp::click("frmMain", "bBroken");
+    EXPECT_EQ(customerCount(), 0);
+}
+
+TEST_F(BadInputE2e, VanishedFileStopsAnInsertButLeavesTheStoredFileOnUpdate)
+{
+    const auto chooseThenLoseContract = [&] {
+        app.ui.expectOpenFile(app.folder.file(QStringLiteral("contract.txt")));
+        ctl<TdbFileToDatabase>("frmCustomer", "fileContract").LeftButtonClick();
+        QFile::remove(app.folder.file(QStringLiteral("contract.txt")));
+    };
+
+    app.ui.expectModal([&](QDialog *form) {
+        ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
+        chooseThenLoseContract();
+        app.ui.expectMessage();
+        E2eApp::click("frmCustomer", "bSave");
+
+        ASSERT_EQ(app.ui.messages().size(), 1u);
+        EXPECT_TRUE(app.ui.messages()[0].text.contains(app.folder.file(QStringLiteral("contract.txt"))));
+        EXPECT_EQ(app.ui.messages()[0].icon, MessageIcon::Error);
+        EXPECT_TRUE(form->isVisible());
+        E2eApp::click("frmCustomer", "bCancel");
+    });
+    E2eApp::click("frmMain", "bNew");
+    EXPECT_EQ(customerCount(), 0);
+
+    app.seed(QStringLiteral("INSERT INTO customers (name, contract, contract_filename) VALUES ('Grace', 'Old', 'old.txt')"));
+    E2eApp::grid("frmMain", "gridCustomers").dbExecute();
+    app.folder.write(QStringLiteral("contract.txt"), QByteArray("New"));
+    app.ui.expectModal([&](QDialog *) {
+        ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Grace Hopper"));
+        chooseThenLoseContract();
+        E2eApp::click("frmCustomer", "bSave");
+    });
+    E2eApp::click("frmMain", "bEdit");
+    EXPECT_EQ(app.row(QStringLiteral("SELECT name, contract, contract_filename FROM customers")),
+              QStringList({"Grace Hopper", "Old", "old.txt"}));
+}
+
+TEST_F(BadInputE2e, AwkwardTextsAreStoredAndShownBackByTheCaseRules)
+{
+    struct Case {
+        const char *typed;
+        const char *stored;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {R"(O'Hara "the" Great)", R"(O'Hara "the" Great)", R"(O'Hara "the" Great)"},
+        {"анна каренина", "АННА КАРЕНИНА", "Анна каренина"},
+        {"name", "name", "name"},
+        {"x\"); DROP TABLE customers; --", "x\"); DROP TABLE customers; --", "x\"); DROP TABLE customers; --"},
+        {"NULL", "NULL", "NULL"},
+        {":photo", ":photo", ":photo"},
+    };
+    int id = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        ++id;
+        app.ui.expectModal([&](QDialog *) {
+            ctl<TdbEdit>("frmCustomer", "edName").setText(QString::fromUtf8(c.typed));
+            ctl<TdbEdit>("frmCustomer", "edPhone").setText(QString::fromUtf8(c.typed));
+            E2eApp::click("frmCustomer", "bSave");
+        });
+        E2eApp::click("frmMain", "bNew");
+        EXPECT_EQ(app.row(QStringLiteral("SELECT name, phone FROM customers WHERE id=%1").arg(id)),
+                  QStringList({QString::fromUtf8(c.stored), QString::fromUtf8(c.stored)}));
+
+        E2eApp::grid("frmMain", "gridCustomers").setDbItemID(id);
+        app.ui.expectModal([&](QDialog *) {
+            EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edName").text(), QString::fromUtf8(c.shown));
+            E2eApp::click("frmCustomer", "bSave"); // saved back unchanged
+        });
+        E2eApp::click("frmMain", "bEdit");
+        EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers WHERE id=%1").arg(id)),
+                  QStringList({QString::fromUtf8(c.stored)}));
+    }
+    EXPECT_EQ(customerCount(), int(std::size(cases)));
+}
+
+TEST_F(BadInputE2e, SaveWaitsForAnotherWriterThatHoldsTheDatabaseBriefly)
+{
+    SqlConnection other;
+    other.setDatabase(app.folder.file(QStringLiteral("sqlite.db")));
+    other.open();
+    other.execute(QStringLiteral("BEGIN IMMEDIATE; INSERT INTO city (name) VALUES ('Oslo');"));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.execute(QStringLiteral("COMMIT"));
+    });
+
+    qint64 saveTook = 0;
+    app.ui.expectModal([&](QDialog *) {
+        ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
+        QElapsedTimer clock;
+        clock.start();
+        E2eApp::click("frmCustomer", "bSave");
+        saveTook = clock.elapsed();
+    });
+    E2eApp::click("frmMain", "bNew");
+    release.join();
+
+    EXPECT_GE(saveTook, 200); // it waited for the other writer instead of failing
+    EXPECT_EQ(customerCount(), 1);
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city")), QStringList({"Oslo"}));
+}
+
+TEST_F(BadInputE2e, TwoWritersAtOnceLoseNoRow)
+{
+    constexpr int kRowsEach = 40;
+    std::atomic<int> failures = 0;
+    const auto writer = [&](const QString &who) {
+        SqlConnection own;
+        own.setDatabase(app.folder.file(QStringLiteral("sqlite.db")));
+        own.open();
+        for (int i = 0; i < kRowsEach; ++i) {
+            try {
+                own.execute(SqlStatement(QStringLiteral("INSERT INTO customers (name) VALUES ("))
+                                .text(who + QString::number(i))
+                                .sql(QStringLiteral(")")));
+            } catch (...) {
+                ++failures;
+            }
+        }
+    };
+    std::thread a(writer, QStringLiteral("a"));
+    std::thread b(writer, QStringLiteral("b"));
+    a.join();
+    b.join();
+
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(customerCount(), 2 * kRowsEach);
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(DISTINCT name) FROM customers")), QStringList({"80"}));
+}

@@ -1,0 +1,117 @@
+#pragma once
+// A whole Tarvo run on a fixture project folder: the real windows, a strict scripted desktop,
+// and helpers to reach controls by form and name and to read the database file back.
+#include "app/application.h"
+#include "app/tfrmmain.h"
+#include "controls/dbbutton.h"
+#include "controls/dbstringgridex.h"
+#include "controls/form.h"
+#include "platform/projectfolder.h"
+#include "schema/sqlconnection.h"
+#include "support/fixtures.h"
+#include "support/printto.h"
+#include "support/scriptedinteraction.h"
+
+#include <QDialog>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+
+namespace tarvo::test {
+
+class E2eApp {
+public:
+    explicit E2eApp(const QString &fixture) : folder(fixture) { setProjectFolder(folder.path()); }
+    ~E2eApp()
+    {
+        windows.reset();
+        setProjectFolder(QString());
+    }
+
+    // Creates the windows and shows the main window (the start-up sequence); expectations for
+    // start-up messages must be queued on `ui` before.
+    bool start()
+    {
+        windows = std::make_unique<ApplicationWindows>();
+        return windows->showMainWindow();
+    }
+    TfrmMain &main() const { return windows->frmMain(); }
+
+    static FormBase &form(const QString &name)
+    {
+        FormBase *found = findForm(name);
+        if (!found)
+            throw std::runtime_error(("no form " + name).toStdString());
+        return *found;
+    }
+    template <class T> static T &control(const QString &formName, const QString &name)
+    {
+        auto *found = qobject_cast<T *>(form(formName).findComponent(name));
+        if (!found)
+            throw std::runtime_error(("no control " + formName + "." + name).toStdString());
+        return *found;
+    }
+    static void click(const QString &formName, const QString &button)
+    {
+        control<TdbButton>(formName, button).click();
+    }
+    static TdbStringGridEx &grid(const QString &formName, const QString &name)
+    {
+        return control<TdbStringGridEx>(formName, name);
+    }
+    // The data cells of one grid column, title row left out.
+    static QStringList gridColumn(const QString &formName, const QString &name, int col)
+    {
+        TdbStringGridEx &g = grid(formName, name);
+        QStringList cells;
+        for (int row = 1; row < g.rowCount(); ++row)
+            cells << g.cell(col, row);
+        return cells;
+    }
+
+    // The first column of every row of `sql`, read through a connection of our own.
+    QStringList rows(const QString &sql) const
+    {
+        SqlConnection reader;
+        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.open();
+        QStringList values;
+        for (SqlQuery q = reader.query(sql); !q.eof(); q.next())
+            values << (q.isNull(0) ? QStringLiteral("<null>") : q.text(0));
+        return values;
+    }
+    // Every column of the first row of `sql`, NULL as "<null>".
+    QStringList row(const QString &sql) const
+    {
+        SqlConnection reader;
+        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.open();
+        QStringList values;
+        SqlQuery q = reader.query(sql);
+        for (int c = 0; !q.eof() && c < q.columnCount(); ++c)
+            values << (q.isNull(c) ? QStringLiteral("<null>") : q.text(c));
+        return values;
+    }
+    QByteArray blob(const QString &sql) const
+    {
+        SqlConnection reader;
+        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.open();
+        SqlQuery q = reader.query(sql);
+        return q.eof() ? QByteArray() : q.bytes(0);
+    }
+    // Runs statements on the application's own connection (test data).
+    void seed(const QString &sql) const { main().SQLConnection.execute(sql); }
+
+    ScriptedInteraction ui; // first: the desktop is replaced before any window exists
+    ProjectFolder folder;
+    std::unique_ptr<ApplicationWindows> windows;
+};
+
+// E2eApp::control with names written as plain literals.
+template <class T> T &ctl(const char *form, const char *name)
+{
+    return E2eApp::control<T>(QString::fromLatin1(form), QString::fromLatin1(name));
+}
+
+} // namespace tarvo::test

@@ -1,0 +1,123 @@
+// Start-up from forms to grid layouts, and the layouts stored when the program closes.
+#include "controls/dbcombobox.h"
+#include "e2e/e2eapp.h"
+#include "platform/errorhandler.h"
+#include "schema/inifile.h"
+
+#include <QFile>
+
+using namespace tarvo;
+using tarvo::test::E2eApp;
+
+namespace {
+
+const QString kCities = QStringLiteral("INSERT INTO city (name) VALUES ('Oslo'), ('Bergen'), ('МОСКВА');");
+const QString kCustomers = QStringLiteral(
+    "INSERT INTO customers (name, phone, id_city) VALUES ('Ada', '1', 1), ('Grace', '2', 2);");
+
+// A first run creates the database and puts rows into it, so that the next run starts on data.
+void prepareDatabase(E2eApp &app)
+{
+    app.start();
+    app.seed(kCities + kCustomers);
+    app.windows.reset();
+}
+
+QStringList comboTexts(const TdbComboBox &combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo.count(); ++i)
+        texts << combo.itemText(i);
+    return texts;
+}
+
+} // namespace
+
+TEST(StartupE2e, FormsListsAutomaticGridsAndStoredLayoutsAreInPlaceWhenTheWindowShows)
+{
+    E2eApp app(QStringLiteral("e2e-shop"));
+    prepareDatabase(app);
+    app.folder.write(QStringLiteral("settings.ini"),
+                     QStringLiteral("[Grids]\nfrmMain.gridCustomers.ColCount=3\n"
+                                    "frmMain.gridCustomers.0=40\nfrmMain.gridCustomers.1=50\n"
+                                    "frmMain.gridCustomers.2=60\nfrmMain.gridCustomers.3=70\n"
+                                    "frmMain.gridCustomers.4=80\n"
+                                    "frmCities.gridCities.ColCount=2\nfrmCities.gridCities.1=33\n"));
+
+    ASSERT_TRUE(app.start());
+
+    EXPECT_TRUE(app.ui.messages().empty());
+    EXPECT_EQ(app.main().windowTitle(), QStringLiteral("Shop"));
+    for (const char *name : {"frmCustomer", "frmOrder", "frmOrderLine", "frmCities", "frmBroken"})
+        EXPECT_NE(findForm(QString::fromLatin1(name)), nullptr) << name;
+    // Every lookup list on every form, sorted by name, with the empty first entry; Cyrillic in
+    // display case.
+    const QStringList cities({"", "Bergen", "Oslo", "Москва"});
+    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>("frmMain", "cbCity")), cities);
+    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>("frmCustomer", "cbCity")), cities);
+    // The main window's automatic grid ran; the other form's automatic grid did not.
+    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), QStringList({"Ada", "Grace"}));
+    EXPECT_TRUE(E2eApp::grid("frmMain", "gridCustomers").dbIfUsed());
+    EXPECT_FALSE(E2eApp::grid("frmCities", "gridCities").dbIfUsed());
+    EXPECT_TRUE(E2eApp::grid("frmCities", "gridCities").dbListId().isEmpty());
+    // The stored layout went on top of the filled grid: 3 columns, widths of keys 0..2.
+    TdbStringGridEx &customers = E2eApp::grid("frmMain", "gridCustomers");
+    ASSERT_EQ(customers.colCount(), 3);
+    EXPECT_EQ(QList<int>({customers.colWidth(0), customers.colWidth(1), customers.colWidth(2)}),
+              QList<int>({40, 50, 60}));
+    // Grids that never ran get their layout too.
+    TdbStringGridEx &idle = E2eApp::grid("frmCities", "gridCities");
+    EXPECT_EQ(idle.colCount(), 2);
+    EXPECT_EQ(idle.colWidth(1), 33);
+}
+
+TEST(StartupE2e, MissingFormsXmlShowsTheParserMessageAndNothingLaterRuns)
+{
+    E2eApp app(QStringLiteral("e2e-shop"));
+    QFile::remove(app.folder.file(QStringLiteral("forms.xml")));
+    app.folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Grids]\nfrmMain.gridCustomers.ColCount=3\n"));
+    app.ui.expectMessage();
+
+    EXPECT_TRUE(app.start());
+
+    ASSERT_EQ(app.ui.messages().size(), 1u);
+    EXPECT_EQ(app.ui.messages().front().caption, applicationTitle());
+    EXPECT_EQ(app.ui.messages().front().icon, MessageIcon::Error);
+    EXPECT_TRUE(app.ui.messages().front().text.startsWith(
+        QStringLiteral("Cannot open file \"%1\".").arg(app.folder.file(QStringLiteral("forms.xml")))))
+        << app.ui.messages().front().text.toStdString();
+    EXPECT_TRUE(app.main().isVisible());
+    EXPECT_EQ(findForm(QStringLiteral("frmCustomer")), nullptr);
+    EXPECT_TRUE(app.main().componentsOf<TdbStringGridEx>().isEmpty());
+    // The menu still works.
+    app.ui.expectModal([](QDialog *about) { EXPECT_EQ(about->windowTitle(), QStringLiteral("About")); });
+    app.main().mniAboutClick();
+}
+
+TEST(StartupE2e, ClosingStoresOnlyFilledGridsAndTheNextRunGetsThemBack)
+{
+    E2eApp app(QStringLiteral("e2e-shop"));
+    prepareDatabase(app);
+    // A layout of an earlier run for a grid that stays unused in this one.
+    app.folder.write(QStringLiteral("settings.ini"),
+                     QStringLiteral("[Grids]\nfrmMain.gridIdle.ColCount=4\nfrmMain.gridIdle.0=11\n"));
+    ASSERT_TRUE(app.start());
+    E2eApp::grid("frmMain", "gridCustomers").setColWidth(1, 123);
+
+    app.main().close(); // "File", "Close" does the same through Close1Click
+
+    const IniFile stored = IniFile::load(app.folder.file(QStringLiteral("settings.ini")));
+    const QString grids = QStringLiteral("Grids");
+    EXPECT_EQ(stored.value(grids, QStringLiteral("frmMain.gridCustomers.ColCount")), QStringLiteral("3"));
+    EXPECT_EQ(stored.value(grids, QStringLiteral("frmMain.gridCustomers.1")), QStringLiteral("123"));
+    EXPECT_EQ(stored.value(grids, QStringLiteral("frmMain.gridIdle.ColCount")), QStringLiteral("4"));
+    EXPECT_EQ(stored.value(grids, QStringLiteral("frmMain.gridIdle.0")), QStringLiteral("11"));
+    EXPECT_FALSE(stored.value(grids, QStringLiteral("frmCities.gridCities.ColCount")));
+
+    // Second run on the same folder: the stored widths come back.
+    app.windows.reset();
+    ASSERT_TRUE(app.start());
+    EXPECT_EQ(E2eApp::grid("frmMain", "gridCustomers").colWidth(1), 123);
+    EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colCount(), 4);
+    EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colWidth(0), 11);
+}
