@@ -8,6 +8,7 @@
 #include "controls/form.h"
 #include "controls/tform.h"
 #include "forms/formloader.h"
+#include "forms/formsxml.h"
 
 #include <QApplication>
 #include <QFile>
@@ -102,6 +103,20 @@ void BM_LoadForms(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LoadForms)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The share of the XML parser alone.
+void BM_ParseOnly(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("forms.xml");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(generateFormsXml());
+    file.close();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readFormsDocument(path));
+}
+BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 void BM_BareWidgetsFloor(benchmark::State &state)
 {

@@ -22,11 +22,15 @@ void fillBox(SqlConnection &connection, TdbComboBox &box)
     }
     SqlQuery rows = connection.query(lookupQueryText(box.dbTable(), box.dbField(), box.dbSort()));
     const LookupDisplay display(box.dbField(), rows);
-    // Filling a box item by item makes it re-measure each time; block signals and fill once.
+    // One insertion for the whole list: item by item, the box re-measures and signals per row.
+    QList<int> ids{-1};
+    QStringList texts{QString()};
+    for (; !rows.eof(); rows.next()) {
+        ids << int(rows.integer(0));
+        texts << display.text(rows);
+    }
     const QSignalBlocker quiet(&box);
-    box.AddRecord(-1, QString());
-    for (; !rows.eof(); rows.next())
-        box.AddRecord(int(rows.integer(0)), display.text(rows));
+    box.AddRecords(ids, texts);
     box.setCurrentIndex(box.dbDefaultID() < box.count() ? box.dbDefaultID() : -1);
 }
 

@@ -1,6 +1,78 @@
 #include "controls/dbcombobox.h"
 
+#include <QAbstractListModel>
+
 namespace tarvo {
+
+// The items of a lookup box are plain texts; this model takes a whole list in one insertion.
+// It still supports the row insertion, removal and setData that QComboBox's own item calls use.
+class LookupItemModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_texts.size());
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_texts.size())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return m_texts.at(index.row());
+        return {};
+    }
+
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override
+    {
+        if (!index.isValid() || index.row() >= m_texts.size()
+            || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return false;
+        m_texts[index.row()] = value.toString();
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+        return true;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
+                               : Qt::NoItemFlags;
+    }
+
+    bool insertRows(int row, int count, const QModelIndex &parent = {}) override
+    {
+        if (parent.isValid() || count < 1 || row < 0 || row > m_texts.size())
+            return false;
+        beginInsertRows({}, row, row + count - 1);
+        m_texts.insert(row, count, QString());
+        endInsertRows();
+        return true;
+    }
+
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override
+    {
+        if (parent.isValid() || count < 1 || row < 0 || row + count > m_texts.size())
+            return false;
+        beginRemoveRows({}, row, row + count - 1);
+        m_texts.remove(row, count);
+        endRemoveRows();
+        return true;
+    }
+
+    void append(const QStringList &texts)
+    {
+        if (texts.isEmpty())
+            return;
+        const int first = int(m_texts.size());
+        beginInsertRows({}, first, first + int(texts.size()) - 1);
+        m_texts += texts;
+        endInsertRows();
+    }
+
+private:
+    QStringList m_texts;
+};
 
 TdbComboBox::TdbComboBox(QWidget *parent) : QComboBox(parent)
 {
@@ -28,6 +100,28 @@ void TdbComboBox::AddRecord(int id, const QString &s)
 {
     addItem(s);
     FItemIDString.append(QString::number(id));
+}
+
+void TdbComboBox::AddRecords(const QList<int> &ids, const QStringList &texts)
+{
+    Q_ASSERT(ids.size() == texts.size());
+    const qsizetype n = qMin(ids.size(), texts.size());
+    FItemIDString.reserve(FItemIDString.size() + n);
+    for (qsizetype i = 0; i < n; ++i)
+        FItemIDString.append(QString::number(ids.at(i)));
+    if (!m_items) {
+        // Installed at the first batch, not in the constructor: replacing the model costs a
+        // form with many boxes noticeably at load time. Items added singly so far move along.
+        m_items = new LookupItemModel(this);
+        QStringList existing;
+        for (int i = 0; i < count(); ++i)
+            existing << itemText(i);
+        const int current = currentIndex();
+        m_items->append(existing);
+        setModel(m_items);
+        setCurrentIndex(current);
+    }
+    m_items->append(n == texts.size() ? texts : texts.first(n));
 }
 
 void TdbComboBox::Clear()

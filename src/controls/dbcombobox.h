@@ -1,11 +1,13 @@
 #pragma once
 // TdbComboBox: a drop-down list (no free text) of lookup rows. FItemIDString holds, at position
-// i, the record id of item i; both lists grow only through AddRecord and shrink only through
-// Clear. dbItemID is the selected item's record id, -1 for none.
+// i, the record id of item i; both lists grow only through AddRecord/AddRecords and shrink only
+// through Clear. dbItemID is the selected item's record id, -1 for none.
 #include <QComboBox>
 #include <QStringList>
 
 namespace tarvo {
+
+class LookupItemModel;
 
 class TdbComboBox : public QComboBox {
     Q_OBJECT
@@ -33,6 +35,9 @@ public:
     void setDbItemID(int id);
 
     void AddRecord(int id, const QString &s);
+    // AddRecord for each pair (ids[i], texts[i]) in one insertion: a lookup list of thousands
+    // of rows added item by item costs a model signal and a combo box update per row.
+    void AddRecords(const QList<int> &ids, const QStringList &texts);
     void Clear(); // items and ids together
     const QStringList &itemIdStrings() const { return FItemIDString; }
 
@@ -45,6 +50,7 @@ private:
     int m_defaultId = 0;
     bool m_sort = false;
     QStringList FItemIDString;
+    LookupItemModel *m_items = nullptr;
 };
 
 } // namespace tarvo

@@ -33,40 +33,76 @@ QList<ColumnKind> columnKinds(const QString &listFields)
     return kinds;
 }
 
+bool isAscii(QByteArrayView bytes)
+{
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// A shown text as the grid displays it. ASCII texts are Latin and keep their case, so they go
+// into the buffer without a QString of their own.
+void appendText(PackedCells &cells, const SqlQuery &query, int column)
+{
+    const std::optional<QByteArrayView> utf8 = query.utf8(column);
+    if (utf8 && isAscii(*utf8))
+        cells.append(QLatin1StringView(utf8->data(), utf8->size()));
+    else
+        cells.append(NormalizeDisplayCase(query.text(column)));
+}
+
+// Reads the cells of one row straight from the statement: allocating a QString per cell cost
+// as much as SQLite's own stepping.
 class CellFormatter {
 public:
-    QString operator()(ColumnKind kind, const SqlQuery &query, int column) const
+    void append(PackedCells &cells, ColumnKind kind, const SqlQuery &query, int column) const
     {
         switch (kind) {
-        case ColumnKind::Date: return storedDate(query.text(column), m_date, m_dates);
-        case ColumnKind::Time: return storedDate(query.text(column), m_time, m_times);
+        case ColumnKind::Date: return storedDate(cells, query, column, m_date, m_dates);
+        case ColumnKind::Time: return storedDate(cells, query, column, m_time, m_times);
         case ColumnKind::DateTime:
-            return storedDate(query.text(column), m_dateTime, m_dateTimes);
-        case ColumnKind::Boolean: return boolean(query.text(column));
+            return storedDate(cells, query, column, m_dateTime, m_dateTimes);
+        case ColumnKind::Boolean: return cells.append(boolean(query, column));
         case ColumnKind::Text: break;
         }
-        return NormalizeDisplayCase(query.text(column));
+        appendText(cells, query, column);
     }
 
 private:
     // Dates repeat down a column, and formatting one through the locale costs far more than
     // reading it; the cache is bounded so a column of distinct values cannot grow it at will.
-    using Cache = QHash<QString, QString>;
-    static QString storedDate(const QString &stored, const QString &format, Cache &cache)
+    // Its keys are the stored UTF-8 bytes, so a hit allocates nothing.
+    using Cache = QHash<QByteArray, QString>;
+    static void storedDate(PackedCells &cells, const SqlQuery &query, int column,
+                           const QString &format, Cache &cache)
     {
-        if (const auto known = cache.constFind(stored); known != cache.cend())
-            return *known;
+        const std::optional<QByteArrayView> utf8 = query.utf8(column);
+        if (!utf8) {
+            cells.append(FormatStoredDateTime(query.text(column), format));
+            return;
+        }
+        const QByteArray key = QByteArray::fromRawData(utf8->data(), utf8->size());
+        if (const auto known = cache.constFind(key); known != cache.cend()) {
+            cells.append(*known);
+            return;
+        }
         if (cache.size() >= 16384)
             cache.clear();
-        return *cache.insert(stored, FormatStoredDateTime(stored, format));
+        const QString text = FormatStoredDateTime(QString::fromUtf8(*utf8), format);
+        cache.insert(QByteArray(utf8->data(), utf8->size()), text);
+        cells.append(text);
     }
 
-    static QString boolean(const QString &value)
+    static QStringView boolean(const SqlQuery &query, int column)
     {
-        if (value == QLatin1String("1"))
-            return QStringLiteral("Да");
-        if (value == QLatin1String("0"))
-            return QStringLiteral("Нет");
+        const std::optional<QByteArrayView> utf8 = query.utf8(column);
+        const QByteArray real = utf8 ? QByteArray() : query.text(column).toUtf8();
+        const QByteArrayView value = utf8 ? *utf8 : QByteArrayView(real);
+        if (value == "1")
+            return u"Да";
+        if (value == "0")
+            return u"Нет";
         return {};
     }
 
@@ -127,7 +163,7 @@ void TdbStringGridEx::dbExecute()
     int rows = 0;
     for (; !query.eof(); query.next(), ++rows) {
         for (int c = 0; c < shown; ++c)
-            cells.append(format(kinds.value(c, ColumnKind::Text), query, c));
+            format.append(cells, kinds.value(c, ColumnKind::Text), query, c);
         ids << query.text(shown);
     }
     if (rows == 0 || shown < 1)
@@ -158,7 +194,7 @@ void TdbStringGridEx::dbSQLExecute()
     int rows = 0;
     for (; !query.eof(); query.next(), ++rows) {
         for (int c = 0; c < columns; ++c)
-            cells.append(NormalizeDisplayCase(query.text(c)));
+            appendText(cells, query, c);
         if (idColumn >= 0)
             ids << query.text(idColumn);
     }

@@ -19,6 +19,12 @@ public:
         m_text.append(text);
         m_ends.append(quint32(m_text.size()));
     }
+    // Latin-1 bytes (ASCII UTF-8 among them), widened straight into the buffer.
+    void append(QLatin1StringView text)
+    {
+        m_text.append(text);
+        m_ends.append(quint32(m_text.size()));
+    }
     void appendEmpty(qsizetype count);
     qsizetype size() const { return m_ends.size(); }
     QString at(qsizetype index) const;

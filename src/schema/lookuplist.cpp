@@ -25,7 +25,9 @@ QStringList lookupFields(const QString &dbField)
         const int close = rest.indexOf(QLatin1Char('}'));
         if (close < open)
             break;
-        fields << rest.mid(open + 1, close - open - 1);
+        // An empty pair of braces names no column.
+        if (close > open + 1)
+            fields << rest.mid(open + 1, close - open - 1);
         rest.remove(open, close - open + 1);
     }
     return fields;

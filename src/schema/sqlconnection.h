@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -67,6 +68,9 @@ public:
     QString text(int column) const;
     QString text(const QString &name) const; // by column name, ignoring case
     qint64 integer(int column) const;        // raises ConversionError for a text that is no integer
+    // The UTF-8 text that text() decodes, without a copy; valid until next(). Empty for NULL;
+    // nullopt for REAL, whose text depends on the locale. For reading large results cheaply.
+    std::optional<QByteArrayView> utf8(int column) const;
     QByteArray bytes(int column) const;
 
     sqlite3_stmt *handle() const { return m_stmt; }

@@ -5,6 +5,7 @@
 #include "schema/sqlconnection.h"
 #include "schema/storeddatetime.h"
 
+#include <QDateTime>
 #include <QLocale>
 
 namespace tarvo {
@@ -87,8 +88,10 @@ QString FormatStoredDateTime(const QString &stored, const QString &format)
     const std::optional<TDateTime> value = parseStoredDateTime(stored, rules);
     if (!value)
         return QStringLiteral("без даты");
+    // Stored values carry no zone: a local-time QDateTime would consult the system zone on every
+    // call and move clock times that fall in a daylight-saving gap.
     if (format != dateTimeFormatC())
-        return locale.toString(value->toQDateTime(), format);
+        return locale.toString(QDateTime(value->date(), value->time(), Qt::UTC), format);
     QString text = locale.toString(value->date(), QLocale::ShortFormat);
     if (value->time() != QTime(0, 0))
         text += u' ' + locale.toString(value->time(), longTimeFormatWithoutZone(locale));

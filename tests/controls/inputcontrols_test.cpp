@@ -46,6 +46,30 @@ INSTANTIATE_TEST_SUITE_P(
                     ComboCase{"duplicate_selects_first", {-1, 5, 3, 5}, 0, 5, 1, 5}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(ComboBox, BatchFillKeepsIdsInStepWithItemsAndSelectsLikeSingleAdds)
+{
+    TdbComboBox combo;
+    combo.AddRecord(-1, QString());
+    combo.AddRecords({7}, {QStringLiteral("seven")});
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(combo.itemText(0), QString());
+    combo.AddRecord(9, QStringLiteral("nine"));
+    combo.AddRecords({3, 7}, {QStringLiteral("three"), QStringLiteral("seven again")});
+    EXPECT_EQ(combo.itemIdStrings(), QStringList({"-1", "7", "9", "3", "7"}));
+    ASSERT_EQ(combo.count(), 5);
+    EXPECT_EQ(combo.itemText(3), QStringLiteral("three"));
+    combo.setDbItemID(7);
+    EXPECT_EQ(combo.currentIndex(), 1);
+    combo.setCurrentIndex(3);
+    EXPECT_EQ(combo.dbItemID(), 3);
+    combo.Clear();
+    EXPECT_EQ(combo.count(), 0);
+    EXPECT_EQ(combo.dbItemID(), -1);
+    TdbComboBox fresh;
+    fresh.AddRecords({-1, 4}, {QString(), QStringLiteral("four")});
+    EXPECT_EQ(fresh.currentIndex(), 0); // as after AddRecord into an empty box
+}
+
 TEST(ComboBox, ClearEmptiesBothListsAndDropDownCountIsMaxVisibleItems)
 {
     TdbComboBox combo;
