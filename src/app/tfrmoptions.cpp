@@ -54,10 +54,13 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     bOpenFile->setGeometry(326, 69, 24, 24);
     bOpenFile->setAutoRaise(true);
     bOpenFile->setIcon(folderIcon());
-    Label1 = component(new QLabel(
-        QStringLiteral("You can also use a network folder (e.g. \\\\PCNAME\\Folder\\sqlite.db)"), GroupBox1), "Label1");
+    // The example path is kept on one line: a wrap inside it would read as a different path.
+    Label1 = component(new QLabel(QStringLiteral("You can also use a network folder<br>"
+                                                 "(e.g. \\\\PCNAME\\Folder\\sqlite.db)"),
+                                  GroupBox1),
+                       "Label1");
+    Label1->setTextFormat(Qt::RichText);
     Label1->setGeometry(12, 104, 337, 36);
-    Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setStyleSheet(QStringLiteral("color: grey"));
     bOK = component(new QPushButton(QStringLiteral("OK"), this), "bOK");
