@@ -31,6 +31,8 @@ ApplicationWindows::ApplicationWindows()
 
 ApplicationWindows::~ApplicationWindows()
 {
+    // The viewer may be lent to one of the forms deleted below as their own window.
+    m_frmTarvoImageViewer->setParent(nullptr);
     // The forms of forms.xml have no parent: they end with the run, before the main window whose
     // connection their controls use, so that a later run in the same process can build them anew.
     for (FormBase *form : openForms())

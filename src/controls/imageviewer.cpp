@@ -3,6 +3,7 @@
 #include "controls/dbimage.h"
 #include "platform/errorhandler.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -56,8 +57,19 @@ QSize TfrmTarvoImageViewer::screenSize() const
     return screen ? screen->size() : QSize();
 }
 
+void TfrmTarvoImageViewer::attachToModalForm()
+{
+    // Opened from a modal form, the viewer has to be that form's own window: otherwise the form's
+    // modality blocks it, and Escape meant for the viewer reaches the form and cancels it.
+    QWidget *modal = QApplication::activeModalWidget();
+    QWidget *owner = modal != this ? modal : nullptr;
+    if (parentWidget() != owner)
+        setParent(owner, windowFlags());
+}
+
 void TfrmTarvoImageViewer::ShowImageViewer(const Picture &Pic)
 {
+    attachToModalForm();
     const bool wasVisible = isVisible();
     m_imgView->setPicture(Pic);
     const QSize screen = screenSize();
@@ -73,6 +85,7 @@ void TfrmTarvoImageViewer::ShowImageViewer(const Picture &Pic)
     // Showing brings a hidden window forward; one already open is raised over the application.
     if (wasVisible)
         raise();
+    activateWindow(); // its keys (Escape) must reach it, not the form it was opened from
 }
 
 void TfrmTarvoImageViewer::keyPressEvent(QKeyEvent *event)
@@ -98,6 +111,14 @@ void TfrmTarvoImageViewer::hideEvent(QHideEvent *event)
 {
     m_imgView->clearPicture();
     QDialog::hideEvent(event);
+}
+
+void TfrmTarvoImageViewer::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+    // Back to a window of its own: the form it was lent to must never own (and delete) it.
+    if (parentWidget())
+        setParent(nullptr, windowFlags());
 }
 
 } // namespace tarvo

@@ -31,8 +31,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    void attachToModalForm();
     QSize screenSize() const;
 
     TImage *m_imgView;

@@ -3,6 +3,7 @@
 #include "controls/imageviewer.h"
 #include "imagefields_support.h"
 
+#include <QDialog>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -75,4 +76,21 @@ TEST(ImageFieldsViewer, ProportionalScalingKeepsTheAspectAndCentres)
 }
 
 } // namespace
+TEST(ImageFieldsViewer, OpenedFromAModalFormItIsThatFormsWindowUntilClosed)
+{
+    // Otherwise the modal form blocks the viewer and Escape cancels the form underneath.
+    QDialog form;
+    form.setModal(true);
+    form.show();
+    TfrmTarvoImageViewer viewer;
+    viewer.setScreenSize(QSize(1280, 1024));
+    viewer.ShowImageViewer(pictureOfSize(60, 40));
+    EXPECT_EQ(viewer.parentWidget(), &form);
+    EXPECT_TRUE(viewer.isWindow());
+    QTest::keyClick(&viewer, Qt::Key_Escape);
+    EXPECT_FALSE(viewer.isVisible());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(viewer.parentWidget(), nullptr);
+}
+
 } // namespace tarvo
