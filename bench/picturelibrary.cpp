@@ -123,14 +123,3 @@ BENCHMARK(BM_Floor_InflateAndDecode)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_LoadPictureLibrary)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

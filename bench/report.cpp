@@ -97,14 +97,3 @@ void floor(benchmark::State &state)
 
 BENCHMARK(engine)->Name("Report10kRows/EnginePrepareAndPdf")->Unit(benchmark::kMillisecond);
 BENCHMARK(floor)->Name("Report10kRows/FloorQPainterOnPdfWriter")->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
