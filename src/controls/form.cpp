@@ -46,9 +46,15 @@ QObject *FormBase::findComponent(const QString &name) const
 {
     if (name.isEmpty())
         return nullptr;
-    for (const QPointer<QObject> &c : m_components)
-        if (c && c->objectName().compare(name, Qt::CaseInsensitive) == 0)
+    // Every new control is checked against all others; case-insensitive equality keeps the
+    // length, so most names are passed over without comparing their letters.
+    for (const QPointer<QObject> &c : m_components) {
+        if (!c)
+            continue;
+        const QString own = c->objectName();
+        if (own.size() == name.size() && own.compare(name, Qt::CaseInsensitive) == 0)
             return c.data();
+    }
     return nullptr;
 }
 

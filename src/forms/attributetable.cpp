@@ -105,8 +105,9 @@ std::vector<ElementSpec> buildControlSpecs()
 
 const AttributeSpec *ElementSpec::find(const char *attribute) const
 {
+    // Asked for on every read; the first letter settles most comparisons without a call.
     for (const AttributeSpec &a : attributes)
-        if (qstrcmp(a.name, attribute) == 0)
+        if (a.name[0] == attribute[0] && qstrcmp(a.name, attribute) == 0)
             return &a;
     return nullptr;
 }

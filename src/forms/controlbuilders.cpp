@@ -118,7 +118,8 @@ QWidget *buildEdit(const BuildContext &c)
     auto *e = create<TdbEdit>(c);
     setGeometry(e, a);
     e->setDbDefaultValue(a.text("dbDefaultValue"));
-    e->clear();
+    if (!e->text().isEmpty()) // a new edit is empty; clearing it would only repeat cursor updates
+        e->clear();
     e->setDbFilter(a.comparison("dbFilter"));
     e->setDbTable(a.text("dbTable"));
     e->setDbField(a.text("dbField"));

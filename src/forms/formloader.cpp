@@ -8,6 +8,8 @@
 #include "forms/keyboardorder.h"
 #include "forms/names.h"
 
+#include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <algorithm>
@@ -49,6 +51,16 @@ void setFormColour(QWidget *form, const AttributeReader &a)
     form->setPalette(palette);
 }
 
+class FontChangeBlocker : public QObject {
+public:
+    explicit FontChangeBlocker(QWidget *w) : m_widget(w) { w->installEventFilter(this); }
+    ~FontChangeBlocker() override { m_widget->removeEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::FontChange; }
+
+private:
+    QWidget *m_widget;
+};
+
 // Every attribute of the font is set, so the control no longer follows its parent's font.
 void applyFont(QWidget *w, const AttributeReader &a)
 {
@@ -61,7 +73,15 @@ void applyFont(QWidget *w, const AttributeReader &a)
         font.setPointSize(size);
     applyFontStyle(font, a.fontStyle("FontStyle"));
     font.setResolveMask(QFont::AllPropertiesResolved);
-    w->setFont(font);
+    if (qobject_cast<QComboBox *>(w)) {
+        // A combo box answers a font change by building its popup list to pass the font on,
+        // the dearest step of a whole form. A popup built later takes the box's font anyway,
+        // and a box just built has no size hint to invalidate yet.
+        FontChangeBlocker blocker(w);
+        w->setFont(font);
+    } else {
+        w->setFont(font);
+    }
 
     const QColor colour = *a.colour("FontColor");
     QPalette palette = w->palette();
@@ -80,28 +100,27 @@ QWidget *windowedChildNamed(const QWidget *container, const QString &name)
     return nullptr;
 }
 
-// Entries are the raw TabOrder text, a comma and the control's name; the number is read from
-// the text before the first comma and the name is the rest.
-int entryNumber(const QString &entry)
-{
-    return readInteger(entry.section(u',', 0, 0), 999);
-}
 
-void applyTabOrderList(QStringList entries, QWidget *container, const FormBase &owner)
+struct TabOrderEntry {
+    QWidget *control;
+    int number;
+};
+
+// Positions are applied in the order of their numbers; equal numbers keep creation order.
+void applyTabOrderList(QList<TabOrderEntry> entries, QWidget *container)
 {
-    std::stable_sort(entries.begin(), entries.end(), [](const QString &a, const QString &b) {
-        return entryNumber(a) < entryNumber(b);
-    });
-    for (const QString &entry : entries) {
-        const QString name = entry.section(u',', 1);
-        if (auto *control = qobject_cast<QWidget *>(owner.findComponent(name)))
-            setTabPosition(container, control, qint16(entryNumber(entry)));
-    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TabOrderEntry &a, const TabOrderEntry &b) { return a.number < b.number; });
+    QList<TabPosition> positions;
+    positions.reserve(entries.size());
+    for (const TabOrderEntry &e : entries)
+        positions.append({e.control, qint16(e.number)});
+    setTabPositions(container, positions);
 }
 
 // The steps that follow every built control: font, keyboard, visibility.
 void finishControl(QWidget *control, const ElementSpec &spec, const AttributeReader &a,
-                   QWidget *container, QStringList &tabOrderList)
+                   QWidget *container, QList<TabOrderEntry> &tabOrderList)
 {
     if (spec.find("FontName"))
         applyFont(control, a);
@@ -111,7 +130,11 @@ void finishControl(QWidget *control, const ElementSpec &spec, const AttributeRea
         appendToTabSequence(container, control);
     if (spec.find("TabStop")) {
         setTabStop(control, a.boolean("TabStop"));
-        tabOrderList.append(a.raw("TabOrder") + u',' + control->objectName());
+        // The position goes to the control named after the first comma of "TabOrder,Name": an
+        // unnamed control, or a TabOrder text holding a comma itself, names none and keeps its place.
+        const QString tabOrder = a.raw("TabOrder");
+        if (!control->objectName().isEmpty() && !tabOrder.contains(u','))
+            tabOrderList.append({control, readInteger(tabOrder, 999)});
     }
     // Pages are shown by their page control; everything else shows with its parent, which may
     // already be on screen while the main window loads.
@@ -126,7 +149,7 @@ void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hoo
         return;
     QWidget *container = asForm(parent) ? clientArea(parent) : parent;
     const bool onMainWindow = qobject_cast<QMainWindow *>(owner->widget()) != nullptr;
-    QStringList tabOrderList;
+    QList<TabOrderEntry> tabOrderList;
 
     for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
         const QDomElement e = node.toElement();
@@ -144,7 +167,7 @@ void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hoo
         if (inner)
             loadControls(inner, node, hooks);
     }
-    applyTabOrderList(tabOrderList, container, *owner);
+    applyTabOrderList(tabOrderList, container);
 }
 
 void loadMainWindow(FormBase &main, const QDomNode &node, const FormHooks &hooks)

@@ -39,15 +39,22 @@ void appendToTabSequence(QWidget *container, QWidget *child)
     store(container, sequence);
 }
 
-void setTabPosition(QWidget *container, QWidget *child, int position)
+void setTabPositions(QWidget *container, const QList<TabPosition> &positions)
 {
-    Sequence sequence = storedSequence(container);
-    const qsizetype current = sequence.indexOf(child);
-    if (current < 0)
+    if (positions.isEmpty())
         return;
-    const qsizetype target = std::clamp<qsizetype>(position, 0, sequence.size() - 1);
-    sequence.move(current, target);
-    store(container, sequence);
+    Sequence sequence = storedSequence(container);
+    bool moved = false;
+    for (const TabPosition &p : positions) {
+        const qsizetype current = sequence.indexOf(p.child);
+        if (current < 0)
+            continue;
+        const qsizetype target = std::clamp<qsizetype>(p.position, 0, sequence.size() - 1);
+        sequence.move(current, target);
+        moved = true;
+    }
+    if (moved)
+        store(container, sequence);
 }
 
 QList<QWidget *> tabSequence(const QWidget *container)

@@ -10,9 +10,13 @@ namespace tarvo {
 
 // Appends a new windowed child at the end of its container's sequence.
 void appendToTabSequence(QWidget *container, QWidget *child);
-// Moves `child` to `position`, first clamped to 0 .. length - 1; a child not in the sequence
-// stays where it is.
-void setTabPosition(QWidget *container, QWidget *child, int position);
+struct TabPosition {
+    QWidget *child;
+    int position;
+};
+// For each entry in turn, moves its child to its position, first clamped to 0 .. length - 1;
+// a child not in the sequence stays where it is.
+void setTabPositions(QWidget *container, const QList<TabPosition> &positions);
 QList<QWidget *> tabSequence(const QWidget *container);
 // Every child in sequence order, each followed by its own full order (depth first).
 QList<QWidget *> fullKeyboardOrder(const QWidget *container);

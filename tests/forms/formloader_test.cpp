@@ -16,6 +16,7 @@
 #include "forms/tabsheet.h"
 #include "platform/errors.h"
 
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -159,6 +160,30 @@ TEST(LoadForms, ControlsAppearInAMainWindowAlreadyOnScreen)
     for (const char *name : {"p", "e", "l"})
         EXPECT_TRUE(f.control(f.main, name)->isVisible()) << name;
     f.main.hide();
+}
+
+// The combo box's popup list is built only when first needed; it must still show the box's font.
+TEST(LoadForms, AComboBoxAndItsPopupListShowTheDesignedFont)
+{
+    LoadedForms f;
+    f.loadText("<main><frmA><TdbComboBox Name='cb' FontName='DejaVu Sans' FontSize='14' FontStyle='1'/>"
+               "</frmA></main>");
+    auto *combo = f.control<TdbComboBox>(f.main, "cb");
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(combo->font().family(), "DejaVu Sans");
+    EXPECT_EQ(combo->font().pointSize(), 14);
+    EXPECT_TRUE(combo->font().bold());
+    QComboBox reference;
+    reference.setFont(combo->font());
+    EXPECT_EQ(combo->sizeHint(), reference.sizeHint());
+
+    EXPECT_EQ(combo->view()->font(), combo->font());
+    EXPECT_EQ(combo->view()->window()->font(), combo->font());
+    // Later changes still reach the popup.
+    QFont smaller = combo->font();
+    smaller.setPointSize(7);
+    combo->setFont(smaller);
+    EXPECT_EQ(combo->view()->font().pointSize(), 7);
 }
 
 TEST(LoadForms, MainWithOneChildOrNoneChangesOnlyTheMainWindow)

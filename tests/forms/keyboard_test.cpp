@@ -84,6 +84,8 @@ TEST(KeyboardOrder, NumbersBeyondTheEndLineUpAtTheEndInAscendingOrder)
         {R"(<TdbEdit Name="n1"/><TdbEdit Name="t5" TabOrder="5"/><TdbEdit Name="n2" TabOrder="x"/>
             <TdbEdit Name="c" TabOrder="0,1"/><TdbEdit Name="t0" TabOrder="0"/>)",
          {"t0", "c", "t5", "n1", "n2"}},
+        // beside an unnamed edit, which never moves either, "c" stays where the file put it
+        {R"(<TdbEdit/><TdbEdit Name="c" TabOrder="0,1"/>)", {"", "c"}},
         // a panel takes part; a negative number clamps to the front, and 65536 is sorted last
         // but applied as the 16-bit value 0
         {R"(<TdbPanel Name="p" TabOrder="1"/><TdbEdit Name="e" TabOrder="65536"/>
