@@ -20,82 +20,82 @@ constexpr EnumText dateTimeKinds[] = {{"dtkDate", 0}, {"dtkTime", 1}};
 constexpr EnumText dateFormats[] = {{"dfShort", 0}, {"dfLong", 1}};
 constexpr EnumText drawingStyles[] = {{"gdsClassic", 0}, {"gdsThemed", 1}, {"gdsGradient", 2}};
 
-using Specs = std::vector<AttributeSpec>;
+using Definitions = std::vector<AttributeDefinition>;
 
-AttributeSpec text(const char *name) { return {name, Rule::Text, 0}; }
-AttributeSpec integer(const char *name, qint32 fallback) { return {name, Rule::Integer, fallback}; }
-AttributeSpec boolean(const char *name) { return {name, Rule::Boolean, 0}; }
-AttributeSpec colour(const char *name, std::optional<qint32> fallback)
+AttributeDefinition text(const char *name) { return {name, Rule::Text, 0}; }
+AttributeDefinition integer(const char *name, qint32 fallback) { return {name, Rule::Integer, fallback}; }
+AttributeDefinition boolean(const char *name) { return {name, Rule::Boolean, 0}; }
+AttributeDefinition colour(const char *name, std::optional<qint32> fallback)
 {
     return {name, Rule::Colour, fallback};
 }
-AttributeSpec enumeration(const char *name, std::span<const EnumText> texts)
+AttributeDefinition enumeration(const char *name, std::span<const EnumText> texts)
 {
     return {name, Rule::Enumeration, std::nullopt, texts};
 }
 
-Specs operator+(Specs a, const Specs &b)
+Definitions operator+(Definitions a, const Definitions &b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
 // The groups of common attributes, combined per element below.
-const Specs name = {text("Name")};
-const Specs position = {integer("Left", 0), integer("Top", 0)};
-const Specs width = {integer("Width", 0)};
-const Specs height = {integer("Height", 0)};
-const Specs geometry = position + width + height;
-const Specs caption = {text("Caption")};
-const Specs font = {text("FontName"), integer("FontSize", 8), colour("FontColor", 0),
+const Definitions name = {text("Name")};
+const Definitions position = {integer("Left", 0), integer("Top", 0)};
+const Definitions width = {integer("Width", 0)};
+const Definitions height = {integer("Height", 0)};
+const Definitions geometry = position + width + height;
+const Definitions caption = {text("Caption")};
+const Definitions font = {text("FontName"), integer("FontSize", 8), colour("FontColor", 0),
                     {"FontStyle", Rule::FontStyle, 0}};
-const Specs keyboard = {boolean("TabStop"), integer("TabOrder", 999)};
-const Specs windowColour = {colour("Color", windowBackground)};
-const Specs binding = {text("dbTable"), text("dbField")};
-const Specs pictureOptions = {boolean("Proportional"), boolean("Stretch"), boolean("Transparent")};
+const Definitions keyboard = {boolean("TabStop"), integer("TabOrder", 999)};
+const Definitions windowColour = {colour("Color", windowBackground)};
+const Definitions binding = {text("dbTable"), text("dbField")};
+const Definitions pictureOptions = {boolean("Proportional"), boolean("Stretch"), boolean("Transparent")};
 
-std::vector<ElementSpec> buildControlSpecs()
+std::vector<ElementAttributes> buildControlAttributes()
 {
     return {
         {"TdbButton", true,
          name + geometry + caption + font + keyboard
-             + Specs{text("dbIconName"), enumeration("dbActionType", actionTypes),
+             + Definitions{text("dbIconName"), enumeration("dbActionType", actionTypes),
                      text("dbGeneralTable"), text("dbListControls"), text("dbListFields"),
                      text("dbListFieldsNames"), text("dbResultControl"), text("dbFormName"),
                      {"dbSQL", Rule::Statement, 0}, text("dbSortField"), boolean("dbSortAsc"),
                      boolean("dbConfirmDelete"), text("dbReportFile")}},
         {"TdbEdit", true,
          name + geometry + windowColour + font + keyboard
-             + Specs{text("dbDefaultValue"), {"dbFilter", Rule::BracketComparison, 0}} + binding},
+             + Definitions{text("dbDefaultValue"), {"dbFilter", Rule::BracketComparison, 0}} + binding},
         {"TdbEditCount", true,
          name + geometry + windowColour + font + keyboard
-             + Specs{boolean("ReadOnly"), text("dbTable"), integer("dbBeginValue", 1)}},
+             + Definitions{boolean("ReadOnly"), text("dbTable"), integer("dbBeginValue", 1)}},
         {"TdbMemo", true,
-         name + geometry + windowColour + font + keyboard + Specs{text("dbDefaultValue")} + binding},
+         name + geometry + windowColour + font + keyboard + Definitions{text("dbDefaultValue")} + binding},
         {"TdbCheckBox", true,
          name + geometry + caption + font + keyboard + binding
-             + Specs{boolean("AllowGrayed"), enumeration("dbDefaultState", checkBoxStates)}},
+             + Definitions{boolean("AllowGrayed"), enumeration("dbDefaultState", checkBoxStates)}},
         {"TdbDateTimePicker", true,
          name + geometry + font + keyboard
-             + Specs{enumeration("Kind", dateTimeKinds), text("Format"),
+             + Definitions{enumeration("Kind", dateTimeKinds), text("Format"),
                      {"dbFilter", Rule::BracketComparison, 0}, enumeration("DateFormat", dateFormats)}
-             + binding + Specs{text("dbCalendarControl"), boolean("Checked")}},
+             + binding + Definitions{text("dbCalendarControl"), boolean("Checked")}},
         {"TdbMonthCalendar", true,
-         name + geometry + keyboard + Specs{{"dbFilter", Rule::Comparison, 0}} + binding},
+         name + geometry + keyboard + Definitions{{"dbFilter", Rule::Comparison, 0}} + binding},
         {"TdbComboBox", true,
          name + geometry + font + keyboard + binding
-             + Specs{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
+             + Definitions{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
         {"TdbStringGrid", true,
          name + geometry + font + keyboard
-             + Specs{integer("DefaultRowHeight", 18), enumeration("DrawingStyle", drawingStyles),
+             + Definitions{integer("DefaultRowHeight", 18), enumeration("DrawingStyle", drawingStyles),
                      text("dbGeneralTable"), text("dbListFields"), text("dbListFieldsNames"),
                      boolean("dbAutoExecute"), text("dbSortField"), boolean("dbSortAsc")}},
         {"TdbLabel", false, name + position + height + caption + font},
-        {"TdbPanel", true, name + geometry + Specs{colour("Color", buttonFace)} + keyboard},
+        {"TdbPanel", true, name + geometry + Definitions{colour("Color", buttonFace)} + keyboard},
         {"TdbGroupBox", true, name + geometry + caption + font + keyboard},
         {"TdbPageControl", true, name + geometry + font + keyboard},
-        {"TdbTabSheet", true, name + caption + Specs{{"PageIndex", Rule::NonNegative, 0}}},
-        {"TdbImage", false, name + geometry + Specs{text("dbFileName")} + pictureOptions},
+        {"TdbTabSheet", true, name + caption + Definitions{{"PageIndex", Rule::NonNegative, 0}}},
+        {"TdbImage", false, name + geometry + Definitions{text("dbFileName")} + pictureOptions},
         {"TdbImageDataBase", false, name + geometry + binding + pictureOptions},
         {"TdbFileToDatabase", true, name + position + width + windowColour + font + keyboard + binding},
     };
@@ -103,68 +103,68 @@ std::vector<ElementSpec> buildControlSpecs()
 
 } // namespace
 
-const AttributeSpec *ElementSpec::find(const char *attribute) const
+const AttributeDefinition *ElementAttributes::find(const char *attribute) const
 {
     // Asked for on every read; the first letter settles most comparisons without a call.
-    for (const AttributeSpec &a : attributes)
+    for (const AttributeDefinition &a : attributes)
         if (a.name[0] == attribute[0] && qstrcmp(a.name, attribute) == 0)
             return &a;
     return nullptr;
 }
 
-const ElementSpec *controlSpec(const QString &element)
+const ElementAttributes *controlAttributes(const QString &element)
 {
-    static const std::vector<ElementSpec> specs = buildControlSpecs();
-    for (const ElementSpec &spec : specs)
-        if (element == QLatin1StringView(spec.element))
-            return &spec;
+    static const std::vector<ElementAttributes> table = buildControlAttributes();
+    for (const ElementAttributes &entry : table)
+        if (element == QLatin1StringView(entry.element))
+            return &entry;
     return nullptr;
 }
 
-const ElementSpec &formSpec()
+const ElementAttributes &formAttributes()
 {
-    static const ElementSpec spec{
+    static const ElementAttributes form{
         "form", true,
         {integer("Width", 640), integer("Height", 480), colour("Color", std::nullopt), text("Caption")}};
-    return spec;
+    return form;
 }
 
-AttributeReader::AttributeReader(const QDomElement &element, const ElementSpec &spec)
-    : m_element(element), m_spec(spec)
+AttributeReader::AttributeReader(const QDomElement &element, const ElementAttributes &attributes)
+    : m_element(element), m_attributes(attributes)
 {
 }
 
-const AttributeSpec &AttributeReader::spec(const char *name, std::initializer_list<Rule> rules) const
+const AttributeDefinition &AttributeReader::definition(const char *name, std::initializer_list<Rule> rules) const
 {
-    const AttributeSpec *found = m_spec.find(name);
+    const AttributeDefinition *found = m_attributes.find(name);
     const bool anyRule = rules.size() == 0;
     if (!found || (!anyRule && std::find(rules.begin(), rules.end(), found->rule) == rules.end()))
-        throw std::logic_error(std::string(m_spec.element) + " does not read " + name + " that way");
+        throw std::logic_error(std::string(m_attributes.element) + " does not read " + name + " that way");
     return *found;
 }
 
 QString AttributeReader::raw(const char *name) const
 {
-    spec(name, {});
+    definition(name, {});
     return m_element.attribute(QLatin1StringView(name));
 }
 
 QString AttributeReader::text(const char *name) const
 {
-    spec(name, {Rule::Text});
+    definition(name, {Rule::Text});
     return m_element.attribute(QLatin1StringView(name));
 }
 
 qint32 AttributeReader::integer(const char *name) const
 {
-    const AttributeSpec &s = spec(name, {Rule::Integer, Rule::NonNegative});
+    const AttributeDefinition &s = definition(name, {Rule::Integer, Rule::NonNegative});
     const qint32 value = readInteger(m_element.attribute(QLatin1StringView(name)), *s.fallback);
     return s.rule == Rule::NonNegative ? qMax(value, 0) : value;
 }
 
 std::optional<QColor> AttributeReader::colour(const char *name) const
 {
-    const AttributeSpec &s = spec(name, {Rule::Colour});
+    const AttributeDefinition &s = definition(name, {Rule::Colour});
     if (std::optional<QColor> c = readColour(m_element.attribute(QLatin1StringView(name))))
         return c;
     if (s.fallback)
@@ -174,32 +174,32 @@ std::optional<QColor> AttributeReader::colour(const char *name) const
 
 bool AttributeReader::boolean(const char *name) const
 {
-    spec(name, {Rule::Boolean});
+    definition(name, {Rule::Boolean});
     return readBoolean(m_element.attribute(QLatin1StringView(name)));
 }
 
 std::optional<int> AttributeReader::enumeration(const char *name) const
 {
-    const AttributeSpec &s = spec(name, {Rule::Enumeration});
+    const AttributeDefinition &s = definition(name, {Rule::Enumeration});
     return readEnumeration(m_element.attribute(QLatin1StringView(name)), s.texts);
 }
 
 QString AttributeReader::comparison(const char *name) const
 {
-    const AttributeSpec &s = spec(name, {Rule::Comparison, Rule::BracketComparison});
+    const AttributeDefinition &s = definition(name, {Rule::Comparison, Rule::BracketComparison});
     return readComparison(m_element.attribute(QLatin1StringView(name)),
                           s.rule == Rule::BracketComparison);
 }
 
 QString AttributeReader::statement(const char *name) const
 {
-    spec(name, {Rule::Statement});
+    definition(name, {Rule::Statement});
     return readStatement(m_element.attribute(QLatin1StringView(name)));
 }
 
 qint32 AttributeReader::fontStyle(const char *name) const
 {
-    const AttributeSpec &s = spec(name, {Rule::FontStyle});
+    const AttributeDefinition &s = definition(name, {Rule::FontStyle});
     return readInteger(m_element.attribute(QLatin1StringView(name)), *s.fallback) & 0xFF;
 }
 

@@ -25,28 +25,28 @@ enum class Rule {
     FontStyle,
 };
 
-struct AttributeSpec {
+struct AttributeDefinition {
     const char *name;
     Rule rule;
     std::optional<qint32> fallback; // nullopt: the property keeps its current value
     std::span<const EnumText> texts = {};
 };
 
-struct ElementSpec {
+struct ElementAttributes {
     const char *element;
     bool windowed; // can hold controls and takes part in keyboard order
-    std::vector<AttributeSpec> attributes;
-    const AttributeSpec *find(const char *attribute) const;
+    std::vector<AttributeDefinition> attributes;
+    const AttributeDefinition *find(const char *attribute) const;
 };
 
-// The spec of a control element name (exact); null for names that build nothing.
-const ElementSpec *controlSpec(const QString &element);
+// The attributes of a control element name (exact); null for names that build nothing.
+const ElementAttributes *controlAttributes(const QString &element);
 // The attributes of a form element (any element directly under main).
-const ElementSpec &formSpec();
+const ElementAttributes &formAttributes();
 
 class AttributeReader {
 public:
-    AttributeReader(const QDomElement &element, const ElementSpec &spec);
+    AttributeReader(const QDomElement &element, const ElementAttributes &attributes);
 
     QString raw(const char *name) const; // the text as delivered, whatever the rule
     QString text(const char *name) const;
@@ -60,10 +60,10 @@ public:
 
 private:
     // An empty rule list accepts any rule.
-    const AttributeSpec &spec(const char *name, std::initializer_list<Rule> rules) const;
+    const AttributeDefinition &definition(const char *name, std::initializer_list<Rule> rules) const;
 
     QDomElement m_element;
-    const ElementSpec &m_spec;
+    const ElementAttributes &m_attributes;
 };
 
 } // namespace tarvo

@@ -119,16 +119,16 @@ void applyTabOrderList(QList<TabOrderEntry> entries, QWidget *container)
 }
 
 // The steps that follow every built control: font, keyboard, visibility.
-void finishControl(QWidget *control, const ElementSpec &spec, const AttributeReader &a,
+void finishControl(QWidget *control, const ElementAttributes &kind, const AttributeReader &a,
                    QWidget *container, QList<TabOrderEntry> &tabOrderList)
 {
-    if (spec.find("FontName"))
+    if (kind.find("FontName"))
         applyFont(control, a);
     if (auto *label = qobject_cast<QLabel *>(control))
         label->adjustSize();
-    if (spec.windowed)
+    if (kind.windowed)
         appendToTabSequence(container, control);
-    if (spec.find("TabStop")) {
+    if (kind.find("TabStop")) {
         setTabStop(control, a.boolean("TabStop"));
         // The position goes to the control named after the first comma of "TabOrder,Name": an
         // unnamed control, or a TabOrder text holding a comma itself, names none and keeps its place.
@@ -153,17 +153,17 @@ void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hoo
 
     for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
         const QDomElement e = node.toElement();
-        const ElementSpec *spec = controlSpec(node.nodeName());
+        const ElementAttributes *kind = controlAttributes(node.nodeName());
         QWidget *built = nullptr;
-        if (spec) {
-            const AttributeReader attributes(e, *spec);
+        if (kind) {
+            const AttributeReader attributes(e, *kind);
             built = builderFor(node.nodeName())({container, *owner, onMainWindow, attributes, hooks});
             if (built)
-                finishControl(built, *spec, attributes, container, tabOrderList);
+                finishControl(built, *kind, attributes, container, tabOrderList);
         }
         // A windowed control takes its own children; other elements may name a windowed
         // sibling to fill. An empty name never matches, so unnamed containers stay apart.
-        QWidget *inner = built && spec->windowed ? built : windowedChildNamed(container, e.attribute("Name"));
+        QWidget *inner = built && kind->windowed ? built : windowedChildNamed(container, e.attribute("Name"));
         if (inner)
             loadControls(inner, node, hooks);
     }
@@ -174,7 +174,7 @@ void loadMainWindow(FormBase &main, const QDomNode &node, const FormHooks &hooks
 {
     QWidget *window = main.widget();
     LoadFormControls(window, node, hooks);
-    const AttributeReader a(node.toElement(), formSpec());
+    const AttributeReader a(node.toElement(), formAttributes());
     setClientSize(window, a);
     window->setWindowTitle(a.text("Caption"));
     const QString name = node.nodeName();
@@ -198,7 +198,7 @@ void loadFurtherForm(const QDomNode &node, const FormHooks &hooks)
     form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                          | Qt::WindowCloseButtonHint);
-    const AttributeReader a(node.toElement(), formSpec());
+    const AttributeReader a(node.toElement(), formAttributes());
     setClientSize(form, a);
     setFormColour(form, a);
     form->setWindowTitle(a.text("Caption"));

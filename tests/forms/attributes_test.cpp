@@ -158,45 +158,45 @@ QDomElement element(const char *xml)
 TEST(AttributeTable, GivesEachElementItsDefaults)
 {
     const QDomElement empty = element("<X/>");
-    const AttributeReader edit(empty, *controlSpec("TdbEdit"));
+    const AttributeReader edit(empty, *controlAttributes("TdbEdit"));
     EXPECT_EQ(edit.integer("FontSize"), 8);
     EXPECT_EQ(edit.integer("TabOrder"), 999);
     EXPECT_EQ(edit.colour("Color"), QGuiApplication::palette().color(QPalette::Base));
     EXPECT_EQ(edit.colour("FontColor"), QColor(Qt::black));
     EXPECT_EQ(edit.comparison("dbFilter"), "=");
 
-    const AttributeReader panel(empty, *controlSpec("TdbPanel"));
+    const AttributeReader panel(empty, *controlAttributes("TdbPanel"));
     EXPECT_EQ(panel.colour("Color"), QGuiApplication::palette().color(QPalette::Button));
 
-    const AttributeReader form(empty, formSpec());
+    const AttributeReader form(empty, formAttributes());
     EXPECT_EQ(form.integer("Width"), 640);
     EXPECT_EQ(form.integer("Height"), 480);
     EXPECT_EQ(form.colour("Color"), std::nullopt);
 
-    const AttributeReader counter(empty, *controlSpec("TdbEditCount"));
+    const AttributeReader counter(empty, *controlAttributes("TdbEditCount"));
     EXPECT_EQ(counter.integer("dbBeginValue"), 1);
-    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbComboBox")).integer("DropDownCount"), 8);
-    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbStringGrid")).integer("DefaultRowHeight"), 18);
-    EXPECT_EQ(AttributeReader(empty, *controlSpec("TdbButton")).enumeration("dbActionType"),
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbComboBox")).integer("DropDownCount"), 8);
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbStringGrid")).integer("DefaultRowHeight"), 18);
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbButton")).enumeration("dbActionType"),
               std::nullopt);
 
-    EXPECT_EQ(controlSpec("TdbFrame"), nullptr);
-    EXPECT_EQ(controlSpec("tdbedit"), nullptr);
+    EXPECT_EQ(controlAttributes("TdbFrame"), nullptr);
+    EXPECT_EQ(controlAttributes("tdbedit"), nullptr);
 }
 
 TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 {
     const QDomElement e = element(R"(<X dbFilter="(=" dbSQL="a\r\nb" FontStyle="$105"
         dbActionType="adbReport" PageIndex="-3" Width="800" Height="word"/>)");
-    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbEdit")).comparison("dbFilter"), "<=");
-    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbDateTimePicker")).comparison("dbFilter"), "<=");
-    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbMonthCalendar")).comparison("dbFilter"), "=");
-    const AttributeReader button(e, *controlSpec("TdbButton"));
+    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbEdit")).comparison("dbFilter"), "<=");
+    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbDateTimePicker")).comparison("dbFilter"), "<=");
+    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbMonthCalendar")).comparison("dbFilter"), "=");
+    const AttributeReader button(e, *controlAttributes("TdbButton"));
     EXPECT_EQ(button.statement("dbSQL"), "a\r\nb");
     EXPECT_EQ(button.fontStyle("FontStyle"), 5);
     EXPECT_EQ(button.enumeration("dbActionType"), 7);
-    EXPECT_EQ(AttributeReader(e, *controlSpec("TdbTabSheet")).integer("PageIndex"), 0);
-    const AttributeReader form(e, formSpec());
+    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbTabSheet")).integer("PageIndex"), 0);
+    const AttributeReader form(e, formAttributes());
     EXPECT_EQ(form.integer("Width"), 800);
     EXPECT_EQ(form.integer("Height"), 480);
 }
@@ -204,9 +204,9 @@ TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 TEST(AttributeTable, RefusesAnAttributeTheElementDoesNotRead)
 {
     const QDomElement e = element(R"(<X Width="50" Color="255"/>)");
-    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbLabel")).integer("Width"), std::logic_error);
-    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbButton")).colour("Color"), std::logic_error);
-    EXPECT_THROW(AttributeReader(e, *controlSpec("TdbEdit")).text("Left"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbLabel")).integer("Width"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbButton")).colour("Color"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbEdit")).text("Left"), std::logic_error);
 }
 
 } // namespace

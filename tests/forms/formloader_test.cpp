@@ -286,7 +286,7 @@ TEST(LoadForms, TheMainWindowsFixedComponentNamesAreTaken)
     EXPECT_EQ(f.main.objectName(), "frmMain"); // the pending name step never happened
 }
 
-TEST(PageOrdering, IsTheSpecifiedPassNotAFullSort)
+TEST(PageOrdering, IsTheExactPassNotAFullSort)
 {
     const struct {
         QList<int> indexes;
