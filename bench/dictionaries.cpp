@@ -6,6 +6,7 @@
 #include "controls/tform.h"
 #include "schema/lookuplist.h"
 #include "schema/sqlconnection.h"
+#include "support/sqlitefloor.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -73,21 +74,9 @@ void BM_SqliteFloor(benchmark::State &state)
     QList<QByteArray> queries;
     for (const TdbComboBox *box : p.boxes)
         queries << lookupQueryText(box->dbTable(), box->dbField(), box->dbSort()).toUtf8();
-    for (auto _ : state) {
-        qint64 bytes = 0;
-        for (const QByteArray &sql : queries) {
-            sqlite3_stmt *stmt = nullptr;
-            sqlite3_prepare_v2(p.db.handle(), sql.constData(), -1, &stmt, nullptr);
-            const int columns = sqlite3_column_count(stmt);
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-                for (int c = 0; c < columns; ++c) {
-                    benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
-                    bytes += sqlite3_column_bytes(stmt, c);
-                }
-            sqlite3_finalize(stmt);
-        }
-        benchmark::DoNotOptimize(bytes);
-    }
+    for (auto _ : state)
+        for (const QByteArray &sql : queries)
+            stepEveryColumnAsText(p.db.handle(), sql);
 }
 BENCHMARK(BM_SqliteFloor)->Unit(benchmark::kMillisecond)->MinTime(3);
 

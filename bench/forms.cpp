@@ -60,6 +60,15 @@ QByteArray generateFormsXml()
     return (xml + "</main>").toUtf8();
 }
 
+QString writeFormsXml(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath("forms.xml");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(generateFormsXml());
+    return path;
+}
+
 QWidget *createBare(const char *kind, QWidget *parent)
 {
     const QLatin1StringView k(kind);
@@ -88,11 +97,7 @@ void tearDown(std::unique_ptr<MainWindow> &main, const QList<FormBase *> &keep)
 void BM_LoadForms(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("forms.xml");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(generateFormsXml());
-    file.close();
+    const QString path = writeFormsXml(dir);
     const QList<FormBase *> before = openForms();
     for (auto _ : state) {
         auto main = std::make_unique<MainWindow>();
@@ -108,11 +113,7 @@ BENCHMARK(BM_LoadForms)->Unit(benchmark::kMillisecond)->MinTime(3);
 void BM_ParseOnly(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("forms.xml");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(generateFormsXml());
-    file.close();
+    const QString path = writeFormsXml(dir);
     for (auto _ : state)
         benchmark::DoNotOptimize(readFormsDocument(path));
 }

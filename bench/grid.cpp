@@ -6,6 +6,7 @@
 #include "platform/projectfolder.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/sqlconnection.h"
+#include "support/sqlitefloor.h"
 
 #include <QApplication>
 #include <QFile>
@@ -82,19 +83,8 @@ void BM_SqliteFloor(benchmark::State &state)
     Project &p = project();
     p.grid->dbExecute();
     const QByteArray sql = p.grid->lastSearch().parameterisedSql().toUtf8();
-    for (auto _ : state) {
-        sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(p.db.handle(), sql.constData(), -1, &stmt, nullptr);
-        const int columns = sqlite3_column_count(stmt);
-        qint64 bytes = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            for (int c = 0; c < columns; ++c) {
-                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
-                bytes += sqlite3_column_bytes(stmt, c);
-            }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(bytes);
-    }
+    for (auto _ : state)
+        stepEveryColumnAsText(p.db.handle(), sql);
 }
 BENCHMARK(BM_SqliteFloor)->Unit(benchmark::kMillisecond)->MinTime(3);
 

@@ -18,16 +18,6 @@ QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString checkBoxValue(const TdbCheckBox &box)
-{
-    switch (box.state()) {
-    case TdbCheckBox::cbChecked: return QStringLiteral("1");
-    case TdbCheckBox::cbUnchecked: return QStringLiteral("0");
-    case TdbCheckBox::cbGrayed: break;
-    }
-    return QStringLiteral("NULL");
-}
-
 QString pickerValue(const TdbDateTimePicker &picker)
 {
     if (!picker.checked())
@@ -53,7 +43,7 @@ std::optional<QString> placeholderValue(const QObject &component)
     if (auto *combo = qobject_cast<const TdbComboBox *>(&component))
         return QString::number(combo->dbItemID());
     if (auto *box = qobject_cast<const TdbCheckBox *>(&component))
-        return checkBoxValue(*box);
+        return box->sqlValue();
     if (auto *picker = qobject_cast<const TdbDateTimePicker *>(&component))
         return pickerValue(*picker);
     if (auto *calendar = qobject_cast<const TdbMonthCalendar *>(&component))

@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+#include <optional>
 
 namespace tarvo {
 
@@ -39,23 +40,16 @@ using Contribution = QList<ColumnValue>;
 
 SqlStatement sqlValue(const QString &sql) { return SqlStatement(sql); }
 SqlStatement textValue(const QString &text) { return SqlStatement().text(text); }
-// A number stays bare SQL; anything else a user typed travels as a bound text.
-SqlStatement numberOrText(const QString &text)
-{
-    bool isNumber = false;
-    text.toLongLong(&isNumber);
-    return isNumber ? sqlValue(text) : textValue(text);
-}
 SqlStatement idValue(qint64 id) { return sqlValue(id == -1 ? QStringLiteral("NULL") : QString::number(id)); }
 
-QString checkState(const TdbCheckBox &box)
+// The date-time of the month calendar or date picker a time picker is linked to.
+std::optional<TDateTime> linkedDate(const QObject *linked)
 {
-    switch (box.state()) {
-    case TdbCheckBox::cbChecked: return QStringLiteral("1");
-    case TdbCheckBox::cbUnchecked: return QStringLiteral("0");
-    case TdbCheckBox::cbGrayed: break;
-    }
-    return QStringLiteral("NULL");
+    if (auto *calendar = qobject_cast<const TdbMonthCalendar *>(linked))
+        return calendar->dateTime();
+    if (auto *other = qobject_cast<const TdbDateTimePicker *>(linked))
+        return other->dateTime();
+    return std::nullopt;
 }
 
 // A time picker linked to a date control takes that control's day; a DATE or TIME column keeps
@@ -63,13 +57,9 @@ QString checkState(const TdbCheckBox &box)
 void adjustPicker(TdbDateTimePicker &picker, const FormBase &form)
 {
     TDateTime value = picker.dateTime();
-    if (picker.kind() == TdbDateTimePicker::dtkTime && !picker.dbCalendarControl().isEmpty()) {
-        QObject *linked = form.findComponent(picker.dbCalendarControl());
-        if (auto *calendar = qobject_cast<TdbMonthCalendar *>(linked))
-            value = TDateTime::fromMSecs(calendar->dateTime().datePart().msecs() + value.timePart().msecs());
-        else if (auto *other = qobject_cast<TdbDateTimePicker *>(linked))
-            value = TDateTime::fromMSecs(other->dateTime().datePart().msecs() + value.timePart().msecs());
-    }
+    if (picker.kind() == TdbDateTimePicker::dtkTime && !picker.dbCalendarControl().isEmpty())
+        if (const std::optional<TDateTime> day = linkedDate(form.findComponent(picker.dbCalendarControl())))
+            value = TDateTime::fromMSecs(day->datePart().msecs() + value.timePart().msecs());
     const QString type = GetCatalogueFieldType(picker.dbTable(), picker.dbField());
     if (type == QLatin1String("DATE"))
         value = value.datePart();
@@ -147,10 +137,10 @@ Contribution contribution(QObject &control, Mode mode, const FormBase &form, Sql
         // A new row gets the number current at save time, not the one shown when the form opened.
         if (mode == Mode::Insert)
             counter->setText(QString::number(GetNextRecordCount(connection, counter->dbTable())));
-        return {{QStringLiteral("record_count"), numberOrText(counter->text())}};
+        return {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter->text())}};
     }
     if (auto *box = qobject_cast<TdbCheckBox *>(&control))
-        return {{box->dbField(), sqlValue(checkState(*box))}};
+        return {{box->dbField(), sqlValue(box->sqlValue())}};
     if (auto *combo = qobject_cast<TdbComboBox *>(&control))
         return idContribution(QStringLiteral("id_") + combo->dbTable(), combo->dbItemID(), mode);
     if (auto *grid = qobject_cast<TdbStringGridEx *>(&control)) {

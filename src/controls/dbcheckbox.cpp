@@ -37,4 +37,14 @@ void TdbCheckBox::nextCheckState()
     }
 }
 
+QString TdbCheckBox::sqlValue() const
+{
+    switch (state()) {
+    case cbChecked: return QStringLiteral("1");
+    case cbUnchecked: return QStringLiteral("0");
+    case cbGrayed: break;
+    }
+    return QStringLiteral("NULL");
+}
+
 } // namespace tarvo

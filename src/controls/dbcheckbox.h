@@ -29,6 +29,8 @@ public:
 
     TCheckBoxState state() const;
     void setState(TCheckBoxState state);
+    // The state as the database holds it: "1", "0", or "NULL" for grayed.
+    QString sqlValue() const;
     bool allowGrayed() const { return m_allowGrayed; }
     void setAllowGrayed(bool allow) { m_allowGrayed = allow; }
 

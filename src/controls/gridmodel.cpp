@@ -79,12 +79,7 @@ void GridModel::setShape(int columns, int dataRows)
     for (int r = 0; r < dataRows; ++r)
         for (int c = 0; c < columns; ++c)
             cells.append(cell(c, r));
-    beginResetModel();
-    m_titles.resize(columns);
-    m_columns = columns;
-    m_dataRows = dataRows;
-    m_cells = std::move(cells);
-    endResetModel();
+    fill(columns, dataRows, std::move(cells));
 }
 
 void GridModel::fill(int columns, int dataRows, PackedCells &&cells)

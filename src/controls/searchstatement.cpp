@@ -10,8 +10,8 @@
 #include "controls/form.h"
 #include "platform/interaction.h"
 #include "schema/fieldcatalogue.h"
+#include "schema/valueconventions.h"
 
-#include <QRegularExpression>
 
 namespace tarvo {
 
@@ -25,12 +25,6 @@ QString quoted(const QString &text)
 QString columnOf(const QString &table, const QString &field)
 {
     return table + QLatin1Char('.') + field;
-}
-
-bool isWholeNumber(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
-    return number.match(text).hasMatch();
 }
 
 QList<QObject *> filterControls(const SearchParameters &search, const FormBase *form)
@@ -147,14 +141,10 @@ void filterConditions(const QList<QObject *> &controls, const QString &generalTa
                 .sql(columnOf(m->dbTable(), m->dbField()) + QStringLiteral(" LIKE "))
                 .text(m->text().toUpper());
         if (auto *n = qobject_cast<TdbEditCount *>(c); n && !n->text().isEmpty()) {
-            // A number stays bare SQL; anything else typed there is bound as the text it is.
-            SqlStatement &condition = where.next().sql(n->dbTable() + QStringLiteral(".record_count = "));
-            isWholeNumber(n->text()) ? condition.sql(n->text()) : condition.text(n->text());
+            where.next().sql(n->dbTable() + QStringLiteral(".record_count = ")).numberOrText(n->text());
         }
         if (auto *b = qobject_cast<TdbCheckBox *>(c); b && b->state() != TdbCheckBox::cbGrayed)
-            where.next().sql(columnOf(b->dbTable(), b->dbField()) + QLatin1Char('=')
-                             + (b->state() == TdbCheckBox::cbChecked ? QLatin1Char('1')
-                                                                     : QLatin1Char('0')));
+            where.next().sql(columnOf(b->dbTable(), b->dbField()) + QLatin1Char('=') + b->sqlValue());
         if (auto *x = qobject_cast<TdbComboBox *>(c); x && x->dbItemID() != -1)
             where.next().sql(generalTable + QStringLiteral(".id_") + x->dbTable()
                              + QLatin1Char('=') + QString::number(x->dbItemID()));

@@ -1,6 +1,7 @@
 #include "schema/sqlconnection.h"
 
 #include "platform/errors.h"
+#include "schema/valueconventions.h"
 
 #include <QLocale>
 #include <sqlite3.h>
@@ -142,6 +143,11 @@ SqlStatement &SqlStatement::text(const QString &value)
 {
     m_pieces.append({Piece::Text, value, {}});
     return *this;
+}
+
+SqlStatement &SqlStatement::numberOrText(const QString &value)
+{
+    return isWholeNumber(value) ? sql(value) : text(value);
 }
 
 SqlStatement &SqlStatement::blob(const QString &name, const QByteArray &bytes)

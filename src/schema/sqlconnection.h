@@ -25,6 +25,8 @@ public:
     SqlStatement &sql(const QString &piece);
     SqlStatement &text(const QString &value);
     SqlStatement &blob(const QString &name, const QByteArray &bytes);
+    // A whole number typed by a user stays bare SQL; anything else is appended as text().
+    SqlStatement &numberOrText(const QString &value);
     SqlStatement &append(const SqlStatement &other);
 
     bool isEmpty() const { return m_pieces.isEmpty(); }

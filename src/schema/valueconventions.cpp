@@ -7,8 +7,15 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace tarvo {
+
+bool isWholeNumber(const QString &text)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    return wholeNumber.match(text).hasMatch();
+}
 
 namespace {
 

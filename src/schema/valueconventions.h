@@ -7,6 +7,9 @@ namespace tarvo {
 
 class SqlConnection;
 
+// Optionally signed decimal digits and nothing else: what numeric filters and counters accept.
+bool isWholeNumber(const QString &text);
+
 // A text is non-Latin when a UTF-16 code unit is at or above 247.
 bool isNonLatin(const QString &text);
 // Non-Latin: lower case with the first character upper case; otherwise unchanged.
