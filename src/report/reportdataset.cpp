@@ -1,8 +1,8 @@
 #include "report/reportdataset.h"
 
 #include "schema/sqlconnection.h"
+#include "schema/valueconventions.h"
 
-#include <QLocale>
 #include <sqlite3.h>
 
 namespace tarvo {
@@ -60,11 +60,7 @@ QString reportValueText(const QVariant &value)
     case QMetaType::QString: return value.toString();
     case QMetaType::LongLong: return QString::number(value.toLongLong());
     case QMetaType::Int: return QString::number(value.toInt());
-    case QMetaType::Double: {
-        QLocale locale;
-        locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        return locale.toString(value.toDouble(), 'g', 15);
-    }
+    case QMetaType::Double: return realText(value.toDouble());
     default: return {};
     }
 }

@@ -3,7 +3,6 @@
 #include "platform/errors.h"
 #include "schema/valueconventions.h"
 
-#include <QLocale>
 #include <sqlite3.h>
 #include <utility>
 
@@ -290,17 +289,8 @@ QString SqlQuery::text(int column) const
     switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
         return QString();
-    case SQLITE_FLOAT: {
-        static thread_local QLocale cached;
-        static thread_local QString cachedName;
-        const QLocale current;
-        if (current.name() != cachedName) {
-            cached = current;
-            cached.setNumberOptions(QLocale::OmitGroupSeparator);
-            cachedName = current.name();
-        }
-        return cached.toString(sqlite3_value_double(value), 'g', 15);
-    }
+    case SQLITE_FLOAT:
+        return realText(sqlite3_value_double(value));
     default: {
         const char *ptr = reinterpret_cast<const char *>(sqlite3_value_text(value));
         return QString::fromUtf8(ptr, sqlite3_value_bytes(value));

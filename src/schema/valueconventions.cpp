@@ -11,6 +11,20 @@
 
 namespace tarvo {
 
+QString realText(double value)
+{
+    // Building a locale per value costs more than formatting it; keep one until the default changes.
+    static thread_local QLocale cached;
+    static thread_local QString cachedName;
+    const QLocale current;
+    if (current.name() != cachedName) {
+        cached = current;
+        cached.setNumberOptions(QLocale::OmitGroupSeparator);
+        cachedName = current.name();
+    }
+    return cached.toString(value, 'g', 15);
+}
+
 bool isWholeNumber(const QString &text)
 {
     static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));

@@ -7,6 +7,10 @@ namespace tarvo {
 
 class SqlConnection;
 
+// A REAL value as text: general notation, 15 significant digits, the locale's decimal separator,
+// no group separators.
+QString realText(double value);
+
 // Optionally signed decimal digits and nothing else: what numeric filters and counters accept.
 bool isWholeNumber(const QString &text);
 
