@@ -21,9 +21,9 @@ int hexDigit(QChar c)
 }
 
 // Length of the hexadecimal prefix at `pos`, or 0 when there is none.
-qsizetype hexPrefix(const QString &text, qsizetype pos)
+qsizetype hexPrefix(QStringView text, qsizetype pos)
 {
-    const QStringView rest = QStringView(text).mid(pos);
+    const QStringView rest = text.mid(pos);
     if (rest.startsWith(u"0x") || rest.startsWith(u"0X"))
         return 2;
     if (rest.startsWith(u'$') || rest.startsWith(u'x') || rest.startsWith(u'X'))
@@ -90,7 +90,7 @@ QPalette::ColorRole systemColourRole(int index)
 
 } // namespace
 
-std::optional<qint32> parseInteger(const QString &text)
+std::optional<qint32> parseInteger(QStringView text)
 {
     qsizetype pos = 0;
     while (pos < text.size() && text.at(pos) == u' ')
@@ -101,18 +101,18 @@ std::optional<qint32> parseInteger(const QString &text)
         ++pos;
     }
     if (const qsizetype prefix = hexPrefix(text, pos)) {
-        const std::optional<quint32> pattern = parseHex(QStringView(text).mid(pos + prefix));
+        const std::optional<quint32> pattern = parseHex(text.mid(pos + prefix));
         if (!pattern)
             return std::nullopt;
         return qint32(negative ? 0u - *pattern : *pattern);
     }
-    const std::optional<quint64> magnitude = parseDecimal(QStringView(text).mid(pos));
+    const std::optional<quint64> magnitude = parseDecimal(text.mid(pos));
     if (!magnitude || (!negative && *magnitude > 0x7FFFFFFFull))
         return std::nullopt;
     return qint32(negative ? -qint64(*magnitude) : qint64(*magnitude));
 }
 
-qint32 readInteger(const QString &text, qint32 fallback)
+qint32 readInteger(QStringView text, qint32 fallback)
 {
     return parseInteger(text).value_or(fallback);
 }
@@ -125,7 +125,7 @@ QColor colourFromValue(qint32 value)
     return QColor(int(bits & 0xFF), int((bits >> 8) & 0xFF), int((bits >> 16) & 0xFF));
 }
 
-std::optional<QColor> readColour(const QString &text)
+std::optional<QColor> readColour(QStringView text)
 {
     const std::optional<qint32> value = parseInteger(text);
     if (!value)
@@ -133,12 +133,12 @@ std::optional<QColor> readColour(const QString &text)
     return colourFromValue(*value);
 }
 
-bool readBoolean(const QString &text)
+bool readBoolean(QStringView text)
 {
     return text == u"True";
 }
 
-std::optional<int> readEnumeration(const QString &text, std::span<const EnumText> texts)
+std::optional<int> readEnumeration(QStringView text, std::span<const EnumText> texts)
 {
     for (const EnumText &entry : texts)
         if (text == QLatin1StringView(entry.text))
@@ -146,9 +146,9 @@ std::optional<int> readEnumeration(const QString &text, std::span<const EnumText
     return std::nullopt;
 }
 
-QString readComparison(const QString &text, bool translateBrackets)
+QString readComparison(QStringView text, bool translateBrackets)
 {
-    QString op = text;
+    QString op = text.toString();
     if (translateBrackets)
         op.replace(u'(', u'<').replace(u')', u'>');
     static const QStringList accepted = {QStringLiteral("="), QStringLiteral(">"),
@@ -157,9 +157,9 @@ QString readComparison(const QString &text, bool translateBrackets)
     return accepted.contains(op) ? op : QStringLiteral("=");
 }
 
-QString readStatement(const QString &text)
+QString readStatement(QStringView text)
 {
-    QString statement = text;
+    QString statement = text.toString();
     return statement.replace(QStringLiteral("\\r\\n"), QStringLiteral("\r\n"));
 }
 

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringView>
 #include <optional>
 #include <span>
 
@@ -11,28 +12,28 @@ namespace tarvo {
 
 // Leading blanks, optional sign, then decimal digits fitting 32 bits or at most eight hex
 // digits after "$", "x", "X", "0x", "0X" (a 32-bit pattern). Anything else: nullopt.
-std::optional<qint32> parseInteger(const QString &text);
-qint32 readInteger(const QString &text, qint32 fallback);
+std::optional<qint32> parseInteger(QStringView text);
+qint32 readInteger(QStringView text, qint32 fallback);
 
 // A 32-bit colour value: 0x00BBGGRR, or 0xFF0000nn for system colour nn (from the palette).
 QColor colourFromValue(qint32 value);
-std::optional<QColor> readColour(const QString &text);
+std::optional<QColor> readColour(QStringView text);
 
 // True only for the exact text "True".
-bool readBoolean(const QString &text);
+bool readBoolean(QStringView text);
 
 struct EnumText {
     const char *text;
     int value;
 };
 // The value of the listed text that equals `text` exactly; nullopt leaves the property as it was.
-std::optional<int> readEnumeration(const QString &text, std::span<const EnumText> texts);
+std::optional<int> readEnumeration(QStringView text, std::span<const EnumText> texts);
 
 // One of "=", ">", ">=", "<", "<=", else "="; with bracket translation "(" reads "<", ")" ">".
-QString readComparison(const QString &text, bool translateBrackets);
+QString readComparison(QStringView text, bool translateBrackets);
 
 // Every backslash-r-backslash-n becomes CR LF; other backslashes stay.
-QString readStatement(const QString &text);
+QString readStatement(QStringView text);
 
 // Low bits of the style integer: 1 bold, 2 italic, 4 underline, 8 strike-out.
 void applyFontStyle(QFont &font, qint32 style);

@@ -129,7 +129,7 @@ const ElementAttributes &formAttributes()
     return form;
 }
 
-AttributeReader::AttributeReader(const QDomElement &element, const ElementAttributes &attributes)
+AttributeReader::AttributeReader(const XmlNode &element, const ElementAttributes &attributes)
     : m_element(element), m_attributes(attributes)
 {
 }
@@ -143,29 +143,34 @@ const AttributeDefinition &AttributeReader::definition(const char *name, std::in
     return *found;
 }
 
+QStringView AttributeReader::value(const char *name) const
+{
+    return m_element.attribute(QLatin1StringView(name));
+}
+
 QString AttributeReader::raw(const char *name) const
 {
     definition(name, {});
-    return m_element.attribute(QLatin1StringView(name));
+    return value(name).toString();
 }
 
 QString AttributeReader::text(const char *name) const
 {
     definition(name, {Rule::Text});
-    return m_element.attribute(QLatin1StringView(name));
+    return value(name).toString();
 }
 
 qint32 AttributeReader::integer(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Integer, Rule::NonNegative});
-    const qint32 value = readInteger(m_element.attribute(QLatin1StringView(name)), *s.fallback);
-    return s.rule == Rule::NonNegative ? qMax(value, 0) : value;
+    const qint32 number = readInteger(value(name), *s.fallback);
+    return s.rule == Rule::NonNegative ? qMax(number, 0) : number;
 }
 
 std::optional<QColor> AttributeReader::colour(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Colour});
-    if (std::optional<QColor> c = readColour(m_element.attribute(QLatin1StringView(name))))
+    if (std::optional<QColor> c = readColour(value(name)))
         return c;
     if (s.fallback)
         return colourFromValue(*s.fallback);
@@ -175,32 +180,32 @@ std::optional<QColor> AttributeReader::colour(const char *name) const
 bool AttributeReader::boolean(const char *name) const
 {
     definition(name, {Rule::Boolean});
-    return readBoolean(m_element.attribute(QLatin1StringView(name)));
+    return readBoolean(value(name));
 }
 
 std::optional<int> AttributeReader::enumeration(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Enumeration});
-    return readEnumeration(m_element.attribute(QLatin1StringView(name)), s.texts);
+    return readEnumeration(value(name), s.texts);
 }
 
 QString AttributeReader::comparison(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Comparison, Rule::BracketComparison});
-    return readComparison(m_element.attribute(QLatin1StringView(name)),
+    return readComparison(value(name),
                           s.rule == Rule::BracketComparison);
 }
 
 QString AttributeReader::statement(const char *name) const
 {
     definition(name, {Rule::Statement});
-    return readStatement(m_element.attribute(QLatin1StringView(name)));
+    return readStatement(value(name));
 }
 
 qint32 AttributeReader::fontStyle(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::FontStyle});
-    return readInteger(m_element.attribute(QLatin1StringView(name)), *s.fallback) & 0xFF;
+    return readInteger(value(name), *s.fallback) & 0xFF;
 }
 
 } // namespace tarvo

@@ -3,8 +3,8 @@
 // table for the whole file. AttributeReader reads an element's attributes through it; asking
 // for an attribute the element does not read is a programming error (std::logic_error).
 #include "forms/attributes.h"
+#include "forms/formsxml.h"
 
-#include <QDomElement>
 #include <QString>
 #include <optional>
 #include <span>
@@ -46,7 +46,7 @@ const ElementAttributes &formAttributes();
 
 class AttributeReader {
 public:
-    AttributeReader(const QDomElement &element, const ElementAttributes &attributes);
+    AttributeReader(const XmlNode &element, const ElementAttributes &attributes);
 
     QString raw(const char *name) const; // the text as delivered, whatever the rule
     QString text(const char *name) const;
@@ -61,8 +61,9 @@ public:
 private:
     // An empty rule list accepts any rule.
     const AttributeDefinition &definition(const char *name, std::initializer_list<Rule> rules) const;
+    QStringView value(const char *name) const;
 
-    QDomElement m_element;
+    const XmlNode &m_element;
     const ElementAttributes &m_attributes;
 };
 

@@ -90,7 +90,7 @@ void applyFont(QWidget *w, const AttributeReader &a)
     w->setPalette(palette);
 }
 
-QWidget *windowedChildNamed(const QWidget *container, const QString &name)
+QWidget *windowedChildNamed(const QWidget *container, QStringView name)
 {
     if (name.isEmpty())
         return nullptr;
@@ -142,7 +142,7 @@ void finishControl(QWidget *control, const ElementAttributes &kind, const Attrib
         control->show();
 }
 
-void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hooks)
+void loadControls(QWidget *parent, const XmlNode &element, const FormHooks &hooks)
 {
     FormBase *owner = formOf(parent);
     if (!owner)
@@ -151,41 +151,39 @@ void loadControls(QWidget *parent, const QDomNode &element, const FormHooks &hoo
     const bool onMainWindow = qobject_cast<QMainWindow *>(owner->widget()) != nullptr;
     QList<TabOrderEntry> tabOrderList;
 
-    for (QDomNode node = element.firstChild(); !node.isNull(); node = node.nextSibling()) {
-        const QDomElement e = node.toElement();
-        const ElementAttributes *kind = controlAttributes(node.nodeName());
+    for (const XmlNode &node : element.children) {
+        const ElementAttributes *kind = controlAttributes(node.name);
         QWidget *built = nullptr;
         if (kind) {
-            const AttributeReader attributes(e, *kind);
-            built = builderFor(node.nodeName())({container, *owner, onMainWindow, attributes, hooks});
+            const AttributeReader attributes(node, *kind);
+            built = builderFor(node.name)({container, *owner, onMainWindow, attributes, hooks});
             if (built)
                 finishControl(built, *kind, attributes, container, tabOrderList);
         }
         // A windowed control takes its own children; other elements may name a windowed
         // sibling to fill. An empty name never matches, so unnamed containers stay apart.
-        QWidget *inner = built && kind->windowed ? built : windowedChildNamed(container, e.attribute("Name"));
+        QWidget *inner = built && kind->windowed ? built : windowedChildNamed(container, node.attribute(QLatin1StringView("Name")));
         if (inner)
             loadControls(inner, node, hooks);
     }
     applyTabOrderList(tabOrderList, container);
 }
 
-void loadMainWindow(FormBase &main, const QDomNode &node, const FormHooks &hooks)
+void loadMainWindow(FormBase &main, const XmlNode &node, const FormHooks &hooks)
 {
     QWidget *window = main.widget();
     LoadFormControls(window, node, hooks);
-    const AttributeReader a(node.toElement(), formAttributes());
+    const AttributeReader a(node, formAttributes());
     setClientSize(window, a);
     window->setWindowTitle(a.text("Caption"));
-    const QString name = node.nodeName();
-    checkFormName(name, window);
-    window->setObjectName(name);
+    checkFormName(node.name, window);
+    window->setObjectName(node.name);
     setFormColour(window, a);
 }
 
-void loadFurtherForm(const QDomNode &node, const FormHooks &hooks)
+void loadFurtherForm(const XmlNode &node, const FormHooks &hooks)
 {
-    const QString name = node.nodeName();
+    const QString &name = node.name;
     checkFormName(name, nullptr);
     // No parent: the form lives until the program ends; a parentless dialog is centred on the
     // screen when shown.
@@ -198,7 +196,7 @@ void loadFurtherForm(const QDomNode &node, const FormHooks &hooks)
     form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                          | Qt::WindowCloseButtonHint);
-    const AttributeReader a(node.toElement(), formAttributes());
+    const AttributeReader a(node, formAttributes());
     setClientSize(form, a);
     setFormColour(form, a);
     form->setWindowTitle(a.text("Caption"));
@@ -219,7 +217,7 @@ QWidget *clientArea(QWidget *form)
     return main->centralWidget();
 }
 
-void LoadFormControls(QWidget *parent, const QDomNode &element, const FormHooks &hooks)
+void LoadFormControls(QWidget *parent, const XmlNode &element, const FormHooks &hooks)
 {
     // The Qt focus chain follows the form's order even when a naming error ends building.
     QWidget *form = asForm(parent) ? clientArea(parent) : nullptr;
@@ -236,13 +234,12 @@ void LoadFormControls(QWidget *parent, const QDomNode &element, const FormHooks 
 
 void LoadForms(FormBase &mainWindow, const QString &path, const FormHooks &hooks)
 {
-    const QDomDocument document = readFormsDocument(path);
-    const QList<QDomNode> forms = formNodes(document);
-    for (qsizetype i = 0; i < forms.size(); ++i) {
+    const XmlNode document = readFormsDocument(path);
+    for (size_t i = 0; i < document.children.size(); ++i) {
         if (i == 0)
-            loadMainWindow(mainWindow, forms.at(i), hooks);
+            loadMainWindow(mainWindow, document.children[i], hooks);
         else
-            loadFurtherForm(forms.at(i), hooks);
+            loadFurtherForm(document.children[i], hooks);
     }
 }
 

@@ -5,8 +5,8 @@
 // order. Errors are not caught: file and parse errors end before any form is touched; a naming
 // error ends building at the offending element and what was built before it remains.
 #include "forms/formhooks.h"
+#include "forms/formsxml.h"
 
-#include <QDomElement>
 #include <QString>
 
 class QObject;
@@ -20,7 +20,7 @@ void LoadForms(FormBase &mainWindow, const QString &path, const FormHooks &hooks
 
 // Builds the child elements of `element` as controls inside `parent` (a form or a windowed
 // control built by the loader), recursively.
-void LoadFormControls(QWidget *parent, const QDomNode &element, const FormHooks &hooks);
+void LoadFormControls(QWidget *parent, const XmlNode &element, const FormHooks &hooks);
 
 // The show handler of further forms: focuses the first control of the form's full keyboard
 // order that can take the focus. Does nothing for anything but a form.

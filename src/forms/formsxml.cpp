@@ -3,32 +3,90 @@
 #include "platform/errors.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
+#include <optional>
 
 namespace tarvo {
 
-QDomDocument readFormsDocument(const QString &path)
+namespace {
+
+// Deeper nesting than any form needs; a hostile file must not exhaust the stack of the reader
+// or of the builder that walks the tree.
+constexpr int maximumDepth = 200;
+
+// The node a token other than an element start makes, if any.
+std::optional<QString> otherNodeName(const QXmlStreamReader &reader)
+{
+    switch (reader.tokenType()) {
+    case QXmlStreamReader::Characters:
+        if (reader.isCDATA())
+            return QStringLiteral("#cdata-section");
+        if (reader.isWhitespace())
+            return std::nullopt;
+        return QStringLiteral("#text");
+    case QXmlStreamReader::Comment:
+        return QStringLiteral("#comment");
+    case QXmlStreamReader::ProcessingInstruction:
+        return reader.processingInstructionTarget().toString();
+    case QXmlStreamReader::EntityReference:
+        return reader.name().toString();
+    default:
+        return std::nullopt;
+    }
+}
+
+// Reads the children of the element just started, up to its end.
+void readChildren(QXmlStreamReader &reader, XmlNode &element, int depth)
+{
+    if (depth > maximumDepth)
+        reader.raiseError(QStringLiteral("Elements are nested more than %1 levels deep.").arg(maximumDepth));
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            XmlNode &child = element.children.emplace_back();
+            child.name = reader.name().toString();
+            child.attributes = reader.attributes();
+            readChildren(reader, child, depth + 1);
+        } else if (token == QXmlStreamReader::EndElement) {
+            return;
+        } else if (std::optional<QString> name = otherNodeName(reader)) {
+            element.children.push_back({*name, {}, {}});
+        }
+    }
+}
+
+} // namespace
+
+XmlNode readXmlDocument(QIODevice &device, const QString &source)
+{
+    QXmlStreamReader reader(&device);
+    XmlNode root;
+    bool rootSeen = false;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && !rootSeen) {
+            rootSeen = true;
+            root.name = reader.name().toString();
+            root.attributes = reader.attributes();
+            readChildren(reader, root, 1);
+        }
+    }
+    if (reader.hasError())
+        throw ParseError(QStringLiteral("%1: %2 (line %3, column %4)")
+                             .arg(source, reader.errorString())
+                             .arg(reader.lineNumber())
+                             .arg(reader.columnNumber()));
+    return root;
+}
+
+XmlNode readFormsDocument(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    QDomDocument document;
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (!document.setContent(&file, &message, &line, &column))
-        throw ParseError(QStringLiteral("%1: %2 (line %3, column %4)")
-                             .arg(path, message).arg(line).arg(column));
-    if (document.documentElement().tagName() != QLatin1StringView("main"))
+    XmlNode root = readXmlDocument(file, path);
+    if (root.name != QLatin1StringView("main"))
         throw ParseError(QStringLiteral("Node \"main\" not found."));
-    return document;
-}
-
-QList<QDomNode> formNodes(const QDomDocument &document)
-{
-    QList<QDomNode> nodes;
-    for (QDomNode n = document.documentElement().firstChild(); !n.isNull(); n = n.nextSibling())
-        nodes.append(n);
-    return nodes;
+    return root;
 }
 
 } // namespace tarvo

@@ -2,7 +2,7 @@
 #include "forms/attributetable.h"
 #include "support/printto.h"
 
-#include <QDomDocument>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPalette>
 #include <gtest/gtest.h>
@@ -79,7 +79,7 @@ TEST(ColourRule, ReadsRgbAndSystemColoursAndRejectsNames)
 
 TEST(BooleanRule, OnlyTheExactTextTrueIsTrue)
 {
-    EXPECT_TRUE(readBoolean("True"));
+    EXPECT_TRUE(readBoolean(u"True"));
     for (const char *text : {"true", "TRUE", "1", " True", "True ", "", "False"})
         EXPECT_FALSE(readBoolean(QString::fromUtf8(text))) << text;
 }
@@ -87,9 +87,9 @@ TEST(BooleanRule, OnlyTheExactTextTrueIsTrue)
 TEST(EnumerationRule, MatchesExactTextsOnly)
 {
     const EnumText texts[] = {{"dtkDate", 0}, {"dtkTime", 1}};
-    EXPECT_EQ(readEnumeration("dtkTime", texts), 1);
-    EXPECT_EQ(readEnumeration("dtktime", texts), std::nullopt);
-    EXPECT_EQ(readEnumeration("", texts), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"dtkTime", texts), 1);
+    EXPECT_EQ(readEnumeration(u"dtktime", texts), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"", texts), std::nullopt);
 }
 
 TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
@@ -105,17 +105,17 @@ TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
         {" =", "=", "="},    {"==", "=", "="},  {"like", "=", "="},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(readComparison(c.text, true), QString::fromUtf8(c.withBrackets)) << c.text;
-        EXPECT_EQ(readComparison(c.text, false), QString::fromUtf8(c.withoutBrackets)) << c.text;
+        EXPECT_EQ(readComparison(QString::fromUtf8(c.text), true), QString::fromUtf8(c.withBrackets)) << c.text;
+        EXPECT_EQ(readComparison(QString::fromUtf8(c.text), false), QString::fromUtf8(c.withoutBrackets)) << c.text;
     }
 }
 
 TEST(StatementRule, TurnsTheFourCharacterBreakIntoCrLfOnly)
 {
-    EXPECT_EQ(readStatement(R"(SELECT *\r\nFROM t)"), "SELECT *\r\nFROM t");
-    EXPECT_EQ(readStatement(R"(a\r\nb\r\nc)"), "a\r\nb\r\nc");
-    EXPECT_EQ(readStatement(R"(a\nb)"), R"(a\nb)");
-    EXPECT_EQ(readStatement(R"(a\r\\nb)"), R"(a\r\\nb)");
+    EXPECT_EQ(readStatement(uR"(SELECT *\r\nFROM t)"), "SELECT *\r\nFROM t");
+    EXPECT_EQ(readStatement(uR"(a\r\nb\r\nc)"), "a\r\nb\r\nc");
+    EXPECT_EQ(readStatement(uR"(a\nb)"), R"(a\nb)");
+    EXPECT_EQ(readStatement(uR"(a\r\\nb)"), R"(a\r\\nb)");
 }
 
 TEST(FontStyleRule, TakesTheLowFourStyleBits)
@@ -148,16 +148,17 @@ TEST(IdentifierRule, LettersOfAnyScriptUnderscoresAndDigitsAfterTheFirst)
         EXPECT_FALSE(isIdentifier(QString::fromUtf8(name))) << name;
 }
 
-QDomElement element(const char *xml)
+XmlNode element(const char *xml)
 {
-    QDomDocument document;
-    EXPECT_TRUE(document.setContent(QByteArray(xml)));
-    return document.documentElement();
+    QByteArray bytes(xml);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readXmlDocument(buffer, "test");
 }
 
 TEST(AttributeTable, GivesEachElementItsDefaults)
 {
-    const QDomElement empty = element("<X/>");
+    const XmlNode empty = element("<X/>");
     const AttributeReader edit(empty, *controlAttributes("TdbEdit"));
     EXPECT_EQ(edit.integer("FontSize"), 8);
     EXPECT_EQ(edit.integer("TabOrder"), 999);
@@ -186,7 +187,7 @@ TEST(AttributeTable, GivesEachElementItsDefaults)
 
 TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 {
-    const QDomElement e = element(R"(<X dbFilter="(=" dbSQL="a\r\nb" FontStyle="$105"
+    const XmlNode e = element(R"(<X dbFilter="(=" dbSQL="a\r\nb" FontStyle="$105"
         dbActionType="adbReport" PageIndex="-3" Width="800" Height="word"/>)");
     EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbEdit")).comparison("dbFilter"), "<=");
     EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbDateTimePicker")).comparison("dbFilter"), "<=");
@@ -203,7 +204,7 @@ TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 
 TEST(AttributeTable, RefusesAnAttributeTheElementDoesNotRead)
 {
-    const QDomElement e = element(R"(<X Width="50" Color="255"/>)");
+    const XmlNode e = element(R"(<X Width="50" Color="255"/>)");
     EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbLabel")).integer("Width"), std::logic_error);
     EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbButton")).colour("Color"), std::logic_error);
     EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbEdit")).text("Left"), std::logic_error);

@@ -207,13 +207,17 @@ TEST(LoadForms, MainWithOneChildOrNoneChangesOnlyTheMainWindow)
 
 TEST(LoadForms, DocumentErrorsEndBeforeAnyFormIsTouched)
 {
+    const QByteArray tooDeep = "<main><frmA>" + QByteArray("<TdbPanel>").repeated(300)
+                               + QByteArray("</TdbPanel>").repeated(300) + "</frmA></main>";
     const struct {
         const char *xml; // null: no file at all
         const char *message;
     } cases[] = {
         {nullptr, "Cannot open file"},
+        {"", "Premature end of document"},
         {"<main><frmA></main>", ""},
         {"<forms><frmA/></forms>", "Node \"main\" not found."},
+        {tooDeep.constData(), "nested more than 200 levels deep"},
     };
     for (const auto &c : cases) {
         LoadedForms f;
@@ -250,6 +254,7 @@ TEST(LoadForms, NamingErrorsStopAtTheOffendingElementAndKeepWhatWasBuilt)
         {"<main><frmA/><FRMA/></main>", "A component named FRMA already exists.", nullptr},
         {"<main><frmA/><frmoptions/></main>", "A component named frmoptions already exists.", nullptr},
         {"<main><frmA/><!-- a note --><frmB/></main>", "\"#comment\" is not a valid component name.", nullptr},
+        {"<main><frmA/>a note<frmB/></main>", "\"#text\" is not a valid component name.", nullptr},
         {"<main><frmA/><frmB><TdbEdit Name='SQLConnection'/></frmB></main>", nullptr, ""},
     };
     for (const auto &c : cases) {
