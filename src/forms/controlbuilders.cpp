@@ -17,6 +17,7 @@
 #include "controls/sharedresources.h"
 #include "forms/names.h"
 #include "forms/tabsheet.h"
+#include "forms/widgetcolours.h"
 #include "platform/errorhandler.h"
 
 #include <QApplication>
@@ -53,9 +54,7 @@ void setGeometry(QWidget *w, const AttributeReader &a)
 
 void setBaseColour(QWidget *w, const AttributeReader &a)
 {
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Base, *a.colour("Color"));
-    w->setPalette(palette);
+    setPaletteColour(w, {QPalette::Base}, *a.colour("Color"));
 }
 
 // Escape clicks the form's first close button; a second Escape shortcut would make both

@@ -7,6 +7,7 @@
 #include "forms/formsxml.h"
 #include "forms/keyboardorder.h"
 #include "forms/names.h"
+#include "forms/widgetcolours.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -43,12 +44,8 @@ void setClientSize(QWidget *form, const AttributeReader &a)
 
 void setFormColour(QWidget *form, const AttributeReader &a)
 {
-    const std::optional<QColor> colour = a.colour("Color");
-    if (!colour)
-        return;
-    QPalette palette = form->palette();
-    palette.setColor(QPalette::Window, *colour);
-    form->setPalette(palette);
+    if (const std::optional<QColor> colour = a.colour("Color"))
+        setPaletteColour(form, {QPalette::Window}, *colour);
 }
 
 class FontChangeBlocker : public QObject {
@@ -83,11 +80,7 @@ void applyFont(QWidget *w, const AttributeReader &a)
         w->setFont(font);
     }
 
-    const QColor colour = *a.colour("FontColor");
-    QPalette palette = w->palette();
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, colour);
-    w->setPalette(palette);
+    setPaletteColour(w, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}, *a.colour("FontColor"));
 }
 
 QWidget *windowedChildNamed(const QWidget *container, QStringView name)

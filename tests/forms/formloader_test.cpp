@@ -162,6 +162,26 @@ TEST(LoadForms, ControlsAppearInAMainWindowAlreadyOnScreen)
     f.main.hide();
 }
 
+// Controls inherit the palette of their container as it is built; the designed colours must
+// still win where they equal the system's defaults.
+TEST(LoadForms, AContainersColoursDoNotReplaceTheDefaultColoursOfItsControls)
+{
+    LoadedForms f;
+    f.loadText("<main><frmA><TdbGroupBox Name='g' FontColor='255'>"
+               "<TdbEdit Name='e' Color='$00FF00'/><TdbLabel Name='l'/><TdbButton Name='b'/>"
+               "<TdbEdit Name='red' FontColor='255'/></TdbGroupBox></frmA></main>");
+    const QColor red(255, 0, 0);
+    EXPECT_EQ(f.control(f.main, "g")->palette().color(QPalette::WindowText), red);
+    for (const char *name : {"e", "l", "b"}) {
+        const QPalette palette = f.control(f.main, name)->palette();
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            EXPECT_EQ(palette.color(role), QColor(Qt::black)) << name << " " << role;
+    }
+    EXPECT_EQ(f.control(f.main, "e")->palette().color(QPalette::Base), QColor(0, 255, 0));
+    EXPECT_EQ(f.control(f.main, "red")->palette().color(QPalette::Text), red);
+    EXPECT_EQ(f.control(f.main, "red")->palette().color(QPalette::Base), base());
+}
+
 // The combo box's popup list is built only when first needed; it must still show the box's font.
 TEST(LoadForms, AComboBoxAndItsPopupListShowTheDesignedFont)
 {
