@@ -225,6 +225,16 @@ TEST(LoadForms, MainWithOneChildOrNoneChangesOnlyTheMainWindow)
     }
 }
 
+TEST(LoadForms, ReadsTheEncodingThatTheDeclarationNames)
+{
+    LoadedForms f;
+    // "Клиенты" in windows-1251, as designers on such systems write it.
+    f.folder.write("forms.xml", QByteArray("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+                                           "<main><frmA Caption=\"\xCA\xEB\xE8\xE5\xED\xF2\xFB\"/></main>"));
+    LoadForms(f.main, f.folder.file("forms.xml"), {});
+    EXPECT_EQ(f.main.windowTitle(), QString::fromUtf8("Клиенты"));
+}
+
 TEST(LoadForms, DocumentErrorsEndBeforeAnyFormIsTouched)
 {
     const QByteArray tooDeep = "<main><frmA>" + QByteArray("<TdbPanel>").repeated(300)
