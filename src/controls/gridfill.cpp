@@ -139,6 +139,21 @@ QString tableAfterFrom(const QString &sql)
     return text.mid(start, text.indexOf(QLatin1Char(' '), start) - start).remove(QLatin1Char(' '));
 }
 
+struct FillBuffers {
+    PackedCells cells;
+    QStringList ids;
+};
+
+// A grid is mostly filled again with a result of about the size it holds (the same search once
+// more, the refresh after a save); buffers sized up front are not grown and copied cell by cell.
+FillBuffers buffersSizedLike(const GridModel &model, const QStringList &ids)
+{
+    FillBuffers buffers;
+    buffers.cells.reserveLike(model.cells());
+    buffers.ids.reserve(ids.size());
+    return buffers;
+}
+
 } // namespace
 
 void TdbStringGridEx::dbExecute()
@@ -147,6 +162,7 @@ void TdbStringGridEx::dbExecute()
     m_lastSearch = buildSearchStatement(searchParameters(), formOf(this), this);
     const QList<ColumnKind> kinds = columnKinds(FListFields);
 
+    FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
     dbClear();
     SqlQuery query = connection().query(m_lastSearch);
     QStringList titles = titlesFrom(FListFieldsNames, query);
@@ -157,19 +173,17 @@ void TdbStringGridEx::dbExecute()
     FIsUsed = true;
     FListId.clear();
 
-    PackedCells cells;
-    QStringList ids;
     const CellFormatter format;
     int rows = 0;
     for (; !query.eof(); query.next(), ++rows) {
         for (int c = 0; c < shown; ++c)
-            format.append(cells, kinds.value(c, ColumnKind::Text), query, c);
-        ids << query.text(shown);
+            format.append(buffers.cells, kinds.value(c, ColumnKind::Text), query, c);
+        buffers.ids << query.text(shown);
     }
     if (rows == 0 || shown < 1)
         return;
-    keepCurrentRowAcross([&] { gridModel()->fill(shown, rows, std::move(cells)); });
-    FListId = std::move(ids);
+    keepCurrentRowAcross([&] { gridModel()->fill(shown, rows, std::move(buffers.cells)); });
+    FListId = std::move(buffers.ids);
 }
 
 void TdbStringGridEx::dbSQLExecute()
@@ -178,6 +192,7 @@ void TdbStringGridEx::dbSQLExecute()
     if (!table.isNull())
         FGeneralTable = table;
 
+    FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
     dbClear();
     SqlQuery query = connection().query(FSQL);
     const int columns = query.columnCount();
@@ -189,19 +204,17 @@ void TdbStringGridEx::dbSQLExecute()
     FListId.clear();
 
     const int idColumn = query.columnIndex(QStringLiteral("id"));
-    PackedCells cells;
-    QStringList ids;
     int rows = 0;
     for (; !query.eof(); query.next(), ++rows) {
         for (int c = 0; c < columns; ++c)
-            appendText(cells, query, c);
+            appendText(buffers.cells, query, c);
         if (idColumn >= 0)
-            ids << query.text(idColumn);
+            buffers.ids << query.text(idColumn);
     }
     if (rows == 0)
         return;
-    keepCurrentRowAcross([&] { gridModel()->fill(columns, rows, std::move(cells)); });
-    FListId = std::move(ids);
+    keepCurrentRowAcross([&] { gridModel()->fill(columns, rows, std::move(buffers.cells)); });
+    FListId = std::move(buffers.ids);
 }
 
 } // namespace tarvo

@@ -19,10 +19,10 @@ QString PackedCells::at(qsizetype index) const
     return QString(m_text.constData() + start, m_ends.at(index) - start);
 }
 
-void PackedCells::reserve(qsizetype cells, qsizetype characters)
+void PackedCells::reserveLike(const PackedCells &other)
 {
-    m_ends.reserve(cells);
-    m_text.reserve(characters);
+    m_ends.reserve(other.m_ends.size());
+    m_text.reserve(other.m_text.size());
 }
 
 void PackedCells::squeeze()

@@ -29,7 +29,8 @@ public:
     qsizetype size() const { return m_ends.size(); }
     QString at(qsizetype index) const;
     void set(qsizetype index, const QString &text) { m_edited.insert(index, text); }
-    void reserve(qsizetype cells, qsizetype characters);
+    // Room for as many cells and characters as `other` holds.
+    void reserveLike(const PackedCells &other);
     void squeeze();
     qsizetype bytesHeld() const;
 
@@ -56,6 +57,7 @@ public:
     // Replaces every cell by `cells` (columns * dataRows of them, row after row).
     void fill(int columns, int dataRows, PackedCells &&cells);
     qsizetype bytesHeld() const { return m_cells.bytesHeld(); }
+    const PackedCells &cells() const { return m_cells; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
