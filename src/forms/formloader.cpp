@@ -155,7 +155,9 @@ void loadControls(QWidget *parent, const XmlNode &element, const FormHooks &hook
         }
         // A windowed control takes its own children; other elements may name a windowed
         // sibling to fill. An empty name never matches, so unnamed containers stay apart.
-        QWidget *inner = built && kind->windowed ? built : windowedChildNamed(container, node.attribute(QLatin1StringView("Name")));
+        QWidget *inner = built && kind->windowed
+                             ? built
+                             : windowedChildNamed(container, node.attribute(QLatin1StringView("Name")));
         if (inner)
             loadControls(inner, node, hooks);
     }
