@@ -13,11 +13,10 @@
 #include "controls/tform.h"
 #include "forms/formloader.h"
 #include "forms/formsxml.h"
+#include "forms/widgetstyle.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
-#include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
@@ -112,7 +111,19 @@ void tearDown(std::unique_ptr<MainWindow> &main, const QList<FormBase *> &keep)
     QCoreApplication::sendPostedEvents();
 }
 
-void BM_LoadForms(benchmark::State &state)
+// The first form is drawn in the main window; every further one is a form of its own.
+QWidget *createForm(MainWindow &main)
+{
+    if (main.centralWidget())
+        return new TForm;
+    auto *client = new QWidget(&main);
+    main.setCentralWidget(client);
+    return client;
+}
+
+// Times `build` (given a fresh main window and the path of the generated file) once per
+// iteration, from a trimmed heap; the teardown is outside the timing.
+template <class Build> void timeBuilding(benchmark::State &state, Build build)
 {
     startFromATrimmedHeap();
     QTemporaryDir dir;
@@ -120,11 +131,16 @@ void BM_LoadForms(benchmark::State &state)
     const QList<FormBase *> before = openForms();
     for (auto _ : state) {
         auto main = std::make_unique<MainWindow>();
-        LoadForms(*main, path, {});
+        build(*main, path);
         state.PauseTiming();
         tearDown(main, before);
         state.ResumeTiming();
     }
+}
+
+void BM_LoadForms(benchmark::State &state)
+{
+    timeBuilding(state, [](MainWindow &main, const QString &path) { LoadForms(main, path, {}); });
 }
 BENCHMARK(BM_LoadForms)->Unit(benchmark::kMillisecond)->MinTime(3);
 
@@ -140,12 +156,9 @@ BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 void BM_BareWidgetsFloor(benchmark::State &state)
 {
-    startFromATrimmedHeap();
-    const QList<FormBase *> before = openForms();
-    for (auto _ : state) {
-        auto main = std::make_unique<MainWindow>();
+    timeBuilding(state, [](MainWindow &main, const QString &) {
         for (int f = 0; f < kForms; ++f) {
-            QWidget *form = f == 0 ? new QWidget(main.get()) : new TForm;
+            QWidget *form = createForm(main);
             for (int p = 0; p < 5; ++p) {
                 QWidget *panel = createBare("TdbPanel", form);
                 panel->setGeometry(0, p * 115, 400, 110);
@@ -156,16 +169,9 @@ void BM_BareWidgetsFloor(benchmark::State &state)
                 }
             }
         }
-        state.PauseTiming();
-        tearDown(main, before);
-        state.ResumeTiming();
-    }
+    });
 }
 BENCHMARK(BM_BareWidgetsFloor)->Unit(benchmark::kMillisecond)->MinTime(3);
-
-class FontChangeFilter : public QObject {
-    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::FontChange; }
-};
 
 int attributeNumber(const QXmlStreamAttributes &attributes, const char *name)
 {
@@ -183,16 +189,8 @@ QWidget *createDesigned(QStringView element, const QXmlStreamAttributes &a, QWid
     w->show();
     if (kind == "TdbPanel")
         return w;
-    QFont font(a.value(QLatin1StringView("FontName")).toString(), attributeNumber(a, "FontSize"));
-    if (qobject_cast<QComboBox *>(w)) {
-        // As the loader does: a new combo box builds no popup list for its font change.
-        FontChangeFilter filter;
-        w->installEventFilter(&filter);
-        w->setFont(font);
-        w->removeEventFilter(&filter);
-    } else {
-        w->setFont(font);
-    }
+    // Without the loader's step for a new combo box, its popup list would be built here.
+    setNewControlFont(w, QFont(a.value(QLatin1StringView("FontName")).toString(), attributeNumber(a, "FontSize")));
     const QString caption = a.value(QLatin1StringView("Caption")).toString();
     if (auto *button = qobject_cast<QAbstractButton *>(w))
         button->setText(caption);
@@ -207,12 +205,7 @@ QWidget *createDesigned(QStringView element, const QXmlStreamAttributes &a, QWid
 // colours and the controls' wiring.
 void BM_ReadAndDesignedWidgetsFloor(benchmark::State &state)
 {
-    startFromATrimmedHeap();
-    QTemporaryDir dir;
-    const QString path = writeFormsXml(dir);
-    const QList<FormBase *> before = openForms();
-    for (auto _ : state) {
-        auto main = std::make_unique<MainWindow>();
+    timeBuilding(state, [](MainWindow &main, const QString &path) {
         QFile file(path);
         file.open(QIODevice::ReadOnly);
         QXmlStreamReader reader(&file);
@@ -222,18 +215,12 @@ void BM_ReadAndDesignedWidgetsFloor(benchmark::State &state)
             if (token == QXmlStreamReader::EndElement && !parents.isEmpty()) {
                 parents.removeLast();
             } else if (token == QXmlStreamReader::StartElement && reader.name() != u"main") {
-                QWidget *parent = parents.isEmpty() ? nullptr : parents.last();
-                QWidget *w = !parent ? (main->centralWidget() ? static_cast<QWidget *>(new TForm) : new QWidget(main.get()))
-                                     : createDesigned(reader.name(), reader.attributes(), parent);
-                if (!parent && !main->centralWidget())
-                    main->setCentralWidget(w);
-                parents.append(w);
+                parents.append(parents.isEmpty()
+                                   ? createForm(main)
+                                   : createDesigned(reader.name(), reader.attributes(), parents.last()));
             }
         }
-        state.PauseTiming();
-        tearDown(main, before);
-        state.ResumeTiming();
-    }
+    });
 }
 BENCHMARK(BM_ReadAndDesignedWidgetsFloor)->Unit(benchmark::kMillisecond)->MinTime(3);
 

@@ -17,7 +17,7 @@
 #include "controls/sharedresources.h"
 #include "forms/names.h"
 #include "forms/tabsheet.h"
-#include "forms/widgetcolours.h"
+#include "forms/widgetstyle.h"
 #include "platform/errorhandler.h"
 
 #include <QApplication>

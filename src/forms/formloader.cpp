@@ -7,10 +7,8 @@
 #include "forms/formsxml.h"
 #include "forms/keyboardorder.h"
 #include "forms/names.h"
-#include "forms/widgetcolours.h"
+#include "forms/widgetstyle.h"
 
-#include <QComboBox>
-#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <algorithm>
@@ -48,16 +46,6 @@ void setFormColour(QWidget *form, const AttributeReader &a)
         setPaletteColour(form, {QPalette::Window}, *colour);
 }
 
-class FontChangeBlocker : public QObject {
-public:
-    explicit FontChangeBlocker(QWidget *w) : m_widget(w) { w->installEventFilter(this); }
-    ~FontChangeBlocker() override { m_widget->removeEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::FontChange; }
-
-private:
-    QWidget *m_widget;
-};
-
 // Every attribute of the font is set, so the control no longer follows its parent's font.
 void applyFont(QWidget *w, const AttributeReader &a)
 {
@@ -70,15 +58,7 @@ void applyFont(QWidget *w, const AttributeReader &a)
         font.setPointSize(size);
     applyFontStyle(font, a.fontStyle("FontStyle"));
     font.setResolveMask(QFont::AllPropertiesResolved);
-    if (qobject_cast<QComboBox *>(w)) {
-        // A combo box answers a font change by building its popup list to pass the font on,
-        // the dearest step of a whole form. A popup built later takes the box's font anyway,
-        // and a box just built has no size hint to invalidate yet.
-        FontChangeBlocker blocker(w);
-        w->setFont(font);
-    } else {
-        w->setFont(font);
-    }
+    setNewControlFont(w, font);
 
     setPaletteColour(w, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}, *a.colour("FontColor"));
 }

@@ -35,23 +35,21 @@ std::optional<QString> otherNodeName(const QXmlStreamReader &reader)
     }
 }
 
-// Reads the children of the element just started, up to its end.
-void readChildren(QXmlStreamReader &reader, XmlNode &element, int depth)
+// Reads the element just started into `element`, its children included, up to its end.
+void readElement(QXmlStreamReader &reader, XmlNode &element, int depth)
 {
     if (depth > maximumDepth)
         reader.raiseError(QStringLiteral("Elements are nested more than %1 levels deep.").arg(maximumDepth));
+    element.name = reader.name().toString();
+    element.attributes = reader.attributes();
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            XmlNode &child = element.children.emplace_back();
-            child.name = reader.name().toString();
-            child.attributes = reader.attributes();
-            readChildren(reader, child, depth + 1);
-        } else if (token == QXmlStreamReader::EndElement) {
+        if (token == QXmlStreamReader::StartElement)
+            readElement(reader, element.children.emplace_back(), depth + 1);
+        else if (token == QXmlStreamReader::EndElement)
             return;
-        } else if (std::optional<QString> name = otherNodeName(reader)) {
+        else if (std::optional<QString> name = otherNodeName(reader))
             element.children.push_back({*name, {}, {}});
-        }
     }
 }
 
@@ -65,9 +63,7 @@ XmlNode readXmlDocument(QIODevice &device, const QString &source)
     while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement && !rootSeen) {
             rootSeen = true;
-            root.name = reader.name().toString();
-            root.attributes = reader.attributes();
-            readChildren(reader, root, 1);
+            readElement(reader, root, 1);
         }
     }
     if (reader.hasError())

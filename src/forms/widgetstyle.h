@@ -1,9 +1,10 @@
 #pragma once
-// Colours from forms.xml applied to a widget's palette.
+// Fonts and colours from forms.xml applied to a control that was just built.
 #include <QColor>
 #include <QPalette>
 #include <initializer_list>
 
+class QFont;
 class QWidget;
 
 namespace tarvo {
@@ -12,5 +13,10 @@ namespace tarvo {
 // controls keep the designer's default colours, and each palette change resolves the whole
 // palette against the parent's again.
 void setPaletteColour(QWidget *widget, std::initializer_list<QPalette::ColorRole> roles, const QColor &colour);
+
+// Sets the font of a control that was just built. A combo box answers a font change by building
+// its popup list to pass the font on, the dearest step of a whole form; a popup built later
+// takes the box's font anyway, and a box just built has no size hint to invalidate yet.
+void setNewControlFont(QWidget *control, const QFont &font);
 
 } // namespace tarvo
