@@ -20,6 +20,8 @@ private:
 
 // SQLite's own message text.
 class DatabaseError : public Error { using Error::Error; };
+// Another connection held the lock for longer than the busy timeout; nothing was written.
+class DatabaseBusyError : public DatabaseError { using DatabaseError::DatabaseError; };
 // A value that cannot be converted (a text that is no date, no integer).
 class ConversionError : public Error { using Error::Error; };
 // A file that cannot be read or written.

@@ -10,9 +10,18 @@ namespace tarvo {
 
 namespace {
 
+bool isBusy(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
 [[noreturn]] void raise(sqlite3 *db)
 {
-    throw DatabaseError(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
+    const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+    if (db && isBusy(sqlite3_extended_errcode(db)))
+        throw DatabaseBusyError(message);
+    throw DatabaseError(message);
 }
 
 [[noreturn]] void raise(sqlite3 *db, int rc)
@@ -20,6 +29,8 @@ namespace {
     // Without a handle (or when the handle holds no error yet) the code's own text is all we have.
     if (db && sqlite3_errcode(db) != SQLITE_OK)
         raise(db);
+    if (isBusy(rc))
+        throw DatabaseBusyError(QString::fromUtf8(sqlite3_errstr(rc)));
     throw DatabaseError(QString::fromUtf8(sqlite3_errstr(rc)));
 }
 
@@ -64,9 +75,12 @@ void runToEnd(sqlite3 *db, sqlite3_stmt *stmt)
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
-        const DatabaseError error(QString::fromUtf8(sqlite3_errmsg(db)));
-        sqlite3_finalize(stmt);
-        throw error;
+        try {
+            raise(db, rc);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
     }
     sqlite3_finalize(stmt);
 }
@@ -196,13 +210,15 @@ QList<QVariant> SqlStatement::parameters() const
 
 // ---- SqlQuery ----
 
-SqlQuery::SqlQuery(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt)
+SqlQuery::SqlQuery(sqlite3 *db, sqlite3_stmt *stmt, bool *inUse) : m_db(db), m_stmt(stmt), m_inUse(inUse)
 {
+    if (m_inUse)
+        *m_inUse = true;
     m_eof = false;
     try {
         next();
     } catch (...) {
-        sqlite3_finalize(m_stmt); // a throwing constructor runs no destructor
+        release(); // a throwing constructor runs no destructor
         throw;
     }
     m_empty = m_eof;
@@ -210,16 +226,18 @@ SqlQuery::SqlQuery(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt)
 
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)),
-      m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true))
+      m_inUse(std::exchange(other.m_inUse, nullptr)), m_eof(std::exchange(other.m_eof, true)),
+      m_empty(std::exchange(other.m_empty, true))
 {
 }
 
 SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
 {
     if (this != &other) {
-        sqlite3_finalize(m_stmt);
+        release();
         m_db = std::exchange(other.m_db, nullptr);
         m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_inUse = std::exchange(other.m_inUse, nullptr);
         m_eof = std::exchange(other.m_eof, true);
         m_empty = std::exchange(other.m_empty, true);
     }
@@ -228,7 +246,21 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
 
 SqlQuery::~SqlQuery()
 {
-    sqlite3_finalize(m_stmt);
+    release();
+}
+
+// Resetting also gives up the read lock that an unfinished statement holds.
+void SqlQuery::release()
+{
+    if (m_inUse) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        *m_inUse = false;
+        m_inUse = nullptr;
+    } else {
+        sqlite3_finalize(m_stmt);
+    }
+    m_stmt = nullptr;
 }
 
 int SqlQuery::columnCount() const
@@ -335,6 +367,43 @@ qint64 SqlQuery::integer(int column) const
     }
 }
 
+QVariant SqlQuery::value(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL: return QVariant();
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_BLOB: return QVariant(bytes(column));
+    default: return QVariant(text(column));
+    }
+}
+
+bool SqlQuery::holds(int column, const QVariant &earlier) const
+{
+    sqlite3_value *value = sqlite3_column_value(m_stmt, column);
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+        return !earlier.isValid();
+    case SQLITE_INTEGER:
+        return earlier.typeId() == QMetaType::LongLong && earlier.toLongLong() == sqlite3_value_int64(value);
+    case SQLITE_FLOAT:
+        return earlier.typeId() == QMetaType::Double && earlier.toDouble() == sqlite3_value_double(value);
+    case SQLITE_BLOB: {
+        if (earlier.typeId() != QMetaType::QByteArray)
+            return false;
+        const auto *ptr = static_cast<const char *>(sqlite3_value_blob(value));
+        return QByteArrayView(ptr, sqlite3_value_bytes(value)) == *static_cast<const QByteArray *>(earlier.constData());
+    }
+    default: {
+        if (earlier.typeId() != QMetaType::QString)
+            return false;
+        const auto *ptr = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        return QAnyStringView::equal(QUtf8StringView(ptr, sqlite3_value_bytes(value)),
+                                     *static_cast<const QString *>(earlier.constData()));
+    }
+    }
+}
+
 QByteArray SqlQuery::bytes(int column) const
 {
     const char *ptr = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
@@ -367,6 +436,7 @@ void SqlConnection::open()
         throw DatabaseError(message);
     }
     sqlite3_busy_timeout(db, 5000);
+    sqlite3_update_hook(db, &SqlConnection::rememberChange, this);
     try {
         executeText(db, QStringLiteral("PRAGMA foreign_keys=ON;"), {});
         // SQLite reads the file lazily: touching the schema makes a non-database fail here.
@@ -378,8 +448,34 @@ void SqlConnection::open()
     m_db = db;
 }
 
+void SqlConnection::rememberChange(void *self, int, const char *, const char *table, long long)
+{
+    auto *connection = static_cast<SqlConnection *>(self);
+    // Bulk statements change one table row after row: only a new name costs a conversion.
+    if (connection->m_lastChangedTable == table)
+        return;
+    connection->m_lastChangedTable = table;
+    const QString name = QString::fromUtf8(table);
+    if (!connection->m_changedTables.contains(name))
+        connection->m_changedTables.append(name);
+}
+
+QStringList SqlConnection::takeChangedTables()
+{
+    m_lastChangedTable.clear();
+    return std::exchange(m_changedTables, {});
+}
+
+qint64 SqlConnection::dataVersion()
+{
+    return query(QStringLiteral("PRAGMA data_version")).integer(0);
+}
+
 void SqlConnection::close()
 {
+    for (auto &[sql, kept] : m_kept)
+        sqlite3_finalize(kept.stmt);
+    m_kept.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -413,18 +509,72 @@ SqlQuery SqlConnection::query(const SqlStatement &statement)
 {
     if (!m_db)
         throw DatabaseError(QStringLiteral("Database is not open"));
-    const QByteArray utf8 = statement.parameterisedSql().toUtf8();
     int offset = 0;
-    sqlite3_stmt *stmt = prepareNext(m_db, utf8, offset);
+    sqlite3_stmt *stmt = prepareNext(m_db, statement.parameterisedSql().toUtf8(), offset);
     if (!stmt)
         throw DatabaseError(QStringLiteral("not an SQL statement"));
+    return run(stmt, statement, nullptr);
+}
+
+SqlQuery SqlConnection::queryKept(const SqlStatement &statement)
+{
+    if (!m_db)
+        throw DatabaseError(QStringLiteral("Database is not open"));
+    const QByteArray utf8 = statement.parameterisedSql().toUtf8();
+    KeptStatement &kept = m_kept[utf8];
+    if (kept.inUse) // the same text read twice at once: the second gets a statement of its own
+        return query(statement);
+    if (!kept.stmt) {
+        int offset = 0;
+        kept.stmt = prepareNext(m_db, utf8, offset);
+        if (!kept.stmt) {
+            m_kept.erase(utf8);
+            throw DatabaseError(QStringLiteral("not an SQL statement"));
+        }
+    }
+    return run(kept.stmt, statement, &kept.inUse);
+}
+
+SqlQuery SqlConnection::run(sqlite3_stmt *stmt, const SqlStatement &statement, bool *inUse)
+{
     try {
         bindAll(m_db, stmt, statement.parameters());
     } catch (...) {
-        sqlite3_finalize(stmt);
+        if (inUse)
+            sqlite3_clear_bindings(stmt);
+        else
+            sqlite3_finalize(stmt);
         throw;
     }
-    return SqlQuery(m_db, stmt);
+    return SqlQuery(m_db, stmt, inUse);
+}
+
+// ---- SqlTransaction ----
+
+SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connection)
+{
+    // IMMEDIATE takes the write lock now (waiting out the busy timeout), so what is read inside
+    // the transaction cannot be changed by another writer before this one commits.
+    m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+SqlTransaction::~SqlTransaction()
+{
+    rollback();
+}
+
+void SqlTransaction::rollback()
+{
+    // A failed COMMIT or a statement error may already have ended the transaction.
+    if (!m_done && m_connection.handle() && !sqlite3_get_autocommit(m_connection.handle()))
+        sqlite3_exec(m_connection.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    m_done = true;
+}
+
+void SqlTransaction::commit()
+{
+    m_connection.execute(QStringLiteral("COMMIT"));
+    m_done = true;
 }
 
 } // namespace tarvo

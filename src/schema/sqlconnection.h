@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -74,14 +75,23 @@ public:
     // nullopt for REAL, whose text depends on the locale. For reading large results cheaply.
     std::optional<QByteArrayView> utf8(int column) const;
     QByteArray bytes(int column) const;
+    // The value in its storage class: null, qint64, double, QString or QByteArray.
+    QVariant value(int column) const;
+    // Whether the column holds what value() gave for it earlier: same storage class, same
+    // content. Reads in place, without building the value.
+    bool holds(int column, const QVariant &earlier) const;
 
     sqlite3_stmt *handle() const { return m_stmt; }
 
 private:
     friend class SqlConnection;
-    SqlQuery(sqlite3 *db, sqlite3_stmt *stmt);
+    // `inUse` is set for a statement the connection keeps for reuse: the query resets it and
+    // hands it back instead of finalizing it.
+    SqlQuery(sqlite3 *db, sqlite3_stmt *stmt, bool *inUse = nullptr);
+    void release();
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
+    bool *m_inUse = nullptr;
     bool m_eof = true;
     bool m_empty = true;
 };
@@ -109,12 +119,44 @@ public:
     void executeWithBlobs(const QString &sql, const QList<QByteArray> &values);
     SqlQuery query(const QString &sql);
     SqlQuery query(const SqlStatement &statement);
+    // query() for a statement run again and again with other values (a few such texts per run):
+    // prepared once and kept until the connection closes.
+    SqlQuery queryKept(const SqlStatement &statement);
+
+    // Changes committed by other connections since the last call differ in this number.
+    qint64 dataVersion();
+    // The tables this connection changed since the last call, in the order first changed.
+    QStringList takeChangedTables();
 
     sqlite3 *handle() const { return m_db; }
 
 private:
+    static void rememberChange(void *self, int op, const char *db, const char *table, long long rowid);
+    struct KeptStatement {
+        sqlite3_stmt *stmt = nullptr;
+        bool inUse = false;
+    };
+    SqlQuery run(sqlite3_stmt *stmt, const SqlStatement &statement, bool *inUse);
     QString m_path;
     sqlite3 *m_db = nullptr;
+    std::map<QByteArray, KeptStatement> m_kept; // node-based: an entry's address stays put
+    QStringList m_changedTables;
+    QByteArray m_lastChangedTable;
+};
+
+// A write transaction: BEGIN IMMEDIATE when created, rolled back when destroyed uncommitted.
+class SqlTransaction {
+public:
+    explicit SqlTransaction(SqlConnection &connection); // raises DatabaseBusyError after the timeout
+    ~SqlTransaction();
+    SqlTransaction(const SqlTransaction &) = delete;
+    SqlTransaction &operator=(const SqlTransaction &) = delete;
+    void commit();
+    void rollback();
+
+private:
+    SqlConnection &m_connection;
+    bool m_done = false;
 };
 
 } // namespace tarvo

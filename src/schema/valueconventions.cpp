@@ -31,6 +31,33 @@ bool isWholeNumber(const QString &text)
     return wholeNumber.match(text).hasMatch();
 }
 
+std::optional<QString> integerLiteral(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qint64 value = trimmed.toLongLong(&ok);
+    if (!isWholeNumber(trimmed) || !ok)
+        return std::nullopt;
+    return QString::number(value);
+}
+
+std::optional<QString> realLiteral(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    // Group separators are refused: "1,250" would be 1250 to one user and 1.25 to another.
+    QLocale users;
+    users.setNumberOptions(QLocale::RejectGroupSeparator);
+    QLocale point = QLocale::c();
+    point.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    double value = users.toDouble(trimmed, &ok);
+    if (!ok)
+        value = point.toDouble(trimmed, &ok);
+    if (!ok || !qIsFinite(value))
+        return std::nullopt;
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
 namespace {
 
 // Character by character, so that a text keeps its length (no "ß" to "SS").

@@ -2,6 +2,7 @@
 // The shared routines of the SQL value conventions: display of stored dates, the case rules for
 // non-Latin texts, the last inserted id and the record counter.
 #include <QString>
+#include <optional>
 
 namespace tarvo {
 
@@ -13,6 +14,11 @@ QString realText(double value);
 
 // Optionally signed decimal digits and nothing else: what numeric filters and counters accept.
 bool isWholeNumber(const QString &text);
+// What a user typed into a number field, as an SQL literal: a whole number that fits 64 bits for
+// INTEGER; for REAL a number in the user's locale (its decimal separator, no group separators) or
+// with a point. Blanks around are ignored; nullopt for anything else.
+std::optional<QString> integerLiteral(const QString &text);
+std::optional<QString> realLiteral(const QString &text);
 
 // A text is non-Latin when a UTF-16 code unit is at or above 247.
 bool isNonLatin(const QString &text);

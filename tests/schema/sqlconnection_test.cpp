@@ -4,6 +4,7 @@
 #include "support/printto.h"
 
 #include <QLocale>
+#include <sqlite3.h>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -203,4 +204,30 @@ TEST(SqlConnectionSharing, TwoWritersOnOneFileLoseNothing)
     check.setDatabase(path);
     check.open();
     EXPECT_EQ(check.query(QStringLiteral("SELECT count(DISTINCT writer || '-' || n) FROM log")).integer(0), 2 * kRows);
+}
+
+TEST_F(SqlConnectionTest, KeptStatementsAreReusedReadTwiceAtOnceAndReleaseTheirLock)
+{
+    m_db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT); INSERT INTO t (name) VALUES ('a'), ('b');"));
+    const auto byId = [](const char *id) {
+        return SqlStatement(QStringLiteral("SELECT name FROM t WHERE id=")).text(QString::fromLatin1(id));
+    };
+    {
+        SqlQuery first = m_db.queryKept(byId("1"));
+        SqlQuery second = m_db.queryKept(byId("2")); // same text while the first is open
+        EXPECT_EQ(first.text(0), QStringLiteral("a"));
+        EXPECT_EQ(second.text(0), QStringLiteral("b"));
+        // An open read holds a shared lock: another user cannot write meanwhile.
+        SqlConnection other;
+        other.setDatabase(m_folder.file(QStringLiteral("sqlite.db")));
+        other.open();
+        sqlite3_busy_timeout(other.handle(), 0);
+        EXPECT_THROW(other.execute(QStringLiteral("INSERT INTO t (name) VALUES ('c')")), DatabaseBusyError);
+    }
+    SqlConnection other;
+    other.setDatabase(m_folder.file(QStringLiteral("sqlite.db")));
+    other.open();
+    other.execute(QStringLiteral("INSERT INTO t (name) VALUES ('c')")); // the kept statements let go
+    EXPECT_EQ(m_db.queryKept(byId("3")).text(0), QStringLiteral("c"));
+    EXPECT_TRUE(m_db.queryKept(byId("4")).isEmpty());
 }

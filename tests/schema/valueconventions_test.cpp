@@ -99,3 +99,36 @@ TEST_F(CounterTest, LastInsertId)
     EXPECT_EQ(GetLastInsertId(m_db, QStringLiteral("plain")), 42);
     EXPECT_THROW(GetLastInsertId(m_db, QStringLiteral("missing")), DatabaseError);
 }
+
+TEST(ValueConventions, NumbersTypedIntoNumberFieldsInTheUsersLocale)
+{
+    const struct { const char *locale, *typed, *integer, *real; } cases[] = {
+        {"en_US", "12", "12", "12"},
+        {"en_US", " +12 ", "12", "12"},
+        {"en_US", "-7", "-7", "-7"},
+        {"en_US", "007", "7", "7"},
+        {"en_US", "12.50", nullptr, "12.5"},
+        {"en_US", "12,50", nullptr, nullptr},  // no group separators: "12,50" is no number here
+        {"en_US", "1,250", nullptr, nullptr},
+        {"en_US", "1e3", nullptr, "1000"},
+        {"de_DE", "12,50", nullptr, "12.5"},   // the user's decimal comma
+        {"de_DE", "12.50", nullptr, "12.5"},   // and a point still works
+        {"en_US", "two", nullptr, nullptr},
+        {"en_US", "abc", nullptr, nullptr},
+        {"en_US", "", nullptr, nullptr},
+        {"en_US", "1 2", nullptr, nullptr},
+        {"en_US", "99999999999999999999", nullptr, "1e+20"},
+        {"en_US", "inf", nullptr, nullptr},
+        {"en_US", "nan", nullptr, nullptr},
+    };
+    const QLocale before;
+    for (const auto &c : cases) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(c.locale)));
+        const QString typed = QString::fromUtf8(c.typed);
+        EXPECT_EQ(integerLiteral(typed), c.integer ? std::optional(QString::fromLatin1(c.integer)) : std::nullopt)
+            << c.locale << " " << c.typed;
+        EXPECT_EQ(realLiteral(typed), c.real ? std::optional(QString::fromLatin1(c.real)) : std::nullopt)
+            << c.locale << " " << c.typed;
+    }
+    QLocale::setDefault(before);
+}
