@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "app/settingsfile.h"
+
 #include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "platform/projectfolder.h"
@@ -27,18 +29,20 @@ QString gridKey(const FormBase &form, const TdbStringGridEx &grid, const QString
     return form.name() + QLatin1Char('.') + grid.objectName() + QLatin1Char('.') + item;
 }
 
-int decimalOr(const QString &text, int fallback)
+// A stored number outside [low, high] is as good as none: a hand-edited or damaged file must
+// not make start-up build a hundred million columns.
+int decimalOr(const QString &text, int fallback, int low, int high)
 {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
-    return ok ? value : fallback;
+    return ok && value >= low && value <= high ? value : fallback;
 }
 
 } // namespace
 
 void SaveGridLayouts()
 {
-    IniFile settings = IniFile::load(settingsFileName());
+    SettingsFile settings(settingsFileName());
     bool anyFilled = false;
     for (FormBase *form : openForms())
         for (TdbStringGridEx *grid : form->componentsOf<TdbStringGridEx>()) {
@@ -52,7 +56,7 @@ void SaveGridLayouts()
                                   QString::number(grid->colWidth(i)));
         }
     if (anyFilled)
-        settings.save(settingsFileName());
+        settings.save();
 }
 
 void LoadGridLayouts()
@@ -61,10 +65,10 @@ void LoadGridLayouts()
     for (FormBase *form : openForms())
         for (TdbStringGridEx *grid : form->componentsOf<TdbStringGridEx>()) {
             if (const auto count = settings.value(kGrids, gridKey(*form, *grid, QStringLiteral("ColCount"))))
-                grid->setColCount(decimalOr(*count, 5));
+                grid->setColCount(decimalOr(*count, 5, 1, 1000));
             for (int i = 0; i < grid->colCount(); ++i)
                 if (const auto width = settings.value(kGrids, gridKey(*form, *grid, QString::number(i))))
-                    grid->setColWidth(i, decimalOr(*width, 100));
+                    grid->setColWidth(i, decimalOr(*width, 100, 0, 10000));
         }
 }
 

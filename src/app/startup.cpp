@@ -38,7 +38,7 @@ void chooseDatabaseFile(StartupState &state)
     const QString stored = ReadDatabaseFileName();
     if (stored.isEmpty())
         return;
-    if (!QFileInfo::exists(stored)) {
+    if (!QFileInfo(stored).isFile()) { // a folder is no database file either
         interaction().showMessage(&state.main,
                                   {QStringLiteral("The database file is not found.") + QChar(13) + stored,
                                    QStringLiteral("Error"), MessageIcon::Information, MessageButtons::Ok});
@@ -90,6 +90,7 @@ void buildForms(StartupState &state)
 void fillLookupLists(StartupState &state)
 {
     state.main.FillDictionaries(QString());
+    state.main.followDatabaseChanges(); // from now on, other users' changes are noticed
 }
 
 // Only the main window's grids: the others run when their form is opened.

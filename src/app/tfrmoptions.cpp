@@ -2,10 +2,10 @@
 
 #include "app/artwork.h"
 #include "app/settings.h"
+#include "app/settingsfile.h"
 #include "app/windowdesign.h"
 #include "platform/errorhandler.h"
 #include "platform/interaction.h"
-#include "schema/inifile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -136,16 +136,16 @@ void TfrmOptions::bCancelClick()
 void TfrmOptions::SaveOptions()
 {
     const QString path = settingsFileName();
-    IniFile settings = IniFile::load(path);
+    SettingsFile settings(path);
     if (rbAppFolder->isChecked()) {
         // Only touch the file when there is a location to forget.
         if (settings.value(kOptions, kServer)) {
             settings.remove(kOptions, kServer);
-            settings.save(path);
+            settings.save();
         }
     } else if (rbDBFilename->isChecked() && !edFileName->text().isEmpty()) {
         settings.setValue(kOptions, kServer, edFileName->text());
-        settings.save(path);
+        settings.save();
     }
     interaction().showMessage(this, {QStringLiteral("Restart the program to apply the settings"),
                                      QStringLiteral("Info"), MessageIcon::Information,

@@ -1,10 +1,7 @@
 #include "schema/inifile.h"
 
-#include "platform/errors.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <utility>
 
@@ -32,6 +29,8 @@ QString decodeProjectText(const QByteArray &bytes)
 {
     if (bytes.startsWith("\xFF\xFE"))
         return decodeWith(QStringConverter::Utf16LE, bytes.mid(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return decodeWith(QStringConverter::Utf16BE, bytes.mid(2));
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return decodeWith(QStringConverter::Utf8, bytes.mid(3));
     bool valid = false;
@@ -153,46 +152,6 @@ int IniFile::integer(const QString &section, const QString &key, int fallback) c
     else
         number = text->toInt(&ok, 10);
     return ok ? number : fallback;
-}
-
-void IniFile::setValue(const QString &section, const QString &key, const QString &value)
-{
-    Section *found = findSection(section);
-    if (!found) {
-        m_sections.append({section, {}});
-        found = &m_sections.last();
-    }
-    for (Entry &entry : found->entries) {
-        if (sameName(entry.key, key)) {
-            entry.value = value;
-            return;
-        }
-    }
-    found->entries.append({key, value});
-}
-
-void IniFile::remove(const QString &section, const QString &key)
-{
-    Section *found = findSection(section);
-    if (!found)
-        return;
-    found->entries.removeIf([&](const Entry &entry) { return sameName(entry.key, key); });
-}
-
-void IniFile::save(const QString &path) const
-{
-    QString text;
-    for (const Section &section : m_sections) {
-        text += u'[' + section.name + QStringLiteral("]\n");
-        for (const Entry &entry : section.entries)
-            text += entry.key + u'=' + entry.value + u'\n';
-        text += u'\n';
-    }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true); // a writable file in a read-only folder is still written
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Unable to write to ") + QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace tarvo

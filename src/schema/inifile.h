@@ -1,7 +1,8 @@
 #pragma once
-// Initialisation files (tables.ini, settings.ini): sections and keys in file order, duplicates
-// kept, lookups ignoring case, key case preserved. Decoding: UTF-16LE or UTF-8 with a byte-order
-// mark; otherwise UTF-8 when the bytes are valid UTF-8; otherwise Windows-1251.
+// Reading initialisation files (tables.ini, settings.ini): sections and keys in file order,
+// duplicates kept, lookups ignoring case, key case preserved. Decoding: UTF-16 (either byte order)
+// or UTF-8 with a byte-order mark; otherwise UTF-8 when the bytes are valid UTF-8; otherwise
+// Windows-1251. Nothing here writes files.
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -29,11 +30,6 @@ public:
     QString value(const QString &section, const QString &key, const QString &fallback) const;
     // A decimal integer, or hexadecimal with a "0x" or "$" prefix; otherwise `fallback`.
     int integer(const QString &section, const QString &key, int fallback) const;
-
-    void setValue(const QString &section, const QString &key, const QString &value);
-    void remove(const QString &section, const QString &key);
-    // Writes UTF-8; raises FileError "Unable to write to " + path.
-    void save(const QString &path) const;
 
 private:
     struct Entry { QString key; QString value; };

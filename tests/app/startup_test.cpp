@@ -10,6 +10,7 @@
 #include "support/fixtures.h"
 #include "support/scriptedinteraction.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -110,31 +111,35 @@ TEST_F(StartupTest, FirstFailingCreateStatementIsReportedOnceAndTheRestSkipped)
 TEST_F(StartupTest, StoredLocationNamingNoFileShowsTheOptionsAndEndsTheProgram)
 {
     ProjectFolder folder(QStringLiteral("app-shop"));
-    folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Options]\nserver=/nonexistent/share/sqlite.db\n"));
-    use(folder);
-    ui.expectMessage();
-    bool optionsShown = false;
-    ui.expectModal([&](QDialog *form) {
-        auto *options = dynamic_cast<TfrmOptions *>(form);
-        ASSERT_NE(options, nullptr);
-        EXPECT_TRUE(options->rbDBFilename->isChecked());
-        EXPECT_EQ(options->edFileName->text(), QStringLiteral("/nonexistent/share/sqlite.db"));
-        optionsShown = true;
-    });
-    ApplicationWindows windows;
+    // A missing file, and a folder (which SQLite cannot open either).
+    for (const QString &stored : {QStringLiteral("/nonexistent/share/sqlite.db"), folder.file(QStringLiteral("Report"))}) {
+        QDir().mkpath(folder.file(QStringLiteral("Report")));
+        folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Options]\nserver=") + stored + u'\n');
+        use(folder);
+        const size_t shownBefore = ui.messages().size();
+        ui.expectMessage();
+        bool optionsShown = false;
+        ui.expectModal([&](QDialog *form) {
+            auto *options = dynamic_cast<TfrmOptions *>(form);
+            ASSERT_NE(options, nullptr);
+            EXPECT_TRUE(options->rbDBFilename->isChecked());
+            EXPECT_EQ(options->edFileName->text(), stored);
+            optionsShown = true;
+        });
+        ApplicationWindows windows;
 
-    EXPECT_FALSE(windows.showMainWindow());
+        EXPECT_FALSE(windows.showMainWindow());
 
-    ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages().front().text,
-              QStringLiteral("The database file is not found.\r/nonexistent/share/sqlite.db"));
-    EXPECT_EQ(ui.messages().front().caption, QStringLiteral("Error"));
-    EXPECT_EQ(ui.messages().front().icon, MessageIcon::Information);
-    EXPECT_TRUE(optionsShown);
-    EXPECT_TRUE(windows.frmMain().exitRequested());
-    EXPECT_FALSE(windows.frmMain().SQLConnection.isOpen());
-    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("sqlite.db"))));
-    EXPECT_TRUE(FieldCatalogue().isEmpty());
+        ASSERT_EQ(ui.messages().size(), shownBefore + 1);
+        EXPECT_EQ(ui.messages().back().text, QStringLiteral("The database file is not found.\r") + stored);
+        EXPECT_EQ(ui.messages().back().caption, QStringLiteral("Error"));
+        EXPECT_EQ(ui.messages().back().icon, MessageIcon::Information);
+        EXPECT_TRUE(optionsShown);
+        EXPECT_TRUE(windows.frmMain().exitRequested());
+        EXPECT_FALSE(windows.frmMain().SQLConnection.isOpen());
+        EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("sqlite.db"))));
+        EXPECT_TRUE(FieldCatalogue().isEmpty());
+    }
 }
 
 TEST_F(StartupTest, StoredLocationChoosesTheDatabaseFile)

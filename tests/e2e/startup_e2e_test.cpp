@@ -121,3 +121,46 @@ TEST(StartupE2e, ClosingStoresOnlyFilledGridsAndTheNextRunGetsThemBack)
     EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colCount(), 4);
     EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colWidth(0), 11);
 }
+
+TEST(StartupE2e, StoredLayoutsOutsideASaneRangeAreIgnored)
+{
+    E2eApp app(QStringLiteral("e2e-shop"));
+    prepareDatabase(app);
+    app.folder.write(QStringLiteral("settings.ini"),
+                     QStringLiteral("[Grids]\nfrmMain.gridCustomers.ColCount=100000000\nfrmMain.gridCustomers.0=99999\n"
+                                    "frmMain.gridCustomers.1=-5\nfrmCities.gridCities.ColCount=0\n"));
+    ASSERT_TRUE(app.start());
+    TdbStringGridEx &customers = E2eApp::grid("frmMain", "gridCustomers");
+    EXPECT_EQ(customers.colCount(), 5);
+    EXPECT_EQ(customers.colWidth(0), 100);
+    EXPECT_EQ(customers.colWidth(1), 100);
+    EXPECT_EQ(E2eApp::grid("frmCities", "gridCities").colCount(), 5);
+}
+
+TEST(StartupE2e, ClosingKeepsEveryLineTarvoDoesNotOwnAndNeverReplacesAnUnreadableFile)
+{
+    E2eApp app(QStringLiteral("e2e-shop"));
+    prepareDatabase(app);
+    const QByteArray mine = "; written by the office admin\n[Mine]\nfoo=bar\n\n[Grids]\nfrmMain.gridCustomers.1=7\n";
+    app.folder.write(QStringLiteral("settings.ini"), mine);
+    ASSERT_TRUE(app.start());
+    app.main().close();
+    QFile file(app.folder.file(QStringLiteral("settings.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    file.close();
+    EXPECT_TRUE(written.startsWith("; written by the office admin\n[Mine]\nfoo=bar\n\n[Grids]\n")) << written.constData();
+    EXPECT_TRUE(written.contains("frmMain.gridCustomers.ColCount=3\n")) << written.constData();
+
+    // A file Tarvo cannot decode (UTF-16 without a byte-order mark) is reported once and kept.
+    const QByteArray unreadable("[\0O\0p\0t\0i\0o\0n\0s\0]\0", 18);
+    app.folder.write(QStringLiteral("settings.ini"), unreadable);
+    app.windows.reset();
+    ASSERT_TRUE(app.start());
+    app.ui.expectMessage();
+    app.main().close();
+    ASSERT_EQ(app.ui.messages().size(), 1u);
+    EXPECT_TRUE(app.ui.messages()[0].text.contains(QStringLiteral("could not be read")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), unreadable);
+}
