@@ -9,6 +9,8 @@
 #include "controls/dbmonthcalendar.h"
 #include "controls/form.h"
 
+#include <QRegularExpression>
+
 namespace tarvo {
 
 namespace {
@@ -30,52 +32,96 @@ bool isQuote(QChar c)
     return c == QLatin1Char('\'') || c == QLatin1Char('"');
 }
 
+// Digits with an optional sign, fraction and exponent: what may stand bare in the statement.
+bool isNumberLiteral(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    return number.match(text).hasMatch();
+}
+
+// A typed value outside quotes. A sign is bracketed: after a minus, "-5" would start a comment.
+QString bareValue(const QString &text)
+{
+    if (!isNumberLiteral(text))
+        return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')))
+        return QLatin1Char('(') + text + QLatin1Char(')');
+    return text;
+}
+
+enum class Context { Code, Quoted, LineComment, BlockComment };
+
 } // namespace
 
-std::optional<QString> placeholderValue(const QObject &component)
+std::optional<PlaceholderValue> placeholderValue(const QObject &component)
 {
     if (auto *edit = qobject_cast<const TdbEdit *>(&component))
-        return edit->text();
+        return PlaceholderValue{edit->text()};
     if (auto *memo = qobject_cast<const TdbMemo *>(&component))
-        return memo->text();
+        return PlaceholderValue{memo->text()};
     if (auto *counter = qobject_cast<const TdbEditCount *>(&component))
-        return counter->text();
+        return PlaceholderValue{counter->text()};
     if (auto *combo = qobject_cast<const TdbComboBox *>(&component))
-        return QString::number(combo->dbItemID());
+        return PlaceholderValue{QString::number(combo->dbItemID()), false};
     if (auto *box = qobject_cast<const TdbCheckBox *>(&component))
-        return box->sqlValue();
+        return PlaceholderValue{box->sqlValue(), false};
     if (auto *picker = qobject_cast<const TdbDateTimePicker *>(&component))
-        return pickerValue(*picker);
+        return PlaceholderValue{pickerValue(*picker), false};
     if (auto *calendar = qobject_cast<const TdbMonthCalendar *>(&component))
-        return quoted(calendar->dbGetDate());
+        return PlaceholderValue{quoted(calendar->dbGetDate()), false};
     return std::nullopt;
 }
 
-QString replacePlaceholder(const QString &sql, const QString &name, const QString &value)
+QString replacePlaceholder(const QString &sql, const QString &name, const QString &value, bool typed)
 {
     const QString placeholder = QLatin1Char('{') + name + QLatin1Char('}');
+    const QString outside = typed ? bareValue(value) : value;
     QString result;
     result.reserve(sql.size());
-    QChar openQuote; // the quote of the literal we are in, or null outside literals
+    Context context = Context::Code;
+    QChar openQuote; // the quote of the literal we are in
     for (int i = 0; i < sql.size();) {
-        if (QStringView(sql).mid(i).startsWith(placeholder, Qt::CaseInsensitive)) {
-            result += openQuote.isNull() ? value : QString(value).replace(openQuote, QString(2, openQuote));
+        const bool inComment = context == Context::LineComment || context == Context::BlockComment;
+        if (!inComment && QStringView(sql).mid(i).startsWith(placeholder, Qt::CaseInsensitive)) {
+            result += context == Context::Code ? outside : QString(value).replace(openQuote, QString(2, openQuote));
             i += placeholder.size();
             continue;
         }
         const QChar c = sql.at(i);
-        if (openQuote.isNull() && isQuote(c))
-            openQuote = c;
-        else if (c == openQuote) {
-            if (i + 1 < sql.size() && sql.at(i + 1) == c) { // a doubled quote stays inside
-                result += c;
-                ++i;
-            } else {
-                openQuote = QChar();
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        int length = 1;
+        switch (context) {
+        case Context::Code:
+            if (isQuote(c)) {
+                context = Context::Quoted;
+                openQuote = c;
+            } else if (c == u'-' && next == u'-') {
+                context = Context::LineComment;
+                length = 2;
+            } else if (c == u'/' && next == u'*') {
+                context = Context::BlockComment;
+                length = 2;
             }
+            break;
+        case Context::Quoted:
+            if (c == openQuote && next == c)
+                length = 2; // a doubled quote stays inside
+            else if (c == openQuote)
+                context = Context::Code;
+            break;
+        case Context::LineComment:
+            if (c == u'\n')
+                context = Context::Code;
+            break;
+        case Context::BlockComment:
+            if (c == u'*' && next == u'/') {
+                context = Context::Code;
+                length = 2;
+            }
+            break;
         }
-        result += c;
-        ++i;
+        result += QStringView(sql).mid(i, length);
+        i += length;
     }
     return result;
 }
@@ -86,7 +132,7 @@ QString expandPlaceholders(const FormBase &form, const QString &sql)
     for (QObject *component : form.components())
         if (!component->objectName().isEmpty())
             if (const auto value = placeholderValue(*component))
-                expanded = replacePlaceholder(expanded, component->objectName(), *value);
+                expanded = replacePlaceholder(expanded, component->objectName(), value->text, value->typed);
     return expanded;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Placeholder expansion of designer-written SQL: "{" + component name + "}" (any letter case) is
-// replaced by the value of that input control of the form. A value that lands inside a quoted
-// literal is escaped for that literal, so a user's text cannot end it.
+// replaced by the value of that input control of the form. A typed value (the text of an edit, a
+// memo or a counter) can never change the statement around it: inside a quoted literal it is
+// escaped for that literal; outside it becomes a number literal when it is a number and a quoted
+// text literal otherwise. Placeholders inside SQL comments are left as they are.
 #include <QString>
 #include <optional>
 
@@ -11,11 +13,16 @@ namespace tarvo {
 
 class FormBase;
 
-// The text an input control puts in; nullopt for components that are no input control.
-std::optional<QString> placeholderValue(const QObject &component);
+struct PlaceholderValue {
+    QString text;
+    bool typed = true; // a user's text; false for values Tarvo forms itself (ids, NULL, dates)
+};
 
-// Replaces every "{name}" (ignoring case) outside and inside quoted literals.
-QString replacePlaceholder(const QString &sql, const QString &name, const QString &value);
+// The value an input control puts in; nullopt for components that are no input control.
+std::optional<PlaceholderValue> placeholderValue(const QObject &component);
+
+// Replaces every "{name}" (ignoring case) outside comments.
+QString replacePlaceholder(const QString &sql, const QString &name, const QString &value, bool typed = true);
 
 // Walks the form's components in order, each replacement working on the previous result.
 QString expandPlaceholders(const FormBase &form, const QString &sql);

@@ -7,6 +7,9 @@
 #include "controls/tform.h"
 #include "support/printto.h"
 
+#include "platform/errors.h"
+#include "schema/sqlconnection.h"
+
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -14,13 +17,29 @@ using namespace tarvo;
 TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
 {
     const struct { const char *sql, *value, *expected; } cases[] = {
-        {"DELETE FROM t WHERE id={Edit1}", "", "DELETE FROM t WHERE id="},
+        {"DELETE FROM t WHERE id={Edit1}", "", "DELETE FROM t WHERE id=''"},
         {"SELECT * FROM t WHERE id={EDIT1}", "7", "SELECT * FROM t WHERE id=7"},
         {"SELECT * FROM t WHERE name='{edit1}'", "O'Brien", "SELECT * FROM t WHERE name='O''Brien'"},
         {"SELECT * FROM t WHERE name=\"{Edit1}\"", "say \"hi\"", "SELECT * FROM t WHERE name=\"say \"\"hi\"\"\""},
-        {"SELECT 'it''s {Edit1}' || {Edit1}", "x'", "SELECT 'it''s x''' || x'"},
+        {"SELECT 'it''s {Edit1}' || {Edit1}", "x'", "SELECT 'it''s x''' || 'x'''"},
         {"SELECT \"a'b\", '{Edit1}'", "'", "SELECT \"a'b\", ''''"},
         {"SELECT {Other}", "1", "SELECT {Other}"},
+        // Outside quotes a typed value is a number literal or a quoted text, never SQL.
+        {"DELETE FROM v WHERE p={Edit1}", "1 OR 1=1", "DELETE FROM v WHERE p='1 OR 1=1'"},
+        {"DELETE FROM v WHERE p={Edit1}", "0; DELETE FROM city", "DELETE FROM v WHERE p='0; DELETE FROM city'"},
+        {"SELECT {Edit1}", "1 -- x", "SELECT '1 -- x'"},
+        {"SELECT {Edit1}", "/* x */ 1", "SELECT '/* x */ 1'"},
+        {"SELECT {Edit1}", "it's", "SELECT 'it''s'"},
+        {"SELECT {Edit1}", "Müller", "SELECT 'Müller'"},
+        {"SELECT {Edit1}", "12,5", "SELECT '12,5'"},
+        {"SELECT {Edit1}", "1e5", "SELECT 1e5"},
+        {"SELECT {Edit1}", "2.50", "SELECT 2.50"},
+        {"SELECT 10-{Edit1}", "-5", "SELECT 10-(-5)"},
+        {"SELECT {Edit1}", "+2.5E-3", "SELECT (+2.5E-3)"},
+        // Comments are not expanded, and a quote inside one does not open a literal.
+        {"SELECT 1 -- {Edit1}\n", "x", "SELECT 1 -- {Edit1}\n"},
+        {"/* {Edit1} */ SELECT {Edit1}", "7", "/* {Edit1} */ SELECT 7"},
+        {"-- it's\nSELECT {Edit1}", "1 OR 1=1", "-- it's\nSELECT '1 OR 1=1'"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(replacePlaceholder(QString::fromUtf8(c.sql), QStringLiteral("Edit1"), QString::fromUtf8(c.value)),
@@ -55,11 +74,35 @@ TEST(Placeholders, ValuesOfEveryInputControlInComponentOrder)
 
     const QString sql = QStringLiteral("{edit1}|{Combo}|{box}|{Day}|{Clock}|{Cal}");
     EXPECT_EQ(expandPlaceholders(form, sql),
-              QStringLiteral("Smith|-1|NULL|\"2024-05-01 00:00:00.000\"|NULL|\"2024-05-02 00:00:00.000\""));
+              QStringLiteral("'Smith'|-1|NULL|\"2024-05-01 00:00:00.000\"|NULL|\"2024-05-02 00:00:00.000\""));
 
     combo->setCurrentIndex(1);
     box->setState(TdbCheckBox::cbChecked);
     time->setChecked(true);
     EXPECT_EQ(expandPlaceholders(form, QStringLiteral("{Combo},{Box},{Clock}")),
               QStringLiteral("42,1,\"1899-12-30 14:05:00.000\""));
+}
+
+TEST(Placeholders, ATypedValueCanNeitherWidenADeleteNorAddAStatement)
+{
+    SqlConnection db;
+    db.setDatabase(QStringLiteral(":memory:"));
+    db.open();
+    const char *values[] = {"1 OR 1=1", "0; DELETE FROM city", "0 --", "0 /*", "1) OR (1=1", "'", "\\", "", "-1",
+                            "1e400", "x'); DELETE FROM city; --"};
+    for (const char *value : values) {
+        db.execute(QStringLiteral("DROP TABLE IF EXISTS visit; DROP TABLE IF EXISTS city;"
+                                  "CREATE TABLE visit (id INTEGER PRIMARY KEY, id_patient INTEGER);"
+                                  "CREATE TABLE city (name TEXT); INSERT INTO city VALUES ('Oslo');"
+                                  "INSERT INTO visit (id_patient) VALUES (1), (2), (3);"));
+        const QString sql = replacePlaceholder(QStringLiteral("DELETE FROM visit WHERE id_patient={e}\n  AND id > 0"),
+                                               QStringLiteral("e"), QString::fromUtf8(value));
+        try {
+            db.execute(sql);
+        } catch (const DatabaseError &) {
+            // refusing the statement is as good as deleting nothing
+        }
+        EXPECT_EQ(db.query(QStringLiteral("SELECT count(*) FROM visit")).integer(0), 3) << value << " -> " << sql.toStdString();
+        EXPECT_EQ(db.query(QStringLiteral("SELECT count(*) FROM city")).integer(0), 1) << value;
+    }
 }
