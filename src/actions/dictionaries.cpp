@@ -36,6 +36,22 @@ void fillBox(SqlConnection &connection, TdbComboBox &box)
 
 } // namespace
 
+void RefillDictionaryBox(SqlConnection &connection, TdbComboBox &box)
+{
+    const int selected = box.dbItemID();
+    fillBox(connection, box);
+    const QSignalBlocker quiet(&box);
+    box.setStoredItemID(selected);
+}
+
+void RefreshDictionaries(SqlConnection &connection, const QStringList &tables, bool allTables)
+{
+    for (FormBase *form : openForms())
+        for (TdbComboBox *box : form->componentsOf<TdbComboBox>())
+            if (allTables || tables.contains(box->dbTable()))
+                RefillDictionaryBox(connection, *box);
+}
+
 void FillDictionaries(SqlConnection &connection, const QString &tableName)
 {
     for (FormBase *form : openForms())

@@ -1,5 +1,7 @@
 #include "actions/actions.h"
 
+#include "actions/followchanges.h"
+
 #include "controls/dbbutton.h"
 
 #include <array>
@@ -24,6 +26,7 @@ void OnButtonClick(TdbButton &button, ActionContext &context)
     const auto index = std::size_t(button.dbActionType());
     if (index < kActions.size() && kActions[index])
         kActions[index](button, context);
+    followDatabaseChanges(context);
 }
 
 } // namespace tarvo

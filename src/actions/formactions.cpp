@@ -1,15 +1,25 @@
 // The simple actions: a search into a grid, opening a form, closing the button's form.
 #include "actions/actioncommon.h"
+#include "actions/actioncontext.h"
 #include "actions/actions.h"
 #include "controls/dbbutton.h"
 #include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "platform/interaction.h"
+#include "schema/sqlconnection.h"
 
 #include <QDialog>
 #include <QWidget>
 
 namespace tarvo {
+
+namespace {
+
+const QString kKeepEarlySave = QStringLiteral(
+    "This new record was already saved when you added to it.\n\nKeep it? \"No\" deletes it with everything "
+    "added to it.");
+
+} // namespace
 
 void actionSearch(TdbButton &button, ActionContext &)
 {
@@ -44,9 +54,21 @@ void actionShowForm(TdbButton &button, ActionContext &)
         interaction().showModal(dialog);
 }
 
-void actionCloseForm(TdbButton &button, ActionContext &)
+// A new record that was written early, so that children could be added to it, is only kept when
+// the user says so: cancelling a new record must not leave it behind.
+void actionCloseForm(TdbButton &button, ActionContext &context)
 {
-    buttonForm(button).widget()->close();
+    FormBase &form = buttonForm(button);
+    if (const auto early = context.savedEarly.find(&form); early != context.savedEarly.end()) {
+        const auto [table, id] = *early;
+        if (!askActionQuestion(context, kKeepEarlySave, QStringLiteral("Confirm"))) {
+            context.connection->execute(QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE id=")
+                                        + QString::number(id));
+            form.setHint(table); // the opener's lists drop it
+        }
+        context.savedEarly.remove(&form);
+    }
+    form.widget()->close();
 }
 
 } // namespace tarvo

@@ -5,6 +5,8 @@
 #include "actions/actioncommon.h"
 #include "actions/actioncontext.h"
 #include "actions/actions.h"
+#include "actions/dictionaries.h"
+#include "actions/storedrow.h"
 #include "controls/dbbutton.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbcombobox.h"
@@ -27,6 +29,8 @@
 namespace tarvo {
 
 namespace {
+
+const QString kRecordGone = QStringLiteral("The record no longer exists. It may have been deleted by another user.");
 
 bool hasAction(const QObject *component, TdbButton::TActionDbType action)
 {
@@ -58,16 +62,23 @@ bool saveOwnRecordFirst(TdbButton &button, ActionContext &context)
         save->setDbDoCloseForm(false);
         context.lastSavedRowId.reset();
         save->click();
+        // A save that failed or wrote nothing returns early; the next click on it must close the
+        // form again, or the user's Save would insert the row and leave the form open for another.
+        save->setDbDoCloseForm(true);
         if (!context.lastSavedRowId)
             return false;
         FillForm2(int(*context.lastSavedRowId), form, save->dbGeneralTable());
+        context.savedEarly.insert(&form, {save->dbGeneralTable(), *context.lastSavedRowId});
         return true;
     }
     return true;
 }
 
-void prepareForNewRecord(FormBase &form, const TdbButton &opener, SqlConnection &connection)
+void prepareForNewRecord(FormBase &form, const TdbButton &opener, ActionContext &context)
 {
+    SqlConnection &connection = *context.connection;
+    context.filledRows.remove(&form);
+    context.savedEarly.remove(&form);
     for (QObject *c : form.components()) {
         if (auto *edit = qobject_cast<TdbEdit *>(c))
             edit->setText(edit->dbDefaultValue());
@@ -100,7 +111,9 @@ void prepareForNewRecord(FormBase &form, const TdbButton &opener, SqlConnection 
             save->setDbGeneralTableId(-1);
             save->setDbParentTable(opener.dbParentTable());
             save->setDbParentTableId(opener.dbParentTableId());
-        }
+        } else if (hasAction(c, TdbButton::adbReport))
+            // A new record has nothing to print yet; the previous record's id must not print.
+            static_cast<TdbButton *>(c)->setDbGeneralTableId(-1);
     }
 }
 
@@ -148,8 +161,18 @@ void listChildren(TdbStringGridEx &grid, const TdbButton &opener)
     grid.dbExecute();
 }
 
+// A stored link whose entry the list lacks (added since the list was filled) refills the list; an
+// id the list still cannot show is kept by the box, so a save does not erase it.
+void showStoredId(TdbComboBox &combo, int id, SqlConnection &connection)
+{
+    if (id != -1 && !combo.hasItemID(id))
+        RefillDictionaryBox(connection, combo);
+    combo.setStoredItemID(id);
+}
+
 // Puts column `col` of the row into the component when the component shows that column.
-void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &table, int id, FormBase &form)
+void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &table, int id, FormBase &form,
+                    SqlConnection &connection)
 {
     const QString column = row.columnName(col);
     auto matches = [&](const QString &dbTable, const QString &dbField) {
@@ -167,12 +190,7 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
     } else if (auto *box = qobject_cast<TdbCheckBox *>(c)) {
         if (!matches(box->dbTable(), box->dbField()))
             return;
-        if (row.isNull(col))
-            box->setState(TdbCheckBox::cbGrayed);
-        else if (row.integer(col) == 1)
-            box->setState(TdbCheckBox::cbChecked);
-        else if (row.integer(col) == 0)
-            box->setState(TdbCheckBox::cbUnchecked);
+        box->setStoredValue(row.isNull(col) ? QString() : row.text(col));
     } else if (auto *picker = qobject_cast<TdbDateTimePicker *>(c)) {
         if (!matches(picker->dbTable(), picker->dbField()) || row.isNull(col))
             return;
@@ -188,8 +206,8 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
         if (matches(calendar->dbTable(), calendar->dbField()))
             calendar->setDbStringDateTime(row.text(col));
     } else if (auto *combo = qobject_cast<TdbComboBox *>(c)) {
-        if (column == QStringLiteral("id_") + combo->dbTable() && !row.isNull(col))
-            combo->setDbItemID(int(row.integer(col)));
+        if (column == QStringLiteral("id_") + combo->dbTable())
+            showStoredId(*combo, row.isNull(col) ? -1 : int(row.integer(col)), connection);
     } else if (auto *grid = qobject_cast<TdbStringGridEx *>(c)) {
         if (column == QStringLiteral("id_") + grid->dbGeneralTable() && !row.isNull(col))
             grid->setDbItemID(int(row.integer(col)));
@@ -208,7 +226,8 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
     }
 }
 
-void fillComponent(QObject *c, const SqlQuery &row, const TdbButton &opener, int id, FormBase &form)
+void fillComponent(QObject *c, const SqlQuery &row, const TdbButton &opener, int id, FormBase &form,
+                   SqlConnection &connection)
 {
     if (auto *button = qobject_cast<TdbButton *>(c)) {
         bindButton(*button, id, opener);
@@ -220,7 +239,7 @@ void fillComponent(QObject *c, const SqlQuery &row, const TdbButton &opener, int
         listChildren(*grid, opener);
     }
     for (int col = 0; col < row.columnCount(); ++col)
-        fillFromColumn(c, row, col, opener.dbGeneralTable(), id, form);
+        fillFromColumn(c, row, col, opener.dbGeneralTable(), id, form, connection);
 }
 
 bool exactlyOneRow(SqlConnection &connection, const QString &sql)
@@ -270,7 +289,11 @@ void FillForm2(int id, FormBase &form, const QString &table)
     }
 }
 
-QString FillForm(int id, TdbButton &button, ActionContext &context)
+namespace {
+
+// FillForm for the show action: nullopt when the row no longer exists (another user deleted it).
+// The form is then not shown: opened empty, it would still be bound to the record shown before.
+std::optional<QString> fillAndShow(int id, TdbButton &button, ActionContext &context)
 {
     const QString sql = QStringLiteral("SELECT * FROM ") + button.dbGeneralTable() + QStringLiteral(" WHERE id=")
                         + QString::number(id);
@@ -279,16 +302,29 @@ QString FillForm(int id, TdbButton &button, ActionContext &context)
         if (form->name() != button.dbFormName())
             continue;
         // Results are read forward only; the row count is known only after a first pass.
-        const bool exactlyOne = exactlyOneRow(*context.connection, sql);
+        if (!exactlyOneRow(*context.connection, sql)) {
+            showActionMessage(context, kRecordGone, QStringLiteral("Error"));
+            return std::nullopt;
+        }
         resetBeforeFill(*form);
-        if (exactlyOne) {
+        context.savedEarly.remove(form);
+        {
+            // Released before the form shows: an open read would keep other users from writing.
             SqlQuery row = context.connection->query(sql);
+            context.filledRows.insert(form, storedRowOf(row, button.dbGeneralTable(), id));
             for (QObject *c : form->components())
-                fillComponent(c, row, button, id, *form);
+                fillComponent(c, row, button, id, *form, *context.connection);
         }
         savedTable = showForSaving(*form);
     }
     return savedTable;
+}
+
+} // namespace
+
+QString FillForm(int id, TdbButton &button, ActionContext &context)
+{
+    return fillAndShow(id, button, context).value_or(QString());
 }
 
 void actionNewRecord(TdbButton &button, ActionContext &context)
@@ -298,7 +334,7 @@ void actionNewRecord(TdbButton &button, ActionContext &context)
     FormBase *target = findForm(button.dbFormName());
     if (!target)
         return;
-    prepareForNewRecord(*target, button, *context.connection);
+    prepareForNewRecord(*target, button, context);
     const QString savedTable = showForSaving(*target);
     if (!savedTable.isEmpty())
         refreshGrids(buttonForm(button), savedTable, &button);
@@ -321,9 +357,13 @@ void actionShowRecord(TdbButton &button, ActionContext &context)
     button.setDbGeneralTable(grid->dbGeneralTable());
     button.setDbParentTable(grid->dbGeneralTable());
     button.setDbParentTableId(id);
-    const QString savedTable = FillForm(id, button, context);
-    if (!savedTable.isEmpty())
-        refreshGrids(buttonForm(button), savedTable, nullptr);
+    const std::optional<QString> savedTable = fillAndShow(id, button, context);
+    if (!savedTable) {
+        rerunGrid(*grid); // the deleted row disappears from the list
+        return;
+    }
+    if (!savedTable->isEmpty())
+        refreshGrids(buttonForm(button), *savedTable, nullptr);
 }
 
 } // namespace tarvo

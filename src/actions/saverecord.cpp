@@ -5,6 +5,8 @@
 #include "actions/actioncontext.h"
 #include "actions/actions.h"
 #include "actions/dictionaries.h"
+#include "actions/records.h"
+#include "actions/storedrow.h"
 #include "controls/dbbutton.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbcombobox.h"
@@ -23,7 +25,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QWidget>
+#include <algorithm>
 #include <optional>
 
 namespace tarvo {
@@ -88,10 +92,32 @@ Contribution storedNothing(const QString &field)
             {field + QStringLiteral("_filename"), sqlValue(QStringLiteral("NULL"))}};
 }
 
-Contribution textContribution(const QString &field, const QString &text, Mode mode)
+// The number a user typed into an INTEGER or REAL field, as an SQL literal; raises
+// ConversionError naming the field for a text that is no number, before anything is written.
+SqlStatement numberValue(const QString &table, const QString &field, const QString &text)
+{
+    const QString type = GetCatalogueFieldType(table, field);
+    const std::optional<QString> literal = type == QLatin1String("INTEGER") ? integerLiteral(text)
+                                                                             : realLiteral(text);
+    if (!literal)
+        throw ConversionError(QStringLiteral("\"%1\" is not a number. The field \"%2\" takes %3.")
+                                  .arg(text, field, type == QLatin1String("INTEGER") ? QStringLiteral("a whole number")
+                                                                                      : QStringLiteral("a number")));
+    return sqlValue(*literal);
+}
+
+bool isNumberField(const QString &table, const QString &field)
+{
+    const QString type = GetCatalogueFieldType(table, field);
+    return type == QLatin1String("INTEGER") || type == QLatin1String("REAL");
+}
+
+Contribution textContribution(const QString &table, const QString &field, const QString &text, Mode mode)
 {
     if (text.isEmpty())
         return mode == Mode::Insert ? Contribution() : Contribution{{field, sqlValue(QStringLiteral("NULL"))}};
+    if (isNumberField(table, field))
+        return {{field, numberValue(table, field, text)}};
     return {{field, textValue(StoredTextCase(text))}};
 }
 
@@ -130,17 +156,20 @@ Contribution fileContribution(const TdbFileToDatabase &file, Mode mode)
 Contribution contribution(QObject &control, Mode mode, const FormBase &form, SqlConnection &connection)
 {
     if (auto *edit = qobject_cast<TdbEdit *>(&control))
-        return textContribution(edit->dbField(), edit->text(), mode);
+        return textContribution(edit->dbTable(), edit->dbField(), edit->text(), mode);
     if (auto *memo = qobject_cast<TdbMemo *>(&control))
-        return textContribution(memo->dbField(), memo->text(), mode);
+        return textContribution(memo->dbTable(), memo->dbField(), memo->text(), mode);
     if (auto *counter = qobject_cast<TdbEditCount *>(&control)) {
         // A new row gets the number current at save time, not the one shown when the form opened.
         if (mode == Mode::Insert)
             counter->setText(QString::number(GetNextRecordCount(connection, counter->dbTable())));
         return {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter->text())}};
     }
-    if (auto *box = qobject_cast<TdbCheckBox *>(&control))
+    if (auto *box = qobject_cast<TdbCheckBox *>(&control)) {
+        if (const std::optional<QString> &kept = box->unshownStoredValue())
+            return {{box->dbField(), SqlStatement().numberOrText(*kept)}};
         return {{box->dbField(), sqlValue(box->sqlValue())}};
+    }
     if (auto *combo = qobject_cast<TdbComboBox *>(&control))
         return idContribution(QStringLiteral("id_") + combo->dbTable(), combo->dbItemID(), mode);
     if (auto *grid = qobject_cast<TdbStringGridEx *>(&control)) {
@@ -196,12 +225,77 @@ QString columnList(const QList<ColumnValue> &items)
     return columns.join(QLatin1Char(','));
 }
 
+// The stored value of a column as a statement piece, for a row written again as it was.
+SqlStatement storedValue(const QString &column, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::LongLong: return sqlValue(QString::number(value.toLongLong()));
+    case QMetaType::Double: return sqlValue(QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest));
+    case QMetaType::QByteArray: return SqlStatement().blob(column, value.toByteArray());
+    default: return textValue(value.toString());
+    }
+}
+
+bool hasColumn(const QList<ColumnValue> &items, const QString &column)
+{
+    return std::any_of(items.begin(), items.end(), [&](const ColumnValue &item) {
+        return item.column.compare(column, Qt::CaseInsensitive) == 0;
+    });
+}
+
+// Columns of a deleted row that the form does not write (its parent link, fields of other
+// forms), so that saving it as a new record brings back the whole row with the user's values.
+void addUnwrittenColumns(QList<ColumnValue> &values, const StoredRow &row)
+{
+    for (int c = 0; c < row.columns.size(); ++c) {
+        const QString &column = row.columns[c];
+        if (column.compare(QLatin1String("id"), Qt::CaseInsensitive) != 0 && row.values[c].isValid()
+            && !hasColumn(values, column))
+            values.append({column, storedValue(column, row.values[c])});
+    }
+}
+
+const QString kChangedByOther = QStringLiteral(
+    "Another user changed this record after you opened it.\n\nSave your values over the other user's changes?");
+const QString kDeletedByOther = QStringLiteral(
+    "Another user deleted this record after you opened it.\n\nSave it as a new record?");
+const QString kBusy = QStringLiteral(
+    "Another user is saving to the database right now, and it stayed locked too long. Nothing was saved and "
+    "your input is kept: please click Save again in a moment.");
+
+enum class SaveAs { Bound, Overwrite, NewRecord };
+
+// What the user wants done with a record that another user changed or deleted; nullopt: cancel,
+// the form stays open with what was typed.
+std::optional<SaveAs> askAboutOtherUser(RowChange change, const ActionContext &context)
+{
+    const bool deleted = change == RowChange::Deleted;
+    if (!askActionQuestion(context, deleted ? kDeletedByOther : kChangedByOther, QStringLiteral("Confirm")))
+        return std::nullopt;
+    return deleted ? SaveAs::NewRecord : SaveAs::Overwrite;
+}
+
+// The row this form was filled from when the button still updates that row.
+const StoredRow *rememberedRow(const TdbButton &button, const FormBase &form, const ActionContext &context)
+{
+    auto found = context.filledRows.constFind(&form);
+    if (found == context.filledRows.constEnd() || found->table != button.dbGeneralTable()
+        || found->id != button.dbGeneralTableId())
+        return nullptr;
+    return &*found;
+}
+
+struct Written {
+    qint64 id;
+    bool isInsert;
+};
+
 } // namespace
 
-SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection)
+SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection, const StoredRow *restoring)
 {
     SaveStatement result;
-    result.isInsert = button.dbGeneralTableId() == -1;
+    result.isInsert = restoring || button.dbGeneralTableId() == -1;
     if (!result.isInsert) {
         const QList<ColumnValue> assignments = collect(button, Mode::Update, connection);
         result.statement.sql(QStringLiteral("UPDATE ") + button.dbGeneralTable() + QStringLiteral(" SET "))
@@ -211,7 +305,9 @@ SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection)
     }
     QList<ColumnValue> values = collect(button, Mode::Insert, connection);
     result.isEmptyInsert = values.isEmpty();
-    if (button.dbParentTableId() > -1)
+    if (restoring)
+        addUnwrittenColumns(values, *restoring);
+    else if (button.dbParentTableId() > -1)
         values.append({QStringLiteral("id_") + button.dbParentTable(), idValue(button.dbParentTableId())});
     result.statement.sql(QStringLiteral("INSERT INTO ") + button.dbGeneralTable() + QStringLiteral(" (")
                          + columnList(values) + QStringLiteral(") VALUES ("))
@@ -220,32 +316,83 @@ SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection)
     return result;
 }
 
+namespace {
+
+// One write transaction holds the check against other users' changes, the record counter and the
+// statement, so that no other user's save can come in between. Nullopt when nothing was written.
+std::optional<Written> writeRecord(TdbButton &button, ActionContext &context, const StoredRow *remembered)
+{
+    SqlConnection &connection = *context.connection;
+    SaveAs how = SaveAs::Bound;
+    for (;;) {
+        SqlTransaction transaction(connection);
+        if (how == SaveAs::Bound && remembered) {
+            const RowChange change = changeSince(*remembered, connection);
+            if (change != RowChange::None) {
+                transaction.rollback(); // never hold the lock while the user decides
+                const std::optional<SaveAs> answer = askAboutOtherUser(change, context);
+                if (!answer)
+                    return std::nullopt;
+                how = *answer;
+                continue;
+            }
+        }
+        const SaveStatement save =
+            buildSaveStatement(button, connection, how == SaveAs::NewRecord ? remembered : nullptr);
+        if (save.isEmptyInsert) {
+            transaction.rollback();
+            showActionMessage(context, QStringLiteral("No data to add"), QStringLiteral("Error"));
+            return std::nullopt;
+        }
+        connection.execute(save.statement);
+        const qint64 id = save.isInsert ? GetLastInsertId(connection, button.dbGeneralTable())
+                                        : qint64(button.dbGeneralTableId());
+        transaction.commit();
+        return Written{id, save.isInsert};
+    }
+}
+
+} // namespace
+
 void actionSaveRecord(TdbButton &button, ActionContext &context)
 {
     SqlConnection &connection = *context.connection;
-    const SaveStatement save = buildSaveStatement(button, connection);
-    if (save.isEmptyInsert) {
-        showActionMessage(context, QStringLiteral("No data to add"), QStringLiteral("Error"));
+    FormBase &form = buttonForm(button);
+    const std::optional<StoredRow> remembered = [&]() -> std::optional<StoredRow> {
+        const StoredRow *row = rememberedRow(button, form, context);
+        return row ? std::optional<StoredRow>(*row) : std::nullopt;
+    }();
+    std::optional<Written> written;
+    try {
+        written = writeRecord(button, context, remembered ? &*remembered : nullptr);
+    } catch (const DatabaseBusyError &) {
+        showActionMessage(context, kBusy, QStringLiteral("Error"));
         return;
     }
-    connection.execute(save.statement);
-    context.lastSavedRowId = save.isInsert ? GetLastInsertId(connection, button.dbGeneralTable())
-                                           : qint64(button.dbGeneralTableId());
+    if (!written)
+        return;
+    context.lastSavedRowId = written->id;
+    if (written->isInsert && button.dbGeneralTableId() != -1) // saved again after another user deleted it
+        FillForm2(int(written->id), form, button.dbGeneralTable());
 
-    FormBase &form = buttonForm(button);
     // Cleared only now: a failed statement must leave the user's pictures in place.
     if (button.dbDoCloseForm())
         for (const QString &name : splitNames(button.dbListControls()))
             if (auto *image = qobject_cast<TdbImageDataBase *>(form.findComponent(name)))
                 image->Clear();
     FillDictionaries(connection, button.dbGeneralTable());
+    connection.takeChangedTables(); // the lists of the saved table were just refilled
     form.setHint(button.dbGeneralTable());
     if (button.dbDoCloseForm()) {
-        if (save.isInsert) {
+        context.filledRows.remove(&form);
+        context.savedEarly.remove(&form);
+        if (written->isInsert) {
             button.setDbParentTable(QString());
             button.setDbParentTableId(-1);
         }
         form.widget()->close();
+    } else if (std::optional<StoredRow> row = readStoredRow(connection, button.dbGeneralTable(), written->id)) {
+        context.filledRows.insert(&form, *row); // the form stays open on the row as now stored
     }
     button.setDbDoCloseForm(true);
 }

@@ -9,6 +9,7 @@ namespace tarvo {
 
 class TdbButton;
 class SqlConnection;
+struct StoredRow;
 
 struct SaveStatement {
     SqlStatement statement;
@@ -17,7 +18,9 @@ struct SaveStatement {
 };
 
 // Applies the date-time adjustment to the listed pickers and the counter's new number on an
-// INSERT, as the save does before writing. Raises FileError for a file that cannot be read.
-SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection);
+// INSERT, as the save does before writing. Raises FileError for a file that cannot be read and
+// ConversionError for a number field holding no number. With `restoring` (a row another user
+// deleted) it builds an INSERT that also writes the columns of that row no listed control writes.
+SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection, const StoredRow *restoring = nullptr);
 
 } // namespace tarvo

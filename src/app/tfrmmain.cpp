@@ -2,6 +2,7 @@
 
 #include "actions/actions.h"
 #include "actions/dictionaries.h"
+#include "actions/followchanges.h"
 #include "actions/records.h"
 #include "actions/reportaction.h"
 #include "app/artwork.h"
@@ -19,6 +20,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QShowEvent>
@@ -69,6 +71,11 @@ TfrmMain::TfrmMain(QWidget *parent)
     m_actions.mainWindow = this;
     m_actions.connection = &SQLConnection;
     m_actions.report = &frxReport;
+    // Coming back from another program (perhaps another user's Tarvo) shows what changed meanwhile.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && SQLConnection.isOpen())
+            guarded([this] { followDatabaseChanges(); });
+    });
 }
 
 TfrmMain::~TfrmMain()
@@ -187,6 +194,11 @@ void TfrmMain::OnButtonClick(TdbButton *Sender)
 void TfrmMain::OnAllFormShow(QWidget *Sender)
 {
     tarvo::OnAllFormShow(Sender);
+}
+
+void TfrmMain::followDatabaseChanges()
+{
+    tarvo::followDatabaseChanges(m_actions);
 }
 
 void TfrmMain::FillDictionaries(const QString &TableName)

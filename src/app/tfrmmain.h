@@ -49,6 +49,8 @@ public:
     void OnButtonClick(TdbButton *Sender);
     void OnAllFormShow(QWidget *Sender);
     void FillDictionaries(const QString &TableName);
+    // Grids and lookup lists follow other users' committed changes (see followchanges.h).
+    void followDatabaseChanges();
     QString FillForm(int id, TdbButton *Button);
     void FillForm2(int id, FormBase *Form, const QString &Table);
     void LoadPicture(const QByteArray &PictureStream, const QString &sName);

@@ -24,7 +24,21 @@ TdbCheckBox::TCheckBoxState TdbCheckBox::state() const
 
 void TdbCheckBox::setState(TCheckBoxState state)
 {
+    m_unshown.reset();
     setCheckState(kQtState[state]);
+}
+
+void TdbCheckBox::setStoredValue(const QString &value)
+{
+    if (value == QLatin1String("1"))
+        setState(cbChecked);
+    else if (value == QLatin1String("0"))
+        setState(cbUnchecked);
+    else {
+        setState(cbGrayed);
+        if (!value.isNull())
+            m_unshown = value;
+    }
 }
 
 // The usual check-box cycle: unchecked goes to grayed only when the user may reach it.

@@ -3,6 +3,7 @@
 // allowGrayed decides only whether the user can click into the grayed state; the program can
 // always set it.
 #include <QCheckBox>
+#include <optional>
 
 namespace tarvo {
 
@@ -31,6 +32,11 @@ public:
     void setState(TCheckBoxState state);
     // The state as the database holds it: "1", "0", or "NULL" for grayed.
     QString sqlValue() const;
+    // Shows a stored value: "1" checked, "0" unchecked, a null text grayed. Any other value is
+    // shown grayed and kept (unshownStoredValue) until the state changes, so that saving a
+    // record the user did not touch does not overwrite what the box could not show.
+    void setStoredValue(const QString &value);
+    const std::optional<QString> &unshownStoredValue() const { return m_unshown; }
     bool allowGrayed() const { return m_allowGrayed; }
     void setAllowGrayed(bool allow) { m_allowGrayed = allow; }
 
@@ -42,6 +48,7 @@ private:
     QString m_field;
     TCheckBoxState m_defaultState = cbUnchecked;
     bool m_allowGrayed = false;
+    std::optional<QString> m_unshown;
 };
 
 using TCheckBoxState = TdbCheckBox::TCheckBoxState;

@@ -77,12 +77,15 @@ private:
 TdbComboBox::TdbComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
+    connect(this, &QComboBox::activated, this, [this] { m_unlistedId = -1; });
 }
 
 int TdbComboBox::dbItemID() const
 {
     const int index = currentIndex();
-    if (index < 0 || index >= FItemIDString.size())
+    if (index < 0)
+        return m_unlistedId;
+    if (index >= FItemIDString.size())
         return -1;
     bool ok = false;
     const int id = FItemIDString.at(index).toInt(&ok);
@@ -94,6 +97,15 @@ void TdbComboBox::setDbItemID(int id)
     const int index = FItemIDString.indexOf(QString::number(id));
     if (index >= 0)
         setCurrentIndex(index);
+}
+
+void TdbComboBox::setStoredItemID(int id)
+{
+    m_unlistedId = -1;
+    const int index = FItemIDString.indexOf(QString::number(id));
+    setCurrentIndex(index);
+    if (index < 0)
+        m_unlistedId = id;
 }
 
 void TdbComboBox::AddRecord(int id, const QString &s)
@@ -128,6 +140,7 @@ void TdbComboBox::Clear()
 {
     clear();
     FItemIDString.clear();
+    m_unlistedId = -1;
 }
 
 } // namespace tarvo

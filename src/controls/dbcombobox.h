@@ -30,9 +30,14 @@ public:
     bool dbSort() const { return m_sort; }
     void setDbSort(bool value) { m_sort = value; }
 
+    // The selected item's id; while nothing is selected, a stored id the list could not show.
     int dbItemID() const;
     // Selects the first item with this id; an id not in the list changes nothing.
     void setDbItemID(int id);
+    bool hasItemID(int id) const { return FItemIDString.contains(QString::number(id)); }
+    // Shows a record's stored link: selects its item, the empty entry for -1, or, for an id the
+    // list lacks, nothing while dbItemID keeps reporting the id until the user picks an entry.
+    void setStoredItemID(int id);
 
     void AddRecord(int id, const QString &s);
     // AddRecord for each pair (ids[i], texts[i]) in one insertion: a lookup list of thousands
@@ -50,6 +55,7 @@ private:
     int m_defaultId = 0;
     bool m_sort = false;
     QStringList FItemIDString;
+    int m_unlistedId = -1;
     LookupItemModel *m_items = nullptr;
 };
 

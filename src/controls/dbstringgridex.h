@@ -95,6 +95,9 @@ public:
     void dbUnSelect();
     void dbExecute();
     void dbSQLExecute();
+    // Runs again what the grid last ran (the same search, not one built from the filters as they
+    // are now) and keeps the current record; a grid that never ran stays as it is.
+    void dbRefresh();
     // The statement that the last dbExecute ran (or tried to run).
     const SqlStatement &lastSearch() const { return m_lastSearch; }
 
@@ -141,6 +144,7 @@ private:
     QList<int> m_colWidths; // per column position; survives fills and column count changes
     bool m_restoringWidths = false;
     SqlStatement m_lastSearch;
+    void runLastSearch();
 };
 
 } // namespace tarvo

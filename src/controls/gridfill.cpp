@@ -160,6 +160,24 @@ void TdbStringGridEx::dbExecute()
 {
     FSQL.clear();
     m_lastSearch = buildSearchStatement(searchParameters(), formOf(this), this);
+    runLastSearch();
+}
+
+void TdbStringGridEx::dbRefresh()
+{
+    if (!FIsUsed || (FSQL.isEmpty() && m_lastSearch.isEmpty()))
+        return;
+    const int current = dbItemID();
+    if (FSQL.isEmpty())
+        runLastSearch();
+    else
+        dbSQLExecute();
+    if (current != -1)
+        setDbItemID(current);
+}
+
+void TdbStringGridEx::runLastSearch()
+{
     const QList<ColumnKind> kinds = columnKinds(FListFields);
 
     FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);

@@ -100,6 +100,8 @@ public:
         SqlQuery q = reader.query(sql);
         return q.eof() ? QByteArray() : q.bytes(0);
     }
+    // The text of the latest message shown, empty when none was.
+    QString lastMessage() const { return ui.messages().empty() ? QString() : ui.messages().back().text; }
     // Runs statements on the application's own connection (test data).
     void seed(const QString &sql) const { main().SQLConnection.execute(sql); }
 

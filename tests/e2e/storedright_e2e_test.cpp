@@ -1,0 +1,98 @@
+// What a user types or removes is stored as meant: numbers in number fields, lookup entries that
+// records still use, and a new record cancelled after it was saved early.
+#include "controls/dbedit.h"
+#include "e2e/e2eapp.h"
+
+using namespace tarvo;
+using tarvo::test::E2eApp;
+using tarvo::test::ctl;
+
+namespace {
+
+class StoredRightE2e : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(app.start());
+        app.seed(QStringLiteral("INSERT INTO city (name) VALUES ('Oslo'), ('Bergen'), ('Alta');"
+                                "INSERT INTO customers (name, id_city) VALUES ('Ada', 2), ('Bob', 2), ('Cleo', 1);"));
+        app.main().FillDictionaries(QString());
+        E2eApp::grid("frmMain", "gridCustomers").dbExecute();
+    }
+
+    E2eApp app{QStringLiteral("e2e-shop")};
+};
+
+} // namespace
+
+TEST_F(StoredRightE2e, ANumberFieldRefusesTextAndKeepsTheFormOpen)
+{
+    E2eApp::grid("frmMain", "gridCustomers").setDbItemID(1);
+    app.ui.expectModal([&](QDialog *) { // the customer
+        app.ui.expectModal([&](QDialog *order) {
+            ctl<TdbEdit>("frmOrder", "edNumber").setText(QStringLiteral("A-1"));
+            app.ui.expectModal([&](QDialog *line) {
+                ctl<TdbEdit>("frmOrderLine", "edProduct").setText(QStringLiteral("Tea"));
+                for (const char *typed : {"two", "1.5", "12abc", "99999999999999999999"}) {
+                    ctl<TdbEdit>("frmOrderLine", "edQuantity").setText(QString::fromUtf8(typed));
+                    app.ui.expectMessage();
+                    E2eApp::click("frmOrderLine", "bSave");
+                    EXPECT_TRUE(line->isVisible()) << typed;
+                    EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("\"quantity\""))) << app.lastMessage().toStdString();
+                    EXPECT_EQ(ctl<TdbEdit>("frmOrderLine", "edQuantity").text(), QString::fromUtf8(typed));
+                }
+                ctl<TdbEdit>("frmOrderLine", "edQuantity").setText(QStringLiteral(" +12 "));
+                E2eApp::click("frmOrderLine", "bSave");
+                EXPECT_FALSE(line->isVisible());
+            });
+            E2eApp::click("frmOrder", "bNewLine");
+            E2eApp::click("frmOrder", "bSave");
+            EXPECT_FALSE(order->isVisible());
+        });
+        E2eApp::click("frmCustomer", "bNewOrder");
+        E2eApp::click("frmCustomer", "bCancel");
+    });
+    E2eApp::click("frmMain", "bEdit");
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT product || '=' || quantity || ':' || typeof(quantity) FROM order_lines")),
+              QStringList({"Tea=12:integer"}));
+}
+
+TEST_F(StoredRightE2e, ALookupEntryThatRecordsStillUseIsNotDeleted)
+{
+    app.ui.expectModal([&](QDialog *) {
+        TdbStringGridEx &cities = E2eApp::grid("frmCities", "gridCities");
+        cities.setDbItemID(2); // Bergen: Ada and Bob live there
+        app.ui.expectMessage();
+        E2eApp::click("frmCities", "bDeleteCity");
+        EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("2 records of the table customers")))
+            << app.lastMessage().toStdString();
+
+        cities.setDbItemID(3); // Alta: nobody
+        E2eApp::click("frmCities", "bDeleteCity");
+        E2eApp::click("frmCities", "bCloseCities");
+    });
+    E2eApp::click("frmMain", "bCities");
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city ORDER BY id")), QStringList({"Oslo", "Bergen"}));
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM customers WHERE id_city=2")), QStringList({"2"}));
+}
+
+TEST_F(StoredRightE2e, CancellingANewRecordThatWasSavedEarlyAsksAndCanDiscardIt)
+{
+    for (const MessageAnswer keep : {MessageAnswer::No, MessageAnswer::Yes}) {
+        app.ui.expectModal([&](QDialog *customer) {
+            ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Dora"));
+            app.ui.expectModal([&](QDialog *) {
+                ctl<TdbEdit>("frmOrder", "edNumber").setText(QStringLiteral("D-1"));
+                E2eApp::click("frmOrder", "bSave");
+            });
+            E2eApp::click("frmCustomer", "bNewOrder"); // saves Dora first, then adds her order
+            app.ui.expectMessage(keep);
+            E2eApp::click("frmCustomer", "bCancel");
+            EXPECT_FALSE(customer->isVisible());
+        });
+        E2eApp::click("frmMain", "bNew");
+        const QStringList expected = keep == MessageAnswer::Yes ? QStringList({"Dora"}) : QStringList();
+        EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers WHERE name='Dora'")), expected);
+        EXPECT_EQ(app.rows(QStringLiteral("SELECT number FROM orders")), keep == MessageAnswer::Yes ? QStringList({"D-1"}) : QStringList());
+    }
+}
