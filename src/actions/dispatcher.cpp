@@ -18,6 +18,8 @@ constexpr std::array<Action, 11> kActions = {
     actionDelete,      actionSQL,    actionReport,    actionShowForm,    actionCloseForm,
     actionGridToExcel,
 };
+// A new action type needs its entry here.
+static_assert(kActions.size() == TdbButton::adbGridToExcel + 1, "one entry per TActionDbType");
 
 } // namespace
 

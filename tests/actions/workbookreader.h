@@ -1,8 +1,9 @@
 #pragma once
 // Reads back what the grid export wrote: the cells of sheet 1 with the formatting a spreadsheet
 // would show for each (fill colour, borders, shrink-to-fit), straight from the workbook's XML.
+#include "support/externaltool.h"
+
 #include <QList>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -36,10 +37,7 @@ struct Workbook {
 
 inline QString unzipped(const QString &workbook, const QString &member)
 {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), workbook, member});
-    EXPECT_TRUE(unzip.waitForFinished(10000));
-    return QString::fromUtf8(unzip.readAllStandardOutput());
+    return QString::fromUtf8(runTool(QStringLiteral("unzip"), {QStringLiteral("-p"), workbook, member}));
 }
 
 inline QString xmlText(QString text)
