@@ -1,12 +1,6 @@
 #include "actions/placeholders.h"
 
-#include "controls/dbcheckbox.h"
-#include "controls/dbcombobox.h"
-#include "controls/dbdatetimepicker.h"
-#include "controls/dbedit.h"
-#include "controls/dbeditcount.h"
-#include "controls/dbmemo.h"
-#include "controls/dbmonthcalendar.h"
+#include "controls/boundcontrols.h"
 #include "controls/form.h"
 
 #include <QRegularExpression>
@@ -53,23 +47,20 @@ enum class Context { Code, Quoted, LineComment, BlockComment };
 
 } // namespace
 
-std::optional<PlaceholderValue> placeholderValue(const QObject &component)
+std::optional<PlaceholderValue> placeholderValue(QObject &component)
 {
-    if (auto *edit = qobject_cast<const TdbEdit *>(&component))
-        return PlaceholderValue{edit->text()};
-    if (auto *memo = qobject_cast<const TdbMemo *>(&component))
-        return PlaceholderValue{memo->text()};
-    if (auto *counter = qobject_cast<const TdbEditCount *>(&component))
-        return PlaceholderValue{counter->text()};
-    if (auto *combo = qobject_cast<const TdbComboBox *>(&component))
-        return PlaceholderValue{QString::number(combo->dbItemID()), false};
-    if (auto *box = qobject_cast<const TdbCheckBox *>(&component))
-        return PlaceholderValue{box->sqlValue(), false};
-    if (auto *picker = qobject_cast<const TdbDateTimePicker *>(&component))
-        return PlaceholderValue{pickerValue(*picker), false};
-    if (auto *calendar = qobject_cast<const TdbMonthCalendar *>(&component))
-        return PlaceholderValue{quoted(calendar->dbGetDate()), false};
-    return std::nullopt;
+    std::optional<PlaceholderValue> value;
+    visitBoundControl(&component, Overloads{
+        [&](TdbEdit &edit) { value = PlaceholderValue{edit.text()}; },
+        [&](TdbMemo &memo) { value = PlaceholderValue{memo.text()}; },
+        [&](TdbEditCount &counter) { value = PlaceholderValue{counter.text()}; },
+        [&](TdbComboBox &combo) { value = PlaceholderValue{QString::number(combo.dbItemID()), false}; },
+        [&](TdbCheckBox &box) { value = PlaceholderValue{box.sqlValue(), false}; },
+        [&](TdbDateTimePicker &picker) { value = PlaceholderValue{pickerValue(picker), false}; },
+        [&](TdbMonthCalendar &calendar) { value = PlaceholderValue{quoted(calendar.dbGetDate()), false}; },
+        Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // their placeholders stay in the text
+    });
+    return value;
 }
 
 QString replacePlaceholder(const QString &sql, const QString &name, const QString &value, bool typed)

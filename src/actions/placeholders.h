@@ -19,7 +19,7 @@ struct PlaceholderValue {
 };
 
 // The value an input control puts in; nullopt for components that are no input control.
-std::optional<PlaceholderValue> placeholderValue(const QObject &component);
+std::optional<PlaceholderValue> placeholderValue(QObject &component);
 
 // Replaces every "{name}" (ignoring case) outside comments.
 QString replacePlaceholder(const QString &sql, const QString &name, const QString &value, bool typed = true);

@@ -7,17 +7,8 @@
 #include "actions/actions.h"
 #include "actions/dictionaries.h"
 #include "actions/storedrow.h"
+#include "controls/boundcontrols.h"
 #include "controls/dbbutton.h"
-#include "controls/dbcheckbox.h"
-#include "controls/dbcombobox.h"
-#include "controls/dbdatetimepicker.h"
-#include "controls/dbedit.h"
-#include "controls/dbeditcount.h"
-#include "controls/dbfiletodatabase.h"
-#include "controls/dbimagedatabase.h"
-#include "controls/dbmemo.h"
-#include "controls/dbmonthcalendar.h"
-#include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "controls/picture.h"
 #include "platform/interaction.h"
@@ -74,67 +65,82 @@ bool saveOwnRecordFirst(TdbButton &button, ActionContext &context)
     return true;
 }
 
-void prepareForNewRecord(FormBase &form, const TdbButton &opener, ActionContext &context)
+// A bound control as a new record starts it.
+void prepareControl(QObject *c, SqlConnection &connection)
 {
-    SqlConnection &connection = *context.connection;
-    context.filledRows.remove(&form);
-    context.savedEarly.remove(&form);
-    for (QObject *c : form.components()) {
-        if (auto *edit = qobject_cast<TdbEdit *>(c))
-            edit->setText(edit->dbDefaultValue());
-        else if (auto *memo = qobject_cast<TdbMemo *>(c))
-            memo->setText(memo->dbDefaultValue());
-        else if (auto *combo = qobject_cast<TdbComboBox *>(c))
-            combo->setCurrentIndex(combo->dbDefaultID());
-        else if (auto *grid = qobject_cast<TdbStringGridEx *>(c)) {
-            grid->dbFillColumnsName();
-            grid->dbUnSelect();
-            if (grid->dbAutoExecute())
-                grid->dbExecute();
-        } else if (auto *box = qobject_cast<TdbCheckBox *>(c))
-            box->setState(box->dbDefaultState());
-        else if (auto *picker = qobject_cast<TdbDateTimePicker *>(c)) {
-            picker->setDateTime(TDateTime::now());
-            picker->setChecked(false);
-        } else if (auto *calendar = qobject_cast<TdbMonthCalendar *>(c))
-            calendar->setDateTime(TDateTime::now());
-        else if (auto *image = qobject_cast<TdbImageDataBase *>(c))
-            image->Clear();
-        else if (auto *file = qobject_cast<TdbFileToDatabase *>(c))
-            file->ClearEx();
-        else if (auto *counter = qobject_cast<TdbEditCount *>(c))
-            counter->setText(QString::number(GetNextRecordCount(connection, counter->dbTable())));
-        else if (hasAction(c, TdbButton::adbNewRecord))
-            static_cast<TdbButton *>(c)->setDbParentTable(QString());
-        else if (hasAction(c, TdbButton::adbSaveRecord)) {
-            auto *save = static_cast<TdbButton *>(c);
-            save->setDbGeneralTableId(-1);
-            save->setDbParentTable(opener.dbParentTable());
-            save->setDbParentTableId(opener.dbParentTableId());
-        } else if (hasAction(c, TdbButton::adbReport))
-            // A new record has nothing to print yet; the previous record's id must not print.
-            static_cast<TdbButton *>(c)->setDbGeneralTableId(-1);
+    visitBoundControl(c, Overloads{
+        [](TdbEdit &edit) { edit.setText(edit.dbDefaultValue()); },
+        [](TdbMemo &memo) { memo.setText(memo.dbDefaultValue()); },
+        [&](TdbEditCount &counter) {
+            counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
+        },
+        [](TdbCheckBox &box) { box.setState(box.dbDefaultState()); },
+        [](TdbComboBox &combo) { combo.setCurrentIndex(combo.dbDefaultID()); },
+        [](TdbDateTimePicker &picker) {
+            picker.setDateTime(TDateTime::now());
+            picker.setChecked(false);
+        },
+        [](TdbMonthCalendar &calendar) { calendar.setDateTime(TDateTime::now()); },
+        [](TdbStringGridEx &grid) {
+            grid.dbFillColumnsName();
+            grid.dbUnSelect();
+            if (grid.dbAutoExecute())
+                grid.dbExecute();
+        },
+        [](TdbImageDataBase &image) { image.Clear(); },
+        [](TdbFileToDatabase &file) { file.ClearEx(); },
+    });
+}
+
+void prepareButton(TdbButton &button, const TdbButton &opener)
+{
+    switch (button.dbActionType()) {
+    case TdbButton::adbNewRecord:
+        button.setDbParentTable(QString());
+        break;
+    case TdbButton::adbSaveRecord:
+        button.setDbGeneralTableId(-1);
+        button.setDbParentTable(opener.dbParentTable());
+        button.setDbParentTableId(opener.dbParentTableId());
+        break;
+    case TdbButton::adbReport: // a new record has nothing to print yet, the previous one must not print
+        button.setDbGeneralTableId(-1);
+        break;
+    default:
+        break;
     }
 }
 
-// What FillForm clears before it fills; memos, check boxes, lists, calendars, counters and grids
-// keep what they hold.
+void prepareForNewRecord(FormBase &form, const TdbButton &opener, ActionContext &context)
+{
+    context.filledRows.remove(&form);
+    context.savedEarly.remove(&form);
+    for (QObject *c : form.components()) {
+        if (auto *button = qobject_cast<TdbButton *>(c))
+            prepareButton(*button, opener);
+        else
+            prepareControl(c, *context.connection);
+    }
+}
+
+// What FillForm clears before it fills; the other controls keep what they hold.
 void resetBeforeFill(FormBase &form)
 {
-    for (QObject *c : form.components()) {
-        if (auto *edit = qobject_cast<TdbEdit *>(c))
-            edit->clear();
-        else if (auto *image = qobject_cast<TdbImageDataBase *>(c)) {
-            image->Clear();
-            image->setDbImageIsChanged(false);
-        } else if (auto *file = qobject_cast<TdbFileToDatabase *>(c))
-            file->ClearEx();
-        else if (auto *picker = qobject_cast<TdbDateTimePicker *>(c)) {
-            picker->setChecked(true);
-            picker->setDateTime(TDateTime::now());
-            picker->setChecked(false);
-        }
-    }
+    for (QObject *c : form.components())
+        visitBoundControl(c, Overloads{
+            [](TdbEdit &edit) { edit.clear(); },
+            [](TdbImageDataBase &image) {
+                image.Clear();
+                image.setDbImageIsChanged(false);
+            },
+            [](TdbFileToDatabase &file) { file.ClearEx(); },
+            [](TdbDateTimePicker &picker) {
+                picker.setChecked(true);
+                picker.setDateTime(TDateTime::now());
+                picker.setChecked(false);
+            },
+            Ignore<TdbMemo, TdbEditCount, TdbCheckBox, TdbComboBox, TdbMonthCalendar, TdbStringGridEx>{},
+        });
 }
 
 void bindButton(TdbButton &target, int id, const TdbButton &opener)
@@ -170,6 +176,16 @@ void showStoredId(TdbComboBox &combo, int id, SqlConnection &connection)
     combo.setStoredItemID(id);
 }
 
+// The date-time control a date picker passes its value on to, when it names one.
+void passToLinkedControl(const TdbDateTimePicker &picker, FormBase &form)
+{
+    QObject *linked = picker.dbCalendarControl().isEmpty() ? nullptr : form.findComponent(picker.dbCalendarControl());
+    if (auto *calendar = qobject_cast<TdbMonthCalendar *>(linked))
+        calendar->setDateTime(picker.dateTime());
+    else if (auto *other = qobject_cast<TdbDateTimePicker *>(linked))
+        other->setDateTime(picker.dateTime());
+}
+
 // Puts column `col` of the row into the component when the component shows that column.
 void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &table, int id, FormBase &form,
                     SqlConnection &connection)
@@ -178,52 +194,58 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
     auto matches = [&](const QString &dbTable, const QString &dbField) {
         return dbTable == table && column == dbField;
     };
-    if (auto *edit = qobject_cast<TdbEdit *>(c)) {
-        if (matches(edit->dbTable(), edit->dbField()))
-            edit->setText(NormalizeDisplayCase(row.text(col)));
-    } else if (auto *memo = qobject_cast<TdbMemo *>(c)) {
-        if (matches(memo->dbTable(), memo->dbField()))
-            memo->setText(NormalizeDisplayCase(row.text(col)));
-    } else if (auto *counter = qobject_cast<TdbEditCount *>(c)) {
-        if (matches(counter->dbTable(), QStringLiteral("record_count")))
-            counter->setText(row.text(col));
-    } else if (auto *box = qobject_cast<TdbCheckBox *>(c)) {
-        if (!matches(box->dbTable(), box->dbField()))
-            return;
-        box->setStoredValue(row.isNull(col) ? QString() : row.text(col));
-    } else if (auto *picker = qobject_cast<TdbDateTimePicker *>(c)) {
-        if (!matches(picker->dbTable(), picker->dbField()) || row.isNull(col))
-            return;
-        picker->setChecked(true);
-        picker->setDbStringDateTime(row.text(col));
-        QObject *linked = picker->dbCalendarControl().isEmpty() ? nullptr
-                                                                 : form.findComponent(picker->dbCalendarControl());
-        if (auto *calendar = qobject_cast<TdbMonthCalendar *>(linked))
-            calendar->setDateTime(picker->dateTime());
-        else if (auto *other = qobject_cast<TdbDateTimePicker *>(linked))
-            other->setDateTime(picker->dateTime());
-    } else if (auto *calendar = qobject_cast<TdbMonthCalendar *>(c)) {
-        if (matches(calendar->dbTable(), calendar->dbField()))
-            calendar->setDbStringDateTime(row.text(col));
-    } else if (auto *combo = qobject_cast<TdbComboBox *>(c)) {
-        if (column == QStringLiteral("id_") + combo->dbTable())
-            showStoredId(*combo, row.isNull(col) ? -1 : int(row.integer(col)), connection);
-    } else if (auto *grid = qobject_cast<TdbStringGridEx *>(c)) {
-        if (column == QStringLiteral("id_") + grid->dbGeneralTable() && !row.isNull(col))
-            grid->setDbItemID(int(row.integer(col)));
-    } else if (auto *image = qobject_cast<TdbImageDataBase *>(c)) {
-        if (matches(image->dbTable(), image->dbField()) && row.isBlob(col)) {
-            image->setDbFileName(row.text(image->dbField() + QStringLiteral("_filename")));
-            image->LoadPictureFromStream(row.bytes(col), image->dbFileName());
-        }
-    } else if (auto *file = qobject_cast<TdbFileToDatabase *>(c)) {
-        if (matches(file->dbTable(), file->dbField() + QStringLiteral("_filename")) && !row.isNull(col)) {
-            file->setDbFileName(row.text(col));
-            file->setText(fileNamePart(row.text(col)));
-            file->setDbID(id);
-            file->setRightButtonEnabled(true);
-        }
-    }
+    const auto link = [&] { return row.isNull(col) ? -1 : int(row.integer(col)); };
+    visitBoundControl(c, Overloads{
+        [&](TdbEdit &edit) {
+            if (matches(edit.dbTable(), edit.dbField()))
+                edit.setText(NormalizeDisplayCase(row.text(col)));
+        },
+        [&](TdbMemo &memo) {
+            if (matches(memo.dbTable(), memo.dbField()))
+                memo.setText(NormalizeDisplayCase(row.text(col)));
+        },
+        [&](TdbEditCount &counter) {
+            if (matches(counter.dbTable(), QStringLiteral("record_count")))
+                counter.setText(row.text(col));
+        },
+        [&](TdbCheckBox &box) {
+            if (matches(box.dbTable(), box.dbField()))
+                box.setStoredValue(row.isNull(col) ? QString() : row.text(col));
+        },
+        [&](TdbDateTimePicker &picker) {
+            if (!matches(picker.dbTable(), picker.dbField()) || row.isNull(col))
+                return;
+            picker.setChecked(true);
+            picker.setDbStringDateTime(row.text(col));
+            passToLinkedControl(picker, form);
+        },
+        [&](TdbMonthCalendar &calendar) {
+            if (matches(calendar.dbTable(), calendar.dbField()))
+                calendar.setDbStringDateTime(row.text(col));
+        },
+        [&](TdbComboBox &combo) {
+            if (column == QStringLiteral("id_") + combo.dbTable())
+                showStoredId(combo, link(), connection);
+        },
+        [&](TdbStringGridEx &grid) {
+            if (column == QStringLiteral("id_") + grid.dbGeneralTable() && !row.isNull(col))
+                grid.setDbItemID(link());
+        },
+        [&](TdbImageDataBase &image) {
+            if (matches(image.dbTable(), image.dbField()) && row.isBlob(col)) {
+                image.setDbFileName(row.text(image.dbField() + QStringLiteral("_filename")));
+                image.LoadPictureFromStream(row.bytes(col), image.dbFileName());
+            }
+        },
+        [&](TdbFileToDatabase &file) {
+            if (matches(file.dbTable(), file.dbField() + QStringLiteral("_filename")) && !row.isNull(col)) {
+                file.setDbFileName(row.text(col));
+                file.setText(fileNamePart(row.text(col)));
+                file.setDbID(id);
+                file.setRightButtonEnabled(true);
+            }
+        },
+    });
 }
 
 void fillComponent(QObject *c, const SqlQuery &row, const TdbButton &opener, int id, FormBase &form,

@@ -7,17 +7,8 @@
 #include "actions/dictionaries.h"
 #include "actions/records.h"
 #include "actions/storedrow.h"
+#include "controls/boundcontrols.h"
 #include "controls/dbbutton.h"
-#include "controls/dbcheckbox.h"
-#include "controls/dbcombobox.h"
-#include "controls/dbdatetimepicker.h"
-#include "controls/dbedit.h"
-#include "controls/dbeditcount.h"
-#include "controls/dbfiletodatabase.h"
-#include "controls/dbimagedatabase.h"
-#include "controls/dbmemo.h"
-#include "controls/dbmonthcalendar.h"
-#include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "platform/errors.h"
 #include "schema/fieldcatalogue.h"
@@ -153,45 +144,50 @@ Contribution fileContribution(const TdbFileToDatabase &file, Mode mode)
     return storedBytes(file.dbField(), readWholeFile(file.dbFileName()), file.dbFileName());
 }
 
+Contribution checkBoxContribution(const TdbCheckBox &box)
+{
+    if (const std::optional<QString> &kept = box.unshownStoredValue())
+        return {{box.dbField(), SqlStatement().numberOrText(*kept)}};
+    return {{box.dbField(), sqlValue(box.sqlValue())}};
+}
+
+Contribution pickerContribution(TdbDateTimePicker &picker, const FormBase &form)
+{
+    if (!picker.checked())
+        return {{picker.dbField(), sqlValue(QStringLiteral("NULL"))}};
+    adjustPicker(picker, form);
+    return {{picker.dbField(), textValue(picker.dbStringDateTime())}};
+}
+
 Contribution contribution(QObject &control, Mode mode, const FormBase &form, SqlConnection &connection)
 {
-    if (auto *edit = qobject_cast<TdbEdit *>(&control))
-        return textContribution(edit->dbTable(), edit->dbField(), edit->text(), mode);
-    if (auto *memo = qobject_cast<TdbMemo *>(&control))
-        return textContribution(memo->dbTable(), memo->dbField(), memo->text(), mode);
-    if (auto *counter = qobject_cast<TdbEditCount *>(&control)) {
-        // A new row gets the number current at save time, not the one shown when the form opened.
-        if (mode == Mode::Insert)
-            counter->setText(QString::number(GetNextRecordCount(connection, counter->dbTable())));
-        return {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter->text())}};
-    }
-    if (auto *box = qobject_cast<TdbCheckBox *>(&control)) {
-        if (const std::optional<QString> &kept = box->unshownStoredValue())
-            return {{box->dbField(), SqlStatement().numberOrText(*kept)}};
-        return {{box->dbField(), sqlValue(box->sqlValue())}};
-    }
-    if (auto *combo = qobject_cast<TdbComboBox *>(&control))
-        return idContribution(QStringLiteral("id_") + combo->dbTable(), combo->dbItemID(), mode);
-    if (auto *grid = qobject_cast<TdbStringGridEx *>(&control)) {
-        if (grid->dbGeneralTable().isEmpty())
-            return {};
-        return idContribution(QStringLiteral("id_") + grid->dbGeneralTable(), grid->dbItemID(), mode);
-    }
-    if (auto *picker = qobject_cast<TdbDateTimePicker *>(&control)) {
-        if (!picker->checked())
-            return {{picker->dbField(), sqlValue(QStringLiteral("NULL"))}};
-        adjustPicker(*picker, form);
-        return {{picker->dbField(), textValue(picker->dbStringDateTime())}};
-    }
-    if (auto *calendar = qobject_cast<TdbMonthCalendar *>(&control)) {
-        calendar->setDateTime(calendar->dateTime().datePart());
-        return {{calendar->dbField(), textValue(calendar->dbStringDateTime())}};
-    }
-    if (auto *image = qobject_cast<TdbImageDataBase *>(&control))
-        return imageContribution(*image, mode);
-    if (auto *file = qobject_cast<TdbFileToDatabase *>(&control))
-        return fileContribution(*file, mode);
-    return {};
+    Contribution result;
+    visitBoundControl(&control, Overloads{
+        [&](TdbEdit &edit) { result = textContribution(edit.dbTable(), edit.dbField(), edit.text(), mode); },
+        [&](TdbMemo &memo) { result = textContribution(memo.dbTable(), memo.dbField(), memo.text(), mode); },
+        [&](TdbEditCount &counter) {
+            // A new row gets the number current at save time, not the one shown when the form opened.
+            if (mode == Mode::Insert)
+                counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
+            result = {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter.text())}};
+        },
+        [&](TdbCheckBox &box) { result = checkBoxContribution(box); },
+        [&](TdbComboBox &combo) {
+            result = idContribution(QStringLiteral("id_") + combo.dbTable(), combo.dbItemID(), mode);
+        },
+        [&](TdbStringGridEx &grid) {
+            if (!grid.dbGeneralTable().isEmpty())
+                result = idContribution(QStringLiteral("id_") + grid.dbGeneralTable(), grid.dbItemID(), mode);
+        },
+        [&](TdbDateTimePicker &picker) { result = pickerContribution(picker, form); },
+        [&](TdbMonthCalendar &calendar) {
+            calendar.setDateTime(calendar.dateTime().datePart());
+            result = {{calendar.dbField(), textValue(calendar.dbStringDateTime())}};
+        },
+        [&](TdbImageDataBase &image) { result = imageContribution(image, mode); },
+        [&](TdbFileToDatabase &file) { result = fileContribution(file, mode); },
+    });
+    return result;
 }
 
 QList<ColumnValue> collect(TdbButton &button, Mode mode, SqlConnection &connection)

@@ -1,12 +1,6 @@
 #include "controls/searchstatement.h"
 
-#include "controls/dbcheckbox.h"
-#include "controls/dbcombobox.h"
-#include "controls/dbdatetimepicker.h"
-#include "controls/dbedit.h"
-#include "controls/dbeditcount.h"
-#include "controls/dbmemo.h"
-#include "controls/dbmonthcalendar.h"
+#include "controls/boundcontrols.h"
 #include "controls/form.h"
 #include "platform/interaction.h"
 #include "schema/fieldcatalogue.h"
@@ -42,22 +36,24 @@ QList<QObject *> filterControls(const SearchParameters &search, const FormBase *
 QString filterTables(const QList<QObject *> &controls)
 {
     QString items;
-    for (QObject *c : controls) {
-        if (auto *e = qobject_cast<TdbEdit *>(c); e && !e->text().isEmpty())
-            items += columnOf(e->dbTable(), e->dbField()) + QLatin1Char(',');
-        if (auto *m = qobject_cast<TdbMemo *>(c); m && !m->text().isEmpty())
-            items += columnOf(m->dbTable(), m->dbField()) + QLatin1Char(',');
-        if (auto *n = qobject_cast<TdbEditCount *>(c); n && !n->text().isEmpty())
-            items += n->dbTable() + QStringLiteral(".null,");
-        if (auto *b = qobject_cast<TdbCheckBox *>(c); b && b->state() != TdbCheckBox::cbGrayed)
-            items += columnOf(b->dbTable(), b->dbField()) + QLatin1Char(',');
-        if (auto *x = qobject_cast<TdbComboBox *>(c); x && x->dbItemID() != -1)
-            items += columnOf(x->dbTable(), x->dbField()) + QLatin1Char(',');
-        if (auto *p = qobject_cast<TdbDateTimePicker *>(c); p && p->checked())
-            items += columnOf(p->dbTable(), p->dbField()) + QLatin1Char(',');
-        if (auto *k = qobject_cast<TdbMonthCalendar *>(c))
-            items += columnOf(k->dbTable(), k->dbField()) + QLatin1Char(',');
-    }
+    const auto add = [&](const QString &table, const QString &field, bool filters) {
+        if (filters)
+            items += columnOf(table, field) + QLatin1Char(',');
+    };
+    for (QObject *c : controls)
+        visitBoundControl(c, Overloads{
+            [&](TdbEdit &e) { add(e.dbTable(), e.dbField(), !e.text().isEmpty()); },
+            [&](TdbMemo &m) { add(m.dbTable(), m.dbField(), !m.text().isEmpty()); },
+            [&](TdbEditCount &n) {
+                if (!n.text().isEmpty())
+                    items += n.dbTable() + QStringLiteral(".null,");
+            },
+            [&](TdbCheckBox &b) { add(b.dbTable(), b.dbField(), b.state() != TdbCheckBox::cbGrayed); },
+            [&](TdbComboBox &x) { add(x.dbTable(), x.dbField(), x.dbItemID() != -1); },
+            [&](TdbDateTimePicker &p) { add(p.dbTable(), p.dbField(), p.checked()); },
+            [&](TdbMonthCalendar &k) { add(k.dbTable(), k.dbField(), true); },
+            Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
+        });
     return items;
 }
 
@@ -133,27 +129,33 @@ void filterConditions(const QList<QObject *> &controls, const QString &generalTa
                       SqlStatement &statement, QWidget *messageOwner)
 {
     Conditions where(statement);
-    for (QObject *c : controls) {
-        if (auto *e = qobject_cast<TdbEdit *>(c))
-            editCondition(e, where, messageOwner);
-        if (auto *m = qobject_cast<TdbMemo *>(c); m && !m->text().isEmpty())
-            where.next()
-                .sql(columnOf(m->dbTable(), m->dbField()) + QStringLiteral(" LIKE "))
-                .text(m->text().toUpper());
-        if (auto *n = qobject_cast<TdbEditCount *>(c); n && !n->text().isEmpty()) {
-            where.next().sql(n->dbTable() + QStringLiteral(".record_count = ")).numberOrText(n->text());
-        }
-        if (auto *b = qobject_cast<TdbCheckBox *>(c); b && b->state() != TdbCheckBox::cbGrayed)
-            where.next().sql(columnOf(b->dbTable(), b->dbField()) + QLatin1Char('=') + b->sqlValue());
-        if (auto *x = qobject_cast<TdbComboBox *>(c); x && x->dbItemID() != -1)
-            where.next().sql(generalTable + QStringLiteral(".id_") + x->dbTable()
-                             + QLatin1Char('=') + QString::number(x->dbItemID()));
-        if (auto *p = qobject_cast<TdbDateTimePicker *>(c);
-            p && p->checked() && p->kind() == TdbDateTimePicker::dtkDate)
-            dateCondition(p, generalTable, where);
-        if (auto *k = qobject_cast<TdbMonthCalendar *>(c))
-            dateCondition(k, generalTable, where);
-    }
+    for (QObject *c : controls)
+        visitBoundControl(c, Overloads{
+            [&](TdbEdit &e) { editCondition(&e, where, messageOwner); },
+            [&](TdbMemo &m) {
+                if (!m.text().isEmpty())
+                    where.next().sql(columnOf(m.dbTable(), m.dbField()) + QStringLiteral(" LIKE ")).text(m.text().toUpper());
+            },
+            [&](TdbEditCount &n) {
+                if (!n.text().isEmpty())
+                    where.next().sql(n.dbTable() + QStringLiteral(".record_count = ")).numberOrText(n.text());
+            },
+            [&](TdbCheckBox &b) {
+                if (b.state() != TdbCheckBox::cbGrayed)
+                    where.next().sql(columnOf(b.dbTable(), b.dbField()) + QLatin1Char('=') + b.sqlValue());
+            },
+            [&](TdbComboBox &x) {
+                if (x.dbItemID() != -1)
+                    where.next().sql(generalTable + QStringLiteral(".id_") + x.dbTable() + QLatin1Char('=')
+                                     + QString::number(x.dbItemID()));
+            },
+            [&](TdbDateTimePicker &p) {
+                if (p.checked() && p.kind() == TdbDateTimePicker::dtkDate)
+                    dateCondition(&p, generalTable, where);
+            },
+            [&](TdbMonthCalendar &k) { dateCondition(&k, generalTable, where); },
+            Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
+        });
 }
 
 } // namespace
