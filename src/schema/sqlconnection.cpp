@@ -55,18 +55,17 @@ void bindAll(sqlite3 *db, sqlite3_stmt *stmt, const QList<QVariant> &values)
 
 // Prepares the first statement of `utf8` from `offset`; sets `offset` past it. Null when only
 // blanks or comments remain.
-sqlite3_stmt *prepareNext(sqlite3 *db, const QByteArray &utf8, int &offset)
+StatementHandle prepareNext(sqlite3 *db, const QByteArray &utf8, int &offset)
 {
     sqlite3_stmt *stmt = nullptr;
     const char *start = utf8.constData() + offset;
     const char *tail = nullptr;
     const int rc = sqlite3_prepare_v2(db, start, int(utf8.size() - offset), &stmt, &tail);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(stmt);
+    StatementHandle handle(stmt);
+    if (rc != SQLITE_OK)
         raise(db, rc);
-    }
     offset = tail ? int(tail - utf8.constData()) : int(utf8.size());
-    return stmt;
+    return handle;
 }
 
 void runToEnd(sqlite3 *db, sqlite3_stmt *stmt)
@@ -74,15 +73,8 @@ void runToEnd(sqlite3 *db, sqlite3_stmt *stmt)
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
-    if (rc != SQLITE_DONE) {
-        try {
-            raise(db, rc);
-        } catch (...) {
-            sqlite3_finalize(stmt);
-            throw;
-        }
-    }
-    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        raise(db, rc);
 }
 
 // Runs every statement of the text; parameters are bound to the statement that holds them.
@@ -94,18 +86,13 @@ void executeText(sqlite3 *db, const QString &sql, const QList<QVariant> &values)
     int offset = 0;
     int used = 0;
     while (offset < utf8.size()) {
-        sqlite3_stmt *stmt = prepareNext(db, utf8, offset);
+        const StatementHandle stmt = prepareNext(db, utf8, offset);
         if (!stmt)
             break;
-        const int count = sqlite3_bind_parameter_count(stmt);
-        try {
-            bindAll(db, stmt, values.mid(used, count));
-        } catch (...) {
-            sqlite3_finalize(stmt);
-            throw;
-        }
+        const int count = sqlite3_bind_parameter_count(stmt.get());
+        bindAll(db, stmt.get(), values.mid(used, count));
         used += count;
-        runToEnd(db, stmt);
+        runToEnd(db, stmt.get());
     }
 }
 
@@ -210,32 +197,26 @@ QList<QVariant> SqlStatement::parameters() const
 
 // ---- SqlQuery ----
 
-SqlQuery::SqlQuery(sqlite3 *db, sqlite3_stmt *stmt, bool *inUse) : m_db(db), m_stmt(stmt), m_inUse(inUse)
+SqlQuery::SqlQuery(sqlite3 *db, StatementHandle owned, sqlite3_stmt *kept, bool *inUse)
+    : m_db(db), m_owned(std::move(owned)), m_stmt(m_owned ? m_owned.get() : kept), m_inUse(inUse)
 {
     if (m_inUse)
         *m_inUse = true;
-    m_eof = false;
-    try {
-        next();
-    } catch (...) {
-        release(); // a throwing constructor runs no destructor
-        throw;
-    }
-    m_empty = m_eof;
 }
 
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)),
-      m_inUse(std::exchange(other.m_inUse, nullptr)), m_eof(std::exchange(other.m_eof, true)),
-      m_empty(std::exchange(other.m_empty, true))
+    : m_db(std::exchange(other.m_db, nullptr)), m_owned(std::move(other.m_owned)),
+      m_stmt(std::exchange(other.m_stmt, nullptr)), m_inUse(std::exchange(other.m_inUse, nullptr)),
+      m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true))
 {
 }
 
 SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
 {
     if (this != &other) {
-        release();
+        handBack();
         m_db = std::exchange(other.m_db, nullptr);
+        m_owned = std::move(other.m_owned);
         m_stmt = std::exchange(other.m_stmt, nullptr);
         m_inUse = std::exchange(other.m_inUse, nullptr);
         m_eof = std::exchange(other.m_eof, true);
@@ -246,21 +227,25 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
 
 SqlQuery::~SqlQuery()
 {
-    release();
+    handBack();
 }
 
-// Resetting also gives up the read lock that an unfinished statement holds.
-void SqlQuery::release()
+// A kept statement is reset for its next use, which also gives up the read lock that an
+// unfinished statement holds; an owned one is finalized with m_owned.
+void SqlQuery::handBack()
 {
     if (m_inUse) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
-        *m_inUse = false;
-        m_inUse = nullptr;
-    } else {
-        sqlite3_finalize(m_stmt);
+        *std::exchange(m_inUse, nullptr) = false;
     }
-    m_stmt = nullptr;
+}
+
+void SqlQuery::start()
+{
+    m_eof = false;
+    next();
+    m_empty = m_eof;
 }
 
 int SqlQuery::columnCount() const
@@ -473,8 +458,6 @@ qint64 SqlConnection::dataVersion()
 
 void SqlConnection::close()
 {
-    for (auto &[sql, kept] : m_kept)
-        sqlite3_finalize(kept.stmt);
     m_kept.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
@@ -510,10 +493,10 @@ SqlQuery SqlConnection::query(const SqlStatement &statement)
     if (!m_db)
         throw DatabaseError(QStringLiteral("Database is not open"));
     int offset = 0;
-    sqlite3_stmt *stmt = prepareNext(m_db, statement.parameterisedSql().toUtf8(), offset);
+    StatementHandle stmt = prepareNext(m_db, statement.parameterisedSql().toUtf8(), offset);
     if (!stmt)
         throw DatabaseError(QStringLiteral("not an SQL statement"));
-    return run(stmt, statement, nullptr);
+    return run(SqlQuery(m_db, std::move(stmt), nullptr, nullptr), statement);
 }
 
 SqlQuery SqlConnection::queryKept(const SqlStatement &statement)
@@ -532,21 +515,16 @@ SqlQuery SqlConnection::queryKept(const SqlStatement &statement)
             throw DatabaseError(QStringLiteral("not an SQL statement"));
         }
     }
-    return run(kept.stmt, statement, &kept.inUse);
+    return run(SqlQuery(m_db, nullptr, kept.stmt.get(), &kept.inUse), statement);
 }
 
-SqlQuery SqlConnection::run(sqlite3_stmt *stmt, const SqlStatement &statement, bool *inUse)
+// Binds the values and steps to the first row; on an error the query's destructor releases the
+// statement.
+SqlQuery SqlConnection::run(SqlQuery query, const SqlStatement &statement)
 {
-    try {
-        bindAll(m_db, stmt, statement.parameters());
-    } catch (...) {
-        if (inUse)
-            sqlite3_clear_bindings(stmt);
-        else
-            sqlite3_finalize(stmt);
-        throw;
-    }
-    return SqlQuery(m_db, stmt, inUse);
+    bindAll(m_db, query.m_stmt, statement.parameters());
+    query.start();
+    return query;
 }
 
 // ---- SqlTransaction ----

@@ -12,8 +12,15 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+extern "C" int sqlite3_finalize(sqlite3_stmt *);
 
 namespace tarvo {
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
+};
+// A prepared statement, finalized when its handle goes.
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 // Statement text with user values kept apart. sql() appends SQL as written; text() appends a
 // user's value: rendered as "value" (inner quotes doubled) for tests and messages, bound as a
@@ -85,11 +92,13 @@ public:
 
 private:
     friend class SqlConnection;
-    // `inUse` is set for a statement the connection keeps for reuse: the query resets it and
-    // hands it back instead of finalizing it.
-    SqlQuery(sqlite3 *db, sqlite3_stmt *stmt, bool *inUse = nullptr);
-    void release();
+    // Either owns its statement, or uses one the connection keeps for reuse (`kept`, with its
+    // in-use flag), which it resets and hands back when done.
+    SqlQuery(sqlite3 *db, StatementHandle owned, sqlite3_stmt *kept, bool *inUse);
+    void handBack();
+    void start(); // steps to the first row
     sqlite3 *m_db = nullptr;
+    StatementHandle m_owned;
     sqlite3_stmt *m_stmt = nullptr;
     bool *m_inUse = nullptr;
     bool m_eof = true;
@@ -133,10 +142,10 @@ public:
 private:
     static void rememberChange(void *self, int op, const char *db, const char *table, long long rowid);
     struct KeptStatement {
-        sqlite3_stmt *stmt = nullptr;
+        StatementHandle stmt;
         bool inUse = false;
     };
-    SqlQuery run(sqlite3_stmt *stmt, const SqlStatement &statement, bool *inUse);
+    SqlQuery run(SqlQuery query, const SqlStatement &statement);
     QString m_path;
     sqlite3 *m_db = nullptr;
     std::map<QByteArray, KeptStatement> m_kept; // node-based: an entry's address stays put
