@@ -22,14 +22,7 @@ constexpr IconName kIconNames[] = {
 
 TdbButton::TdbButton(QWidget *parent) : QPushButton(parent)
 {
-    FActionType = adbSearch;
-    FSortField.clear();
-    FSortAsc = true;
-    FParentTableId = -1;
-    FParentTable.clear();
-    FDoCloseForm = true;
     setDbIconName(QStringLiteral("none"));
-    setImageIndex(-1);
 }
 
 void TdbButton::setDbIconName(const QString &name)

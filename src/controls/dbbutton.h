@@ -77,7 +77,8 @@ public:
     void setImageIndex(int index);
 
 private:
-    TActionDbType FActionType = adbNone;
+    // A new button's state, in this one place.
+    TActionDbType FActionType = adbSearch;
     QString FListControls;
     QString FListFields;
     QString FListFieldsNames;
@@ -85,13 +86,13 @@ private:
     QString FGeneralTable;
     QString FFormName;
     int FGeneralTableId = 0;
-    bool FDoCloseForm = false;
+    bool FDoCloseForm = true;
     QString FParentTable;
-    int FParentTableId = 0;
+    int FParentTableId = -1;
     QString FSQL;
     QString FReportFile;
     QString FSortField;
-    bool FSortAsc = false;
+    bool FSortAsc = true;
     QString FIconName;
     bool FConfirmDelete = false;
     int m_imageIndex = -1;
