@@ -76,6 +76,9 @@ public:
     int imageIndex() const { return m_imageIndex; }
     void setImageIndex(int index);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     TActionDbType FActionType = adbNone;
     QString FListControls;
