@@ -68,6 +68,7 @@ bool saveOwnRecordFirst(TdbButton &button, ActionContext &context)
 
 void prepareForNewRecord(FormBase &form, const TdbButton &opener, SqlConnection &connection)
 {
+    showFirstPages(form);
     for (QObject *c : form.components()) {
         if (auto *edit = qobject_cast<TdbEdit *>(c))
             edit->setText(edit->dbDefaultValue());
@@ -196,7 +197,7 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
     } else if (auto *image = qobject_cast<TdbImageDataBase *>(c)) {
         if (matches(image->dbTable(), image->dbField()) && row.isBlob(col)) {
             image->setDbFileName(row.text(image->dbField() + QStringLiteral("_filename")));
-            image->LoadPictureFromStream(row.bytes(col), image->dbFileName());
+            image->showStoredPicture(row.bytes(col), image->dbFileName());
         }
     } else if (auto *file = qobject_cast<TdbFileToDatabase *>(c)) {
         if (matches(file->dbTable(), file->dbField() + QStringLiteral("_filename")) && !row.isNull(col)) {
