@@ -111,7 +111,7 @@ TEST(LoadForms, BuildsFurtherFormsHiddenAndNestsControlsByName)
 
     auto *pages = f.control<QTabWidget>(*form, "Pages");
     auto *inner = f.control<TdbPanel>(*form, "InnerPanel");
-    EXPECT_EQ(f.control(*form, "Panel1")->palette().color(QPalette::Window),
+    EXPECT_EQ(f.control<TdbPanel>(*form, "Panel1")->color(),
               QGuiApplication::palette().color(QPalette::Button));
     EXPECT_EQ(pages->parentWidget(), f.control(*form, "Panel1"));
     EXPECT_EQ(pages->widget(0), f.control(*form, "tsMain"));

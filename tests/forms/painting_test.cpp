@@ -37,7 +37,9 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
     f.loadText(R"(<main>
         <frmMain Color="255" Width="300" Height="200">
           <TdbEdit Name="me" Left="10" Top="10" Width="100" Height="22"/>
-          <TdbStringGrid Name="mg" Left="10" Top="50" Width="200" Height="100"/>
+          <TdbPanel Name="mp" Left="10" Top="50" Width="250" Height="120" Color="65280">
+            <TdbStringGrid Name="mg" Left="10" Top="10" Width="200" Height="100"/>
+          </TdbPanel>
         </frmMain>
         <frmB Color="$FF0000" Width="300" Height="200">
           <TdbPanel Name="p" Left="150" Top="10" Width="100" Height="100" Color="65280">
@@ -63,7 +65,10 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
         {"main window surface", pixel(mainImage, main, client, {250, 190}), red, true},
         {"menu bar", pixel(mainImage, main, f.main.menuBar(), {200, 5}), red, false},
         {"edit on the main window", pixel(mainImage, main, edit, {50, 11}), red, false},
+        {"panel on the main window", pixel(mainImage, main, f.control(f.main, "mp"), {240, 5}), green, true},
         {"grid titles", pixel(mainImage, main, grid->horizontalHeader(), {50, 5}), red, false},
+        {"grid titles beyond the last column", pixel(mainImage, main, grid->horizontalHeader(), {195, 5}), green, false},
+        {"grid lines", pixel(mainImage, main, grid->viewport(), {39, 10}), green, false},
         {"further form surface", pixel(formImage, form, form, {50, 50}), blue, true},
         {"panel", pixel(formImage, form, panel, {50, 80}), green, true},
         {"edit on the panel", pixel(formImage, form, f.control(*form, "pe"), {30, 11}), green, false},
