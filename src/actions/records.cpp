@@ -115,6 +115,7 @@ void prepareForNewRecord(FormBase &form, const TdbButton &opener, ActionContext 
 {
     context.filledRows.remove(&form);
     context.savedEarly.remove(&form);
+    showFirstPages(form);
     for (QObject *c : form.components()) {
         if (auto *button = qobject_cast<TdbButton *>(c))
             prepareButton(*button, opener);
@@ -234,7 +235,7 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
         [&](TdbImageDataBase &image) {
             if (matches(image.dbTable(), image.dbField()) && row.isBlob(col)) {
                 image.setDbFileName(row.text(image.dbField() + QStringLiteral("_filename")));
-                image.LoadPictureFromStream(row.bytes(col), image.dbFileName());
+                image.showStoredPicture(row.bytes(col), image.dbFileName());
             }
         },
         [&](TdbFileToDatabase &file) {

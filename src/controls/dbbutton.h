@@ -76,6 +76,9 @@ public:
     int imageIndex() const { return m_imageIndex; }
     void setImageIndex(int index);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     // A new button's state, in this one place.
     TActionDbType FActionType = adbSearch;

@@ -20,8 +20,9 @@ TdbDateTimePicker::TdbDateTimePicker(QWidget *parent)
     layout->addWidget(m_check);
     layout->addWidget(m_edit, 1);
     setFocusProxy(m_edit);
-    m_check->setFocusPolicy(Qt::NoFocus);
     m_check->hide();
+    // An unchecked picker has no value: a date typed into it could only be lost.
+    connect(m_check, &QCheckBox::toggled, this, [this] { enableEditor(); });
     m_edit->setMinimumDateTime(QDateTime(QDate(100, 1, 1), QTime(0, 0)));
     m_value = TDateTime::now();
     applyDisplayFormat();
@@ -83,6 +84,7 @@ bool TdbDateTimePicker::checked() const
 void TdbDateTimePicker::setChecked(bool checked)
 {
     m_check->setChecked(checked);
+    enableEditor();
 }
 
 bool TdbDateTimePicker::showCheckbox() const
@@ -93,6 +95,14 @@ bool TdbDateTimePicker::showCheckbox() const
 void TdbDateTimePicker::setShowCheckbox(bool show)
 {
     m_check->setVisible(show);
+    // The check box comes first for the keyboard; Tab goes on from it to the editor.
+    setFocusProxy(show ? static_cast<QWidget *>(m_check) : m_edit);
+    enableEditor();
+}
+
+void TdbDateTimePicker::enableEditor()
+{
+    m_edit->setEnabled(!showCheckbox() || checked());
 }
 
 void TdbDateTimePicker::applyDisplayFormat()
@@ -106,7 +116,8 @@ void TdbDateTimePicker::applyDisplayFormat()
         format = QLocale().dateFormat(m_dateFormat == dfLong ? QLocale::LongFormat
                                                              : QLocale::ShortFormat);
     const QSignalBlocker block(m_edit);
-    m_edit->setDisplayFormat(format);
+    m_edit->setCalendarPopup(m_kind == dtkDate);
+    m_edit->setDisplayFormat(withoutWeekday(format));
     // Qt pins the date of a time-only format to the current one; the kept value is the truth.
     m_edit->setDateTimeRange(QDateTime(QDate(100, 1, 1), QTime(0, 0)),
                              QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
@@ -127,6 +138,33 @@ void TdbDateTimePicker::takeEditedValue()
     const QDate date = (shown & QDateTimeEdit::DateSections_Mask) ? edited.date() : m_value.date();
     const QTime time = (shown & QDateTimeEdit::TimeSections_Mask) ? edited.time() : m_value.time();
     m_value = TDateTime::fromDateAndTime(date, time);
+}
+
+QString withoutWeekday(const QString &format)
+{
+    // Qt makes a typed day or year agree with a shown weekday, so typing 15 into the day gives
+    // the 1st and a year never gets past its first digit. The weekday follows from the date.
+    QString out;
+    bool quoted = false;
+    for (int i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        int run = 0;
+        while (!quoted && c == QLatin1Char('d') && i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        if (run < 3) {
+            out += c;
+            continue;
+        }
+        i += run;
+        while (i < format.size() && (format.at(i) == QLatin1Char(',') || format.at(i).isSpace()))
+            ++i;
+        --i;
+    }
+    while (!out.isEmpty() && (out.back() == QLatin1Char(',') || out.back().isSpace()))
+        out.chop(1);
+    return out;
 }
 
 QString qtDisplayFormat(const QString &designerFormat)

@@ -69,6 +69,7 @@ public:
 
 private:
     void applyDisplayFormat();
+    void enableEditor();
     void showValue();
     void takeEditedValue();
 
@@ -86,6 +87,8 @@ private:
 
 using TDateTimeKind = TdbDateTimePicker::TDateTimeKind;
 
+// The editing format without its weekday ("dddd, MMMM d, yyyy" edits as "MMMM d, yyyy").
+QString withoutWeekday(const QString &format);
 // The designer's picker format in Qt's display-format letters.
 QString qtDisplayFormat(const QString &designerFormat);
 

@@ -30,8 +30,10 @@ void TImage::setTransparent(bool on)
 void TImage::rebuildDrawn()
 {
     m_drawn = m_picture.image();
-    // A picture without alpha is made transparent by its bottom-left colour, as bitmaps are.
-    if (m_transparent && !m_drawn.isNull() && !m_drawn.hasAlphaChannel()) {
+    // A bitmap without alpha is made transparent by its bottom-left colour. Photos are left
+    // alone: their bottom-left colour recurs in single pixels all over and would speckle them;
+    // PNG and GIF bring their own transparency.
+    if (m_transparent && m_picture.format() == "bmp" && !m_drawn.isNull() && !m_drawn.hasAlphaChannel()) {
         const QRgb key = m_drawn.pixel(0, m_drawn.height() - 1);
         m_drawn = m_drawn.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < m_drawn.height(); ++y) {

@@ -22,6 +22,7 @@ const QString kPictureFilter = QStringLiteral(
     "All (*.gif *.png *.jpg *.jpeg *.bmp);;GIF Image (*.gif);;Portable Network Graphics (*.png);;"
     "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);;Bitmaps (*.bmp)");
 const int kButtonSize = 26;
+const int kPlaceholderLimit = 4096;
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -65,7 +66,10 @@ QAction *TdbImageDataBase::addToolButton(int image, const QString &hint, void (T
     QAction *action = m_toolBar->addAction(image < icons.size() ? icons.at(image) : QIcon(), QString());
     action->setToolTip(hint);
     m_toolBar->widgetForAction(action)->setFixedSize(kButtonSize, kButtonSize);
-    connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler] {
+        guarded([this, handler] { (this->*handler)(); });
+        hideToolBarIfPointerLeft();
+    });
     return action;
 }
 
@@ -90,13 +94,16 @@ void TdbImageDataBase::DrawPlaceholder()
     }
     if (width() <= 0 || height() <= 0 || !m_dbFileName.isEmpty())
         return;
-    QImage image(size(), QImage::Format_RGB32);
+    // A control larger than any screen would cost gigabytes for a grey bitmap; the capped one is
+    // centred in it.
+    const QSize drawn = size().boundedTo(QSize(kPlaceholderLimit, kPlaceholderLimit));
+    QImage image(drawn, QImage::Format_RGB32);
     image.fill(palette().color(QPalette::Button));
     QPainter painter(&image);
     QPen pen(Qt::black, 0, Qt::DotLine, Qt::SquareCap, Qt::MiterJoin);
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
+    painter.drawRect(0, 0, drawn.width() - 1, drawn.height() - 1);
     painter.end();
     setPicture(Picture::fromImage(image));
 }
@@ -105,6 +112,22 @@ void TdbImageDataBase::LoadPictureFromStream(const QByteArray &bytes, const QStr
 {
     if (const auto decoded = Picture::decodeByName(bytes, FileName))
         setPicture(*decoded);
+}
+
+bool TdbImageDataBase::showStoredPicture(const QByteArray &bytes, const QString &FileName)
+{
+    try {
+        LoadPictureFromStream(bytes, FileName);
+        return true;
+    } catch (const ConversionError &e) {
+        clearPicture();
+        const Message damaged{QStringLiteral("The picture in field \"%1\" cannot be shown: %2 "
+                                             "Load another picture or delete this one.")
+                                  .arg(m_dbField, e.message()),
+                              QStringLiteral("Error"), MessageIcon::Information, MessageButtons::Ok};
+        interaction().showMessage(dialogOwner(), damaged);
+        return false;
+    }
 }
 
 void TdbImageDataBase::Clear()
@@ -133,6 +156,13 @@ void TdbImageDataBase::showToolBar()
 void TdbImageDataBase::leaveAt(const QPoint &pos)
 {
     if (m_toolBar && (pos.x() < 5 || pos.x() > width() - 5 || pos.y() < 5 || pos.y() > height() - 5))
+        m_toolBar->hide();
+}
+
+// The buttons run dialogs, and no leave event arrives while a dialog has the pointer.
+void TdbImageDataBase::hideToolBarIfPointerLeft()
+{
+    if (m_toolBar && !rect().contains(mapFromGlobal(QCursor::pos())))
         m_toolBar->hide();
 }
 

@@ -34,6 +34,10 @@ public:
     // Decodes `bytes` by the extension of FileName (another extension loads nothing); dbFileName
     // is left to the caller. Raises ConversionError for bytes the decoder rejects.
     void LoadPictureFromStream(const QByteArray &bytes, const QString &FileName);
+    // A stored picture shown with its record: one the decoder rejects leaves the control empty
+    // (dbFileName stays, so it can be replaced or deleted) and tells the user which field it is,
+    // instead of keeping the record from being shown. False for such a picture.
+    bool showStoredPicture(const QByteArray &bytes, const QString &FileName);
     // Empties the picture and dbFileName and draws the placeholder; dbImageIsChanged stays.
     void Clear();
     // The picture in its own format, as the save action stores it.
@@ -47,6 +51,7 @@ public:
     void showToolBar();
     // Hides the toolbar when the pointer left across an edge (position in this control).
     void leaveAt(const QPoint &pos);
+    void hideToolBarIfPointerLeft();
 
     void DrawPlaceholder();
     void ToolButtonOpenClick();

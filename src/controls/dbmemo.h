@@ -11,7 +11,8 @@ class TdbMemo : public QPlainTextEdit {
     Q_PROPERTY(QString dbDefaultValue READ dbDefaultValue WRITE setDbDefaultValue)
     Q_PROPERTY(QString text READ text WRITE setText)
 public:
-    explicit TdbMemo(QWidget *parent = nullptr) : QPlainTextEdit(parent) {}
+    // Tab moves on to the next control; a tab character would only end up in the stored text.
+    explicit TdbMemo(QWidget *parent = nullptr) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 
     QString text() const { return toPlainText(); }
     void setText(const QString &text) { setPlainText(text); }

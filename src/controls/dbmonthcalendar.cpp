@@ -2,6 +2,7 @@
 
 #include "schema/storeddatetime.h"
 
+#include <QApplication>
 #include <QSignalBlocker>
 
 namespace tarvo {
@@ -13,6 +14,7 @@ TdbMonthCalendar::TdbMonthCalendar(QWidget *parent) : QCalendarWidget(parent)
     // A day picked by the user replaces the date and keeps the time of day.
     connect(this, &QCalendarWidget::selectionChanged, this, [this] {
         m_value = TDateTime::fromDateAndTime(selectedDate(), m_value.time());
+        emit dayPicked();
     });
 }
 
@@ -36,6 +38,19 @@ void TdbMonthCalendar::setDateTime(const TDateTime &value)
     m_value = value;
     const QSignalBlocker block(this);
     setSelectedDate(value.date());
+}
+
+void TdbMonthCalendar::setShowsDate(bool shows)
+{
+    if (shows == m_showsDate)
+        return;
+    m_showsDate = shows;
+    // Without a date the selected day is drawn like any other day.
+    QPalette colours = palette();
+    const QPalette own = QApplication::palette(this);
+    colours.setColor(QPalette::Highlight, shows ? own.color(QPalette::Highlight) : own.color(QPalette::Base));
+    colours.setColor(QPalette::HighlightedText, shows ? own.color(QPalette::HighlightedText) : own.color(QPalette::Text));
+    setPalette(colours);
 }
 
 } // namespace tarvo

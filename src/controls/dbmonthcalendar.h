@@ -31,11 +31,20 @@ public:
     TDateTime dateTime() const { return m_value; }
     void setDateTime(const TDateTime &value);
 
+    // Whether the selected day is highlighted. A calendar that supplies the day of an unchecked
+    // time picker stands for no date, and shows none.
+    bool showsDate() const { return m_showsDate; }
+    void setShowsDate(bool shows);
+
+signals:
+    void dayPicked(); // by the user, not by setDateTime
+
 private:
     QString m_table;
     QString m_field;
     QString m_filter;
     TDateTime m_value;
+    bool m_showsDate = true;
 };
 
 } // namespace tarvo

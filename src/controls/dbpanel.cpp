@@ -1,22 +1,22 @@
 #include "controls/dbpanel.h"
 
+#include <QPaintEvent>
+#include <QPainter>
+
 namespace tarvo {
 
-TdbPanel::TdbPanel(QWidget *parent) : QFrame(parent)
-{
-    setAutoFillBackground(true);
-}
-
-QColor TdbPanel::color() const
-{
-    return palette().color(QPalette::Window);
-}
+TdbPanel::TdbPanel(QWidget *parent) : QFrame(parent), m_color(palette().color(QPalette::Button)) {}
 
 void TdbPanel::setColor(const QColor &color)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
+    m_color = color;
+    update();
+}
+
+void TdbPanel::paintEvent(QPaintEvent *event)
+{
+    QPainter(this).fillRect(event->rect(), m_color);
+    QFrame::paintEvent(event);
 }
 
 } // namespace tarvo

@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QPointer>
 
 namespace tarvo {
@@ -19,13 +21,53 @@ namespace tarvo {
 namespace {
 constexpr int kNewGridColumns = 5;
 constexpr int kNewGridRows = 5; // the title row and four empty data rows
+
+// The title row in the grid's drawing style: themed is the desktop's own header; classic a flat
+// raised button face; gradient a face shaded from light at the top to darker at the bottom.
+class TitleRow : public QHeaderView {
+public:
+    explicit TitleRow(TdbStringGridEx *grid) : QHeaderView(Qt::Horizontal, grid), m_grid(grid) {}
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int section) const override
+    {
+        const TdbStringGridEx::TGridDrawingStyle style = m_grid->drawingStyle();
+        if (style == TdbStringGridEx::gdsThemed) {
+            QHeaderView::paintSection(painter, rect, section);
+            return;
+        }
+        const QPalette &pal = palette();
+        painter->save();
+        if (style == TdbStringGridEx::gdsGradient) {
+            QLinearGradient shade(rect.topLeft(), rect.bottomLeft());
+            shade.setColorAt(0, pal.color(QPalette::Button).lighter(125));
+            shade.setColorAt(1, pal.color(QPalette::Button).darker(125));
+            painter->fillRect(rect, shade);
+            painter->setPen(pal.color(QPalette::Dark));
+            painter->drawLine(rect.topRight(), rect.bottomRight());
+            painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        } else {
+            qDrawShadePanel(painter, rect, pal, false, 1, &pal.brush(QPalette::Button));
+        }
+        painter->setPen(pal.color(QPalette::ButtonText));
+        painter->drawText(rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          model()->headerData(section, orientation()).toString());
+        painter->restore();
+    }
+
+private:
+    TdbStringGridEx *m_grid;
+};
 } // namespace
 
 TdbStringGridEx::TdbStringGridEx(QWidget *parent)
     : QTableView(parent), m_model(new GridModel(kNewGridColumns, kNewGridRows - 1, this))
 {
+    setHorizontalHeader(new TitleRow(this));
     setModel(m_model);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid for the next control of the form, as in every other control.
+    setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
@@ -86,6 +128,12 @@ void TdbStringGridEx::buildPopupMenu()
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         FPopupMenu->popup(viewport()->mapToGlobal(pos));
     });
+}
+
+void TdbStringGridEx::setDrawingStyle(TGridDrawingStyle style)
+{
+    m_drawingStyle = style;
+    horizontalHeader()->viewport()->update();
 }
 
 int TdbStringGridEx::colCount() const

@@ -88,7 +88,7 @@ public:
     QString dbSQL() const { return FSQL; }
     void setDbSQL(const QString &value) { FSQL = value; }
     TGridDrawingStyle drawingStyle() const { return m_drawingStyle; }
-    void setDrawingStyle(TGridDrawingStyle style) { m_drawingStyle = style; }
+    void setDrawingStyle(TGridDrawingStyle style);
 
     void dbClear();            // two rows, row 1 empty, no ids; columns and titles stay
     void dbFillColumnsName();  // dbClear, then the titles of dbListFieldsNames

@@ -1,5 +1,6 @@
 #include "controls/form.h"
 
+#include <QTabWidget>
 #include <QWidget>
 
 namespace tarvo {
@@ -56,6 +57,12 @@ QObject *FormBase::findComponent(const QString &name) const
             return c.data();
     }
     return nullptr;
+}
+
+void showFirstPages(const FormBase &form)
+{
+    for (QTabWidget *pages : form.componentsOf<QTabWidget>())
+        pages->setCurrentIndex(0);
 }
 
 FormBase *formOf(const QObject *component)

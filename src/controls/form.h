@@ -44,6 +44,10 @@ private:
     QString m_hint;
 };
 
+// Makes the first page of every page control of the form the shown one (a new record starts
+// there, not on the page the last record was left at).
+void showFirstPages(const FormBase &form);
+
 // The form that owns a component: the nearest enclosing window that is a FormBase.
 FormBase *formOf(const QObject *component);
 

@@ -11,7 +11,13 @@ namespace tarvo {
 class TForm : public QDialog, public FormBase {
     Q_OBJECT
 public:
-    explicit TForm(QWidget *parent = nullptr) : QDialog(parent), FormBase(this) {}
+    // A fixed-size form shown modally: a maximize button could not act on it, and minimizing
+    // would hide it while it holds the rest of the application blocked.
+    explicit TForm(QWidget *parent = nullptr) : QDialog(parent), FormBase(this)
+    {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                       | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    }
 
     // Runs at every showing of the form (the form loader installs the focus handler).
     void setShowHandler(std::function<void(TForm *)> handler) { m_showHandler = std::move(handler); }

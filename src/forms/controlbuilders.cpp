@@ -15,6 +15,7 @@
 #include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "controls/sharedresources.h"
+#include "forms/formkeys.h"
 #include "forms/names.h"
 #include "forms/tabsheet.h"
 #include "forms/widgetstyle.h"
@@ -24,7 +25,6 @@
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
-#include <QShortcut>
 #include <QTabWidget>
 
 namespace tarvo {
@@ -57,18 +57,6 @@ void setBaseColour(QWidget *w, const AttributeReader &a)
     setPaletteColour(w, {QPalette::Base}, *a.colour("Color"));
 }
 
-// Escape clicks the form's first close button; a second Escape shortcut would make both
-// ambiguous and neither would fire.
-void bindEscape(QWidget *form, TdbButton *button)
-{
-    const QString name = QStringLiteral("tarvoEscape");
-    if (form->findChild<QShortcut *>(name, Qt::FindDirectChildrenOnly))
-        return;
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), form);
-    escape->setObjectName(name);
-    QObject::connect(escape, &QShortcut::activated, button, &QAbstractButton::click);
-}
-
 void applyAction(TdbButton *button, const BuildContext &c)
 {
     const std::optional<int> action = c.attributes.enumeration("dbActionType");
@@ -78,9 +66,9 @@ void applyAction(TdbButton *button, const BuildContext &c)
     if (*action == TdbButton::adbReport)
         button->setDbGeneralTableId(-1);
     if (*action == TdbButton::adbSaveRecord)
-        button->setDefault(true);
+        FormKeys::of(c.owner).setDefaultButton(button);
     if (*action == TdbButton::adbCloseForm)
-        bindEscape(c.owner.widget(), button);
+        FormKeys::of(c.owner).setCancelButton(button);
 }
 
 QWidget *buildButton(const BuildContext &c)
@@ -90,7 +78,7 @@ QWidget *buildButton(const BuildContext &c)
     b->setText(a.text("Caption"));
     b->setDbIconName(a.text("dbIconName")); // picks its picture from the shared button icons
     setGeometry(b, a);
-    // Enter presses only the form's save button, not whichever button Qt would pick.
+    // Enter is the form's business (FormKeys), not whichever button Qt would pick.
     b->setAutoDefault(false);
     applyAction(b, c);
     b->setDbGeneralTable(a.text("dbGeneralTable"));
@@ -172,9 +160,6 @@ QWidget *buildDateTimePicker(const BuildContext &c)
     const AttributeReader &a = c.attributes;
     auto *p = create<TdbDateTimePicker>(c);
     p->setShowCheckbox(true);
-    // The editor stands for the picker in keyboard order and when the form gives it the focus.
-    if (!p->focusProxy())
-        p->setFocusProxy(p->editor());
     setGeometry(p, a);
     if (const std::optional<int> kind = a.enumeration("Kind"))
         p->setKind(TdbDateTimePicker::TDateTimeKind(*kind));

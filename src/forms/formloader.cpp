@@ -1,14 +1,18 @@
 #include "forms/formloader.h"
 
+#include "controls/dbdatetimepicker.h"
+#include "controls/dbmonthcalendar.h"
 #include "controls/form.h"
 #include "controls/tform.h"
 #include "forms/attributetable.h"
 #include "forms/controlbuilders.h"
+#include "forms/formkeys.h"
 #include "forms/formsxml.h"
 #include "forms/keyboardorder.h"
 #include "forms/names.h"
 #include "forms/widgetstyle.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <algorithm>
@@ -43,7 +47,7 @@ void setClientSize(QWidget *form, const AttributeReader &a)
 void setFormColour(QWidget *form, const AttributeReader &a)
 {
     if (const std::optional<QColor> colour = a.colour("Color"))
-        setPaletteColour(form, {QPalette::Window}, *colour);
+        setSurfaceColour(clientArea(form), *colour);
 }
 
 // Every attribute of the font is set, so the control no longer follows its parent's font.
@@ -144,10 +148,27 @@ void loadControls(QWidget *parent, const XmlNode &element, const FormHooks &hook
     applyTabOrderList(tabOrderList, container);
 }
 
+// A time picker takes its day from the calendar it names: picking a day gives the picker a
+// value, and the calendar shows a day only while the picker has one, so that what the calendar
+// shows is what a save stores.
+void linkDateControls(const FormBase &form)
+{
+    for (TdbDateTimePicker *picker : form.componentsOf<TdbDateTimePicker>()) {
+        auto *calendar = qobject_cast<TdbMonthCalendar *>(form.findComponent(picker->dbCalendarControl()));
+        if (!calendar || picker->kind() != TdbDateTimePicker::dtkTime)
+            continue;
+        calendar->setShowsDate(picker->checked());
+        QObject::connect(calendar, &TdbMonthCalendar::dayPicked, picker, [picker] { picker->setChecked(true); });
+        QObject::connect(picker->checkBox(), &QCheckBox::toggled, calendar, &TdbMonthCalendar::setShowsDate);
+    }
+}
+
 void loadMainWindow(FormBase &main, const XmlNode &node, const FormHooks &hooks)
 {
     QWidget *window = main.widget();
+    FormKeys::of(main);
     LoadFormControls(window, node, hooks);
+    linkDateControls(main);
     const AttributeReader a(node, formAttributes());
     setClientSize(window, a);
     window->setWindowTitle(a.text("Caption"));
@@ -168,14 +189,13 @@ void loadFurtherForm(const XmlNode &node, const FormHooks &hooks)
         const auto onShow = hooks.onAllFormShow;
         form->setShowHandler([onShow](TForm *shown) { onShow(shown); });
     }
-    form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                         | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                         | Qt::WindowCloseButtonHint);
     const AttributeReader a(node, formAttributes());
     setClientSize(form, a);
     setFormColour(form, a);
     form->setWindowTitle(a.text("Caption"));
+    FormKeys::of(*form);
     LoadFormControls(form, node, hooks);
+    linkDateControls(*form);
 }
 
 } // namespace

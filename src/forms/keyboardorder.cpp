@@ -1,5 +1,8 @@
 #include "forms/keyboardorder.h"
 
+#include "controls/dbdatetimepicker.h"
+
+#include <QDateTimeEdit>
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
@@ -79,25 +82,37 @@ void applyKeyboardOrder(const QWidget *container)
     // children follow in their place.
     QWidget *previous = nullptr;
     for (QWidget *control : fullKeyboardOrder(container)) {
-        QWidget *target = focusTarget(control);
-        if (target->focusPolicy() == Qt::NoFocus)
-            continue;
-        if (previous)
-            QWidget::setTabOrder(previous, target);
-        previous = target;
+        for (QWidget *target : focusStops(control)) {
+            if (target->focusPolicy() == Qt::NoFocus)
+                continue;
+            if (previous)
+                QWidget::setTabOrder(previous, target);
+            previous = target;
+        }
     }
 }
 
 void setTabStop(QWidget *control, bool tabStop)
 {
+    for (QWidget *target : focusStops(control)) {
+        const Qt::FocusPolicy policy = target->focusPolicy();
+        if (policy == Qt::NoFocus)
+            continue;
+        if (!tabStop)
+            target->setFocusPolicy(Qt::ClickFocus);
+        else if (!(policy & Qt::TabFocus))
+            target->setFocusPolicy(Qt::StrongFocus);
+    }
+}
+
+QList<QWidget *> focusStops(QWidget *control)
+{
     QWidget *target = focusTarget(control);
-    const Qt::FocusPolicy policy = target->focusPolicy();
-    if (policy == Qt::NoFocus)
-        return;
-    if (!tabStop)
-        target->setFocusPolicy(Qt::ClickFocus);
-    else if (!(policy & Qt::TabFocus))
-        target->setFocusPolicy(Qt::StrongFocus);
+    auto *picker = qobject_cast<TdbDateTimePicker *>(control);
+    QWidget *editor = picker ? picker->editor() : nullptr;
+    if (editor && target != editor)
+        return {target, editor};
+    return {target};
 }
 
 QWidget *focusTarget(QWidget *control)

@@ -27,5 +27,8 @@ void applyKeyboardOrder(const QWidget *container);
 void setTabStop(QWidget *control, bool tabStop);
 // The widget that takes the focus for `control` (its focus proxy when it has one).
 QWidget *focusTarget(QWidget *control);
+// Where Tab stops inside `control`, in order: its focus target, and after a date picker's
+// check box its editor.
+QList<QWidget *> focusStops(QWidget *control);
 
 } // namespace tarvo

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QWidget>
 #include <algorithm>
 
@@ -19,7 +21,40 @@ private:
     QWidget *m_widget;
 };
 
+class SurfacePainter : public QObject {
+public:
+    explicit SurfacePainter(QWidget *surface) : QObject(surface)
+    {
+        setObjectName(QStringLiteral("tarvoSurfacePainter"));
+        surface->installEventFilter(this);
+    }
+    void setColour(const QColor &colour) { m_colour = colour; }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Runs before the surface's own painting, which draws nothing over a plain surface.
+        if (event->type() == QEvent::Paint && watched == parent()) {
+            QPainter painter(static_cast<QWidget *>(watched));
+            painter.fillRect(static_cast<QPaintEvent *>(event)->rect(), m_colour);
+        }
+        return false;
+    }
+
+private:
+    QColor m_colour;
+};
+
 } // namespace
+
+void setSurfaceColour(QWidget *surface, const QColor &colour)
+{
+    auto *painter = surface->findChild<SurfacePainter *>(QStringLiteral("tarvoSurfacePainter"),
+                                                         Qt::FindDirectChildrenOnly);
+    if (!painter)
+        painter = new SurfacePainter(surface);
+    painter->setColour(colour);
+    surface->update();
+}
 
 void setPaletteColour(QWidget *widget, std::initializer_list<QPalette::ColorRole> roles, const QColor &colour)
 {

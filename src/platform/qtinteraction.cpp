@@ -28,10 +28,22 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
 
 } // namespace
 
+QWidget *messageParent(QWidget *owner)
+{
+    // The window manager keeps a message above its parent and raises that parent with it: a
+    // message owned by the main window while a modal form is open would hide the form.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    // A form being filled before it is shown is no place for a message yet.
+    if (owner && !owner->isVisible())
+        return QApplication::activeWindow();
+    return owner;
+}
+
 MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
 {
     QMessageBox box(toQtIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
-                    owner);
+                    messageParent(owner));
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -5,6 +5,10 @@
 
 namespace tarvo {
 
+// Where a message box sits: above the topmost modal form when one is open, else above `owner`
+// (the active window while `owner` is not shown).
+QWidget *messageParent(QWidget *owner);
+
 class QtInteraction : public Interaction {
 public:
     MessageAnswer showMessage(QWidget *owner, const Message &message) override;

@@ -1,7 +1,10 @@
 #include "controls/dbbutton.h"
 #include "controls/sharedresources.h"
 
+#include <QImage>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -71,6 +74,31 @@ TEST(Button, IconSelectionByExactName)
         EXPECT_EQ(b.dbIconName(), QString::fromUtf8(c.names.back()));
         EXPECT_EQ(b.icon().isNull(), c.expected < 0);
     }
+    shared.buttonIcons = saved;
+}
+
+// The picture sits one pixel inside the left edge of the button's contents, not centred with
+// the caption.
+TEST(Button, PictureKeepsItsLeftMargin)
+{
+    SharedResources &shared = sharedResources();
+    const QList<QIcon> saved = shared.buttonIcons;
+    QPixmap green(16, 16);
+    green.fill(Qt::green);
+    shared.buttonIcons = {QIcon(green)};
+    TdbButton b;
+    b.setText("Save");
+    b.setDbIconName("New");
+    b.resize(160, 30);
+    const QImage shown = b.grab().toImage();
+    int left = -1;
+    for (int x = 0; x < shown.width() && left < 0; ++x)
+        if (shown.pixelColor(x, 15) == QColor(Qt::green))
+            left = x;
+    QStyleOptionButton option;
+    option.initFrom(&b);
+    const int contents = b.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &b).left();
+    EXPECT_EQ(left, contents + 1);
     shared.buttonIcons = saved;
 }
 

@@ -62,6 +62,11 @@ TEST_F(ImageFieldsPicture, PlaceholderFillsTheEmptyControlAndFollowsItsSize)
 
     image->resize(120, 80);
     EXPECT_EQ(image->picture().image().size(), QSize(120, 80));
+    // an absurd size lays out but does not cost gigabytes
+    image->resize(20000, 20000);
+    EXPECT_EQ(image->size(), QSize(20000, 20000));
+    EXPECT_LE(qint64(image->picture().width()) * image->picture().height(), 4096 * 4096);
+    image->resize(120, 80);
 
     image->LoadPictureFromStream(anyPicture("PNG"), QStringLiteral("a.png"));
     image->setDbFileName(QStringLiteral("a.png"));
@@ -102,6 +107,23 @@ TEST_F(ImageFieldsPicture, ToolbarHidesOnlyWhenThePointerLeavesAcrossAnEdge)
     for (const auto &c : cases) {
         image->showToolBar();
         image->leaveAt(c.at);
+        EXPECT_EQ(image->toolBar()->isVisible(), c.stays) << c.at.x() << "," << c.at.y();
+    }
+}
+
+// No leave event arrives while a file dialog holds the pointer: the toolbar follows where the
+// pointer is once the dialog is gone.
+TEST_F(ImageFieldsPicture, ToolbarFollowsThePointerAfterAFileDialog)
+{
+    const struct { QPoint at; bool stays; } cases[] = {
+        {{100, 50}, true}, // still over the picture
+        {{300, 250}, false},
+    };
+    for (const auto &c : cases) {
+        image->showToolBar();
+        QCursor::setPos(form.mapToGlobal(c.at));
+        ui.expectOpenFile(QString());
+        image->toolButtonOpen()->trigger();
         EXPECT_EQ(image->toolBar()->isVisible(), c.stays) << c.at.x() << "," << c.at.y();
     }
 }
@@ -207,6 +229,26 @@ TEST(ImageFieldsDecoding, DamagedPictureRaisesAndKeepsTheOldOne)
     image.LoadPictureFromStream(anyPicture("PNG"), QStringLiteral("a.png"));
     EXPECT_THROW(image.LoadPictureFromStream(QByteArray("not a picture"), QStringLiteral("b.png")), ConversionError);
     EXPECT_EQ(image.picture().image().size(), QSize(8, 6));
+}
+
+// Transparent keys out the bottom-left colour of a bitmap; a photo keeps its pixels.
+TEST(ImageFieldsDecoding, TransparentKeysOutOnlyBitmaps)
+{
+    const struct { const char *encoder; const char *name; bool keyed; } cases[] = {
+        {"BMP", "a.bmp", true}, {"JPEG", "a.jpg", false}, {"PNG", "a.png", false},
+    };
+    for (const auto &c : cases) {
+        QWidget surface;
+        surface.setAutoFillBackground(true);
+        surface.setPalette(QPalette(Qt::red));
+        surface.resize(40, 40);
+        auto *image = new TdbImage(&surface);
+        image->setGeometry(0, 0, 40, 40);
+        image->setTransparent(true);
+        image->setPicture(*Picture::decodeByName(anyPicture(c.encoder, 40, 40), QString::fromLatin1(c.name)));
+        const QColor seen = surface.grab().toImage().pixelColor(20, 20);
+        EXPECT_EQ(seen == QColor(Qt::red), c.keyed) << c.name << " " << seen.name().toStdString();
+    }
 }
 
 TEST(ImageFieldsDecoding, PlainImageLoadsAnExistingFileByExtension)

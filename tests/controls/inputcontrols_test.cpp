@@ -5,7 +5,11 @@
 #include "controls/dbmonthcalendar.h"
 #include "platform/errors.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -165,6 +169,67 @@ TEST(DateTimePicker, DesignerFormatAndPropertiesByName)
     EXPECT_EQ(picker.kind(), TdbDateTimePicker::dtkTime);
     EXPECT_TRUE(picker.checked());
     EXPECT_EQ(picker.dateFormat(), TdbDateTimePicker::dfLong);
+}
+
+TEST(DateTimePicker, CheckBoxByKeyboardAndAnEditorOnlyForAValue)
+{
+    QWidget window;
+    auto *picker = new TdbDateTimePicker(&window);
+    picker->setShowCheckbox(true);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    picker->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), picker->checkBox());
+    EXPECT_FALSE(picker->editor()->isEnabled()); // nothing typed can be lost
+    QTest::keyClick(window.windowHandle(), Qt::Key_Space);
+    EXPECT_TRUE(picker->checked());
+    EXPECT_TRUE(picker->editor()->isEnabled());
+    QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), picker->editor());
+    EXPECT_TRUE(picker->editor()->calendarPopup());
+    picker->setKind(TdbDateTimePicker::dtkTime);
+    EXPECT_FALSE(picker->editor()->calendarPopup());
+}
+
+TEST(DateTimePicker, TypingWorksInEveryFormat)
+{
+    using S = QDateTimeEdit::Section;
+    const struct {
+        TdbDateTimePicker::TDateTimeKind kind;
+        TdbDateTimePicker::TDTDateFormat dateFormat;
+        const char *format;
+        S section;
+        const char *typed;
+        const char *stored;
+    } cases[] = {
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfLong, "", S::YearSection, "1970", "1970-03-07 14:05:09.000"},
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfLong, "", S::DaySection, "15", "2024-03-15 14:05:09.000"},
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "", S::DaySection, "15", "2024-03-15 14:05:09.000"},
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "", S::MonthSection, "11", "2024-11-07 14:05:09.000"},
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "dddd dd.MM.yyyy", S::YearSection, "1970", "1970-03-07 14:05:09.000"},
+        {TdbDateTimePicker::dtkTime, TdbDateTimePicker::dfShort, "", S::MinuteSection, "30", "2024-03-07 14:30:09.000"},
+        {TdbDateTimePicker::dtkTime, TdbDateTimePicker::dfShort, "HH:mm:ss", S::HourSection, "09", "2024-03-07 09:05:09.000"},
+    };
+    for (const auto &c : cases) {
+        QWidget window;
+        auto *picker = new TdbDateTimePicker(&window);
+        picker->setShowCheckbox(true);
+        picker->setChecked(true);
+        picker->setKind(c.kind);
+        picker->setDateFormat(c.dateFormat);
+        picker->setFormat(QString::fromLatin1(c.format));
+        picker->setDateTime(kSample);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        picker->editor()->setFocus();
+        picker->editor()->setSelectedSection(c.section);
+        QTest::keyClicks(picker->editor(), QString::fromLatin1(c.typed));
+        QTest::keyClick(picker->editor(), Qt::Key_Return);
+        EXPECT_EQ(picker->dbStringDateTime(), c.stored)
+            << c.format << " " << c.typed << " shown as " << picker->editor()->text().toStdString();
+    }
 }
 
 TEST(CheckBox, GrayedStateBySetterWithoutLettingTheUserReachIt)

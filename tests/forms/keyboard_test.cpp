@@ -1,19 +1,25 @@
 #include "formtesting.h"
 
 #include "controls/dbbutton.h"
+#include "controls/dbcombobox.h"
+#include "controls/dbmemo.h"
 #include "forms/keyboardorder.h"
 
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace tarvo::test {
 namespace {
 
-// The built control that holds the focus (the focus may sit inside a composite control).
+// The built control that holds the focus (the focus may sit inside a composite control). Right
+// after a popup closed, the offscreen desktop has not activated the form again: the form's own
+// focus is where the focus will return.
 QString focusedControl(const FormBase &form)
 {
-    for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget())
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : form.widget()->focusWidget();
+    for (QWidget *w = focus; w; w = w->parentWidget())
         if (form.findComponent(w->objectName()) == w)
             return w->objectName();
     return {};
@@ -166,6 +172,91 @@ TEST(DefaultAndCancelButtons, EnterPressesTheSaveButtonAndEscapeTheCloseButton)
         QTest::keyClick(QApplication::focusWidget(), c.key);
         EXPECT_EQ(clicked.join(','), c.clicked) << c.buttons;
         form->hide();
+    }
+}
+
+// Enter and Escape as a user meets them, on a further form and on the main window: the key goes
+// through the window system to whatever has the focus (an open drop-down list included).
+TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
+{
+    const char *xml = R"(<main>
+        <frmMain>
+          <TdbEdit Name="me" TabStop="True" TabOrder="0"/>
+          <TdbComboBox Name="mcb" TabStop="True" TabOrder="1"/>
+          <TdbButton Name="mSave" dbActionType="adbSaveRecord" TabStop="True" TabOrder="2"/>
+          <TdbButton Name="mClose" dbActionType="adbCloseForm" TabStop="True" TabOrder="3"/>
+        </frmMain>
+        <frmEdit>
+          <TdbEdit Name="e" TabStop="True" TabOrder="0"/>
+          <TdbStringGrid Name="g" TabStop="True" TabOrder="1"/>
+          <TdbMemo Name="m" TabStop="True" TabOrder="2"/>
+          <TdbDateTimePicker Name="dt" Checked="True" TabStop="True" TabOrder="3"/>
+          <TdbButton Name="bDel" dbActionType="adbDelete" TabStop="True" TabOrder="4"/>
+          <TdbButton Name="bSave" dbActionType="adbSaveRecord" TabStop="True" TabOrder="5"/>
+          <TdbButton Name="bClose" dbActionType="adbCloseForm" TabStop="True" TabOrder="6"/>
+        </frmEdit>
+        <frmFind>
+          <TdbEdit Name="flt" TabStop="True" TabOrder="0"/>
+          <TdbEdit Name="other" TabStop="True" TabOrder="1"/>
+          <TdbButton Name="bFind" dbListControls="x,FLT" TabStop="True" TabOrder="2"/>
+        </frmFind>
+      </main>)";
+    const struct {
+        const char *form;
+        const char *focused; // a control; "mcb popup": with its drop-down list open
+        QKeyCombination key;
+        const char *outcome; // "click <buttons>", "focus <control>" or "closed"
+    } cases[] = {
+        {"frmEdit", "e", Qt::Key_Return, "click bSave"},
+        {"frmEdit", "dt", Qt::Key_Enter, "click bSave"},
+        {"frmEdit", "bDel", Qt::Key_Return, "click bDel"},
+        {"frmEdit", "bClose", Qt::Key_Return, "click bClose"},
+        {"frmEdit", "e", Qt::Key_Escape, "click bClose"},
+        {"frmEdit", "g", Qt::Key_Tab, "focus m"},
+        {"frmEdit", "g", Qt::SHIFT | Qt::Key_Backtab, "focus e"},
+        {"frmEdit", "m", Qt::Key_Tab, "focus dt"},
+        {"frmFind", "flt", Qt::Key_Escape, "focus flt"},
+        {"frmFind", "flt", Qt::Key_Return, "click bFind"},
+        {"frmFind", "other", Qt::Key_Return, "focus other"},
+        {"frmMain", "me", Qt::Key_Return, "click mSave"},
+        {"frmMain", "me", Qt::Key_Escape, "click mClose"},
+        {"frmMain", "mClose", Qt::Key_Return, "click mClose"},
+        {"frmMain", "mcb popup", Qt::Key_Escape, "focus mcb"},
+    };
+    for (const auto &c : cases) {
+        QStringList clicked;
+        FormHooks hooks;
+        hooks.onButtonClick = [&](TdbButton *b) { clicked << b->objectName(); };
+        LoadedForms f;
+        f.loadText(xml, hooks);
+        FormBase *form = findForm(c.form);
+        ASSERT_TRUE(form) << c.form;
+        QWidget *window = form->widget();
+        window->show();
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        const QStringList focused = QString(c.focused).split(' ');
+        auto *control = f.control(*form, focused.first());
+        focusTarget(control)->setFocus();
+        QWindow *target = window->windowHandle();
+        if (focused.size() > 1) {
+            static_cast<TdbComboBox *>(control)->addItem("Oslo");
+            static_cast<TdbComboBox *>(control)->showPopup();
+            ASSERT_TRUE(QApplication::activePopupWidget());
+            target = QApplication::activePopupWidget()->windowHandle();
+        }
+        QTest::keyClick(target, c.key.key(), c.key.keyboardModifiers());
+        QTRY_VERIFY(!QApplication::activePopupWidget()); // a closed popup gives the focus back
+
+        QString outcome = "focus " + focusedControl(*form);
+        if (!clicked.isEmpty())
+            outcome = "click " + clicked.join(',');
+        else if (!window->isVisible())
+            outcome = "closed";
+        EXPECT_EQ(outcome, c.outcome) << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
+        if (auto *memo = f.control<TdbMemo>(*form, "m"))
+            EXPECT_EQ(memo->text(), "");
+        window->hide();
     }
 }
 
