@@ -110,6 +110,13 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     resize(1200, 800);
 }
 
+ReportDesigner::~ReportDesigner()
+{
+    // The children outlive this part of the object: the scene, clearing its items, would report
+    // a selection change to a designer that is no longer one.
+    disconnectChildren(this);
+}
+
 QAction *ReportDesigner::command(const QString &name, const QString &text, const QKeySequence &key,
                                  std::function<void()> run)
 {

@@ -27,6 +27,7 @@ class ReportDesigner : public QDialog {
 public:
     ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &data,
                    QWidget *parent = nullptr);
+    ~ReportDesigner() override;
 
     void setFolders(const QString &openFolder, const QString &saveFolder);
     DesignScene *scene() const { return m_scene; }

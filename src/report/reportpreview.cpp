@@ -45,7 +45,17 @@ ReportPreview::ReportPreview(PreparedReport report, Prepare prepare, std::functi
     m_view->updatePreview();
 }
 
-ReportPreview::~ReportPreview() = default;
+void disconnectChildren(QObject *owner)
+{
+    for (QObject *child : owner->findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, owner, nullptr);
+}
+
+ReportPreview::~ReportPreview()
+{
+    // The preview widget outlives this part of the object and may still report changes.
+    disconnectChildren(this);
+}
 
 QAction *ReportPreview::addCommand(const QString &name, const QString &text,
                                    const QKeySequence &key, std::function<void()> command)

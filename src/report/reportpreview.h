@@ -17,6 +17,10 @@ class QSpinBox;
 
 namespace tarvo {
 
+// Cuts the connections from `owner`'s descendants to `owner`. For destructors of windows whose
+// children, destroyed after the window's own part, may still emit signals into it.
+void disconnectChildren(QObject *owner);
+
 class ReportPreview : public QDialog {
     Q_OBJECT
 public:

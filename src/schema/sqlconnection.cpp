@@ -210,7 +210,8 @@ SqlQuery::SqlQuery(sqlite3 *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt)
 
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)),
-      m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true))
+      m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true)),
+      m_connection(other.m_connection)
 {
 }
 
@@ -222,6 +223,7 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
         m_stmt = std::exchange(other.m_stmt, nullptr);
         m_eof = std::exchange(other.m_eof, true);
         m_empty = std::exchange(other.m_empty, true);
+        m_connection = other.m_connection;
     }
     return *this;
 }
@@ -424,7 +426,9 @@ SqlQuery SqlConnection::query(const SqlStatement &statement)
         sqlite3_finalize(stmt);
         throw;
     }
-    return SqlQuery(m_db, stmt);
+    SqlQuery result(m_db, stmt);
+    result.m_connection = this;
+    return result;
 }
 
 } // namespace tarvo

@@ -14,6 +14,8 @@ struct sqlite3_stmt;
 
 namespace tarvo {
 
+class SqlConnection;
+
 // Statement text with user values kept apart. sql() appends SQL as written; text() appends a
 // user's value: rendered as "value" (inner quotes doubled) for tests and messages, bound as a
 // parameter when run. blob() appends the marker ":name" and binds the bytes.
@@ -76,6 +78,7 @@ public:
     QByteArray bytes(int column) const;
 
     sqlite3_stmt *handle() const { return m_stmt; }
+    SqlConnection *connection() const { return m_connection; } // the one that ran the query
 
 private:
     friend class SqlConnection;
@@ -84,6 +87,7 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     bool m_eof = true;
     bool m_empty = true;
+    SqlConnection *m_connection = nullptr;
 };
 
 class SqlConnection {
