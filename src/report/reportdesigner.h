@@ -48,6 +48,9 @@ public:
     void removeBand(BandType type);
     void insertField(QListWidgetItem *entry);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QAction *command(const QString &name, const QString &text, const QKeySequence &key,
                      std::function<void()> run);
