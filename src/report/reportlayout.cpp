@@ -33,6 +33,8 @@ struct CompiledItem {
     QList<std::pair<ReportExpression, const ReportItem *>> highlights; // condition, restyled item
     std::optional<QFontMetricsF> metrics; // growing texts only
     int imageColumn = -1;
+    bool usesTotalPages = false;
+    bool usesPageAggregates = false;
 };
 
 struct CompiledBand {
@@ -309,6 +311,8 @@ private:
                 prepareExpression(ci.expression, item.line);
                 QString problem;
                 ci.expression.setFormat(DisplayFormat::parse(item.format, &problem));
+                ci.usesTotalPages = ci.expression.usesTotalPages();
+                ci.usesPageAggregates = ci.expression.usesPageAggregates();
                 if (item.grow)
                     ci.metrics.emplace(item.qfont(), &m_device);
             } else if (item.kind == ItemKind::Image && !item.field.isEmpty()) {
@@ -677,7 +681,6 @@ private:
     void place(const CompiledBand &band, const MeasuredBand &m, double y)
     {
         PreparedPage &page = m_out->pages.last();
-        const ExpressionContext c = contextFor(band);
         const bool rowBand = band.band->type == BandType::MasterData;
         for (const MeasuredItem &mi : m.items) {
             const CompiledItem &ci = *mi.source;
@@ -689,9 +692,8 @@ private:
             if (ci.item->kind == ItemKind::Text) {
                 p.text = mi.text;
                 setNumber(p, ci);
-                const bool pageTotals = band.band->type == BandType::PageHeader && ci.expression.usesPageAggregates();
-                if (ci.expression.usesTotalPages() || pageTotals)
-                    m_pending << PendingText{int(m_out->pages.size()) - 1, page.items.size(), &ci, c};
+                if (ci.usesTotalPages || (ci.usesPageAggregates && band.band->type == BandType::PageHeader))
+                    m_pending << PendingText{int(m_out->pages.size()) - 1, page.items.size(), &ci, contextFor(band)};
             } else if (ci.item->kind == ItemKind::Image) {
                 p.image = ci.imageColumn >= 0 && m_context.row >= 0
                     ? QImage::fromData(m_data.value(m_context.row, ci.imageColumn).toByteArray())
