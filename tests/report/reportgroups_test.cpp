@@ -108,6 +108,24 @@ TEST(ReportGroups, NewPagePerGroupRepeatedHeadersAndPageTotals)
     }
 }
 
+TEST(ReportGroups, KeepTogetherMovesAGroupThatFitsAPageButNotTheRoomLeft)
+{
+    QList<QVariantList> rows;
+    for (int i = 0; i < 45; ++i)
+        rows << QVariantList{i < 20 ? "A" : (i < 40 ? "B" : "C")};
+    for (const bool keep : {false, true}) {
+        const ReportTemplate t = reportWith(
+            QString("<group name=\"g\" condition='Report.\"g\"' keepTogether=\"%1\">").arg(keep ? 1 : 0)
+            + "<groupHeader height=\"6\">" + textItem("Group [Report.\"g\"]") + "</groupHeader></group>"
+            "<masterData height=\"6\">" + textItem("row") + "</masterData>");
+        const PreparedReport r = prepareReport(t, ReportDataSet({"g"}, rows), std::nullopt, fixedNow);
+        // A takes 126 of 190 mm; B needs as much again.
+        const QString firstOnPage2 = r.pages.value(1).items.value(0).text;
+        EXPECT_EQ(firstOnPage2, keep ? "Group B" : "row") << keep;
+        EXPECT_EQ(allTexts(r).count("Group C"), 1); // C follows B on page 2 either way
+    }
+}
+
 TEST(ReportGroups, HighlightsAndPrintIfStyleAndHideItemsAndBands)
 {
     const ReportTemplate t = reportWith(
