@@ -1,5 +1,6 @@
 #include "report/reportdataset.h"
 
+#include "platform/errors.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
 
@@ -38,6 +39,52 @@ void ReportDataSet::connect(SqlQuery &query)
     }
     m_columns = std::move(columns);
     m_rows = std::move(rows);
+    m_connection = query.connection();
+}
+
+ReportDataSet ReportDataSet::detailRows(const QString &sql, int row) const
+{
+    SqlStatement statement;
+    QChar quote;
+    qsizetype plain = 0; // start of the SQL not yet appended
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            continue;
+        }
+        if (c != QLatin1Char(':') || i + 1 >= sql.size() || !(sql[i + 1].isLetter() || sql[i + 1] == QLatin1Char('_')))
+            continue;
+        qsizetype end = i + 1;
+        while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == QLatin1Char('_')))
+            ++end;
+        const QString name = sql.mid(i + 1, end - i - 1);
+        const int column = columnIndex(name);
+        if (column < 0)
+            throw Error(QStringLiteral("data set \"%1\" has no field \"%2\" for the parameter :%2").arg(m_name, name));
+        statement.sql(sql.mid(plain, i - plain));
+        const QVariant &value = m_rows[row][column];
+        switch (value.typeId()) {
+        case QMetaType::LongLong: statement.sql(QString::number(value.toLongLong())); break;
+        case QMetaType::Double: statement.sql(QString::number(value.toDouble(), 'g', 17)); break;
+        case QMetaType::QString: statement.text(value.toString()); break;
+        default: statement.sql(QStringLiteral("NULL")); break;
+        }
+        plain = end;
+        i = end - 1;
+    }
+    statement.sql(sql.mid(plain));
+    if (!m_connection)
+        throw Error(QStringLiteral("there is no database connection"));
+    SqlQuery query = m_connection->query(statement);
+    ReportDataSet detail;
+    detail.connect(query);
+    return detail;
 }
 
 int ReportDataSet::columnIndex(const QString &name) const
@@ -61,6 +108,7 @@ QString reportValueText(const QVariant &value)
     case QMetaType::LongLong: return QString::number(value.toLongLong());
     case QMetaType::Int: return QString::number(value.toInt());
     case QMetaType::Double: return realText(value.toDouble());
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
     default: return {};
     }
 }

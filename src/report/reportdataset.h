@@ -9,6 +9,7 @@
 
 namespace tarvo {
 
+class SqlConnection;
 class SqlQuery;
 
 class ReportDataSet {
@@ -17,7 +18,14 @@ public:
     ReportDataSet(QStringList columns, QList<QVariantList> rows);
 
     // Reads every remaining row of `query`; raises DatabaseError and then keeps the previous data.
+    // Remembers the query's connection for detail queries.
     void connect(SqlQuery &query);
+    void setConnection(SqlConnection *connection) { m_connection = connection; }
+
+    // The rows of `sql` for master row `row`: each ":name" outside quotes takes the value of
+    // the row's column `name`, bound as a parameter. Raises Error for an unknown name, no
+    // connection, or a failing query.
+    ReportDataSet detailRows(const QString &sql, int row) const;
 
     // The name that templates use for it ("Report" once a query is connected).
     const QString &name() const { return m_name; }
@@ -28,13 +36,14 @@ public:
     int rowCount() const { return int(m_rows.size()); }
     const QVariant &value(int row, int column) const { return m_rows[row][column]; }
     // What a report prints: numbers in the locale's notation without grouping, NULL and BLOBs
-    // as empty text.
+    // as empty text, conditions as "true" or "false".
     QString text(int row, int column) const;
 
 private:
     QString m_name = QStringLiteral("Report");
     QStringList m_columns;
     QList<QVariantList> m_rows;
+    SqlConnection *m_connection = nullptr;
 };
 
 // Display text of a data-set value (see ReportDataSet::text).

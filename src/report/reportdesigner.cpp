@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -108,6 +109,20 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     loadProperties();
     updateTitle();
     resize(1200, 800);
+}
+
+void ReportDesigner::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The page's left edge and the first band in view, once laid out at the final size.
+    QTimer::singleShot(0, this, [this] { scrollToTopLeft(m_view); });
+}
+
+ReportDesigner::~ReportDesigner()
+{
+    // The children outlive this part of the object: the scene, clearing its items, would report
+    // a selection change to a designer that is no longer one.
+    disconnectChildren(this);
 }
 
 QAction *ReportDesigner::command(const QString &name, const QString &text, const QKeySequence &key,

@@ -27,6 +27,7 @@ class ReportDesigner : public QDialog {
 public:
     ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &data,
                    QWidget *parent = nullptr);
+    ~ReportDesigner() override;
 
     void setFolders(const QString &openFolder, const QString &saveFolder);
     DesignScene *scene() const { return m_scene; }
@@ -46,6 +47,9 @@ public:
     void addBand(BandType type);
     void removeBand(BandType type);
     void insertField(QListWidgetItem *entry);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QAction *command(const QString &name, const QString &text, const QKeySequence &key,

@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QString>
 #include <QVariant>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -19,7 +20,7 @@ namespace tarvo {
 class ReportDataSet;
 
 struct PreparedItem {
-    const ReportItem *source = nullptr; // style; owned by PreparedReport::source
+    const ReportItem *source = nullptr; // style; owned by PreparedReport::source or ::styles
     BandType band = BandType::MasterData;
     int row = -1;                       // data row of a master-data item
     QRectF rect;                        // mm, from the top-left margin corner
@@ -34,13 +35,15 @@ struct PreparedPage {
 
 struct PreparedReport {
     std::shared_ptr<const ReportTemplate> source;
+    std::shared_ptr<const std::deque<ReportItem>> styles; // items as their highlights restyle them
     QPageLayout layout;
     QList<PreparedPage> pages;
     QString title;
 };
 
 // Lays out every row of `data`; `layout` replaces the template's page (a printer's, say).
-// Raises ParseError when the title, page header and footer leave no room for the data.
+// Raises ParseError when the title, page header and footer leave no room for the data, or an
+// expression, group or variable of the template is wrong; Error when a detail query fails.
 PreparedReport prepareReport(const ReportTemplate &tpl, const ReportDataSet &data,
                              std::optional<QPageLayout> layout = std::nullopt,
                              const QDateTime &now = QDateTime::currentDateTime());

@@ -17,8 +17,15 @@ void paintText(QPainter &p, const PreparedItem &item, const QRectF &r, const Pai
                QHash<const ReportItem *, QFont> &fonts)
 {
     const ReportItem &style = *item.source;
+    if (style.fill.isValid())
+        p.fillRect(r, style.fill);
     if (!options.highlight.isEmpty() && item.text.contains(options.highlight, Qt::CaseInsensitive))
         p.fillRect(r, QColor(255, 235, 59));
+    if (style.border > 0) {
+        p.setPen(QPen(style.borderColour, style.border * p.device()->logicalDpiX() / 25.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+    }
     auto font = fonts.find(&style);
     if (font == fonts.end())
         font = fonts.insert(&style, style.qfont());

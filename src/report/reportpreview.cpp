@@ -8,11 +8,15 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tarvo {
@@ -45,7 +49,33 @@ ReportPreview::ReportPreview(PreparedReport report, Prepare prepare, std::functi
     m_view->updatePreview();
 }
 
-ReportPreview::~ReportPreview() = default;
+void ReportPreview::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Once laid out at its final size, the preview starts at the first page's top-left corner.
+    QTimer::singleShot(0, this, [this] {
+        if (auto *view = m_view->findChild<QAbstractScrollArea *>())
+            scrollToTopLeft(view);
+    });
+}
+
+void scrollToTopLeft(QAbstractScrollArea *view)
+{
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->minimum());
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
+}
+
+void disconnectChildren(QObject *owner)
+{
+    for (QObject *child : owner->findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, owner, nullptr);
+}
+
+ReportPreview::~ReportPreview()
+{
+    // The preview widget outlives this part of the object and may still report changes.
+    disconnectChildren(this);
+}
 
 QAction *ReportPreview::addCommand(const QString &name, const QString &text,
                                    const QKeySequence &key, std::function<void()> command)
@@ -91,9 +121,9 @@ void ReportPreview::buildToolBar()
     m_findBox = new QLineEdit(bar);
     m_findBox->setObjectName(QStringLiteral("findText"));
     m_findBox->setPlaceholderText(tr("Find"));
-    m_findBox->setMaximumWidth(200);
+    m_findBox->setMaximumWidth(120);
     bar->addWidget(m_findBox);
-    QAction *findAction = addCommand(QStringLiteral("find"), tr("Find next"), QKeySequence(Qt::Key_F3), [this] { find(m_findBox->text()); });
+    QAction *findAction = addCommand(QStringLiteral("find"), tr("Find"), QKeySequence(Qt::Key_F3), [this] { find(m_findBox->text()); });
     bar->addAction(findAction);
     connect(m_findBox, &QLineEdit::returnPressed, findAction, &QAction::trigger);
     addAction(addCommand(QStringLiteral("focusFind"), tr("Find"), QKeySequence::Find, [this] {
@@ -103,15 +133,23 @@ void ReportPreview::buildToolBar()
     m_findStatus = new QLabel(bar);
     bar->addWidget(m_findStatus);
     bar->addSeparator();
-    bar->addAction(addCommand(QStringLiteral("exportPdf"), tr("PDF"), {}, [this] {
+    // One button with a menu for the exports keeps the whole bar within 1024 pixels.
+    auto *exports = new QMenu(bar);
+    exports->addAction(addCommand(QStringLiteral("exportPdf"), tr("PDF"), {}, [this] {
         exportAs(tr("PDF files (*.pdf)"), QStringLiteral("pdf"), &exportPdf);
     }));
-    bar->addAction(addCommand(QStringLiteral("exportHtml"), tr("HTML"), {}, [this] {
+    exports->addAction(addCommand(QStringLiteral("exportHtml"), tr("HTML"), {}, [this] {
         exportAs(tr("HTML files (*.html *.htm)"), QStringLiteral("html"), &exportHtml);
     }));
-    bar->addAction(addCommand(QStringLiteral("exportXml"), tr("XML spreadsheet"), {}, [this] {
+    exports->addAction(addCommand(QStringLiteral("exportXml"), tr("XML spreadsheet"), {}, [this] {
         exportAs(tr("XML spreadsheets (*.xml)"), QStringLiteral("xml"), &exportSpreadsheetXml);
     }));
+    QAction *exportMenu = exports->menuAction();
+    exportMenu->setObjectName(QStringLiteral("export"));
+    exportMenu->setText(tr("Export"));
+    bar->addAction(exportMenu);
+    if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(exportMenu)))
+        button->setPopupMode(QToolButton::InstantPopup);
     if (m_edit) {
         bar->addSeparator();
         bar->addAction(addCommand(QStringLiteral("edit"), tr("Edit"), {}, [this] { edit(); }));

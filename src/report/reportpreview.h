@@ -4,6 +4,7 @@
 // through interaction(); every toolbar command runs guarded, so errors reach the error handler.
 #include "report/reportlayout.h"
 
+#include <QAbstractScrollArea>
 #include <QDialog>
 #include <QPageLayout>
 #include <functional>
@@ -16,6 +17,12 @@ class QPrinter;
 class QSpinBox;
 
 namespace tarvo {
+
+// Cuts the connections from `owner`'s descendants to `owner`. For destructors of windows whose
+// children, destroyed after the window's own part, may still emit signals into it.
+void disconnectChildren(QObject *owner);
+// Scrolls a view to the top-left corner of what it shows.
+void scrollToTopLeft(QAbstractScrollArea *view);
 
 class ReportPreview : public QDialog {
     Q_OBJECT
@@ -35,6 +42,9 @@ public:
 
     // Finds `text` on the pages after the current match (wrapping), shows and marks it.
     bool find(const QString &text);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildToolBar();

@@ -15,6 +15,11 @@ QString bandTypeName(BandType type)
     case BandType::MasterData: return QStringLiteral("masterData");
     case BandType::Summary: return QStringLiteral("summary");
     case BandType::PageFooter: return QStringLiteral("pageFooter");
+    case BandType::GroupHeader: return QStringLiteral("groupHeader");
+    case BandType::GroupFooter: return QStringLiteral("groupFooter");
+    case BandType::DetailHeader: return QStringLiteral("detailHeader");
+    case BandType::DetailData: return QStringLiteral("detailData");
+    case BandType::DetailFooter: return QStringLiteral("detailFooter");
     }
     return {};
 }
@@ -79,6 +84,33 @@ void ReportTemplate::removeBand(BandType type)
     m_bands.removeIf([type](const ReportBand &b) { return b.type == type; });
 }
 
+QList<const ReportBand *> ReportTemplate::allBands() const
+{
+    QList<const ReportBand *> all;
+    for (const ReportBand &b : m_bands)
+        all << &b;
+    auto add = [&](const std::optional<ReportBand> &b) {
+        if (b)
+            all << &*b;
+    };
+    for (const ReportGroup &g : groups) {
+        add(g.header);
+        add(g.footer);
+    }
+    if (detail) {
+        add(detail->header);
+        add(detail->data);
+        add(detail->footer);
+    }
+    return all;
+}
+
+QString ReportTemplate::problemAt(int line, const QString &problem) const
+{
+    return line > 0 ? QStringLiteral("Report template \"%1\", line %2: %3").arg(sourceName).arg(line).arg(problem)
+                    : QStringLiteral("Report template \"%1\": %2").arg(sourceName, problem);
+}
+
 QStringList ReportTemplate::missingFields(const ReportDataSet &data) const
 {
     QStringList missing;
@@ -86,16 +118,27 @@ QStringList ReportTemplate::missingFields(const ReportDataSet &data) const
         if (data.columnIndex(name) < 0 && !missing.contains(name))
             missing << name;
     };
-    for (const ReportBand &b : m_bands) {
-        for (const ReportItem &item : b.items) {
-            if (item.kind == ItemKind::Text) {
-                for (const QString &name : ReportExpression::parse(item.text).fieldNames(data.name()))
-                    note(name);
-            } else if (item.kind == ItemKind::Image && !item.field.isEmpty()) {
+    auto noteIn = [&](const ReportExpression &e) {
+        for (const QString &name : e.fieldNames(data.name()))
+            note(name);
+    };
+    auto noteCondition = [&](const QString &text) { noteIn(ReportExpression::parseExpression(text)); };
+    for (const ReportBand *b : allBands()) {
+        noteCondition(b->printIf);
+        for (const ReportItem &item : b->items) {
+            noteCondition(item.printIf);
+            for (const ReportHighlight &h : item.highlights)
+                noteCondition(h.condition);
+            if (item.kind == ItemKind::Text)
+                noteIn(ReportExpression::parse(item.text));
+            else if (item.kind == ItemKind::Image && !item.field.isEmpty())
                 note(item.field);
-            }
         }
     }
+    for (const ReportGroup &g : groups)
+        noteCondition(g.condition);
+    for (const ReportVariable &v : variables)
+        noteCondition(v.expression);
     return missing;
 }
 

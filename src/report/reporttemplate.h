@@ -12,19 +12,31 @@
 #include <QPageSize>
 #include <QRectF>
 #include <QString>
+#include <optional>
 
 namespace tarvo {
 
 class ReportDataSet;
 
-enum class BandType { ReportTitle, PageHeader, MasterData, Summary, PageFooter };
+// The first five are the page's own bands; the others belong to a group or to the detail.
+enum class BandType { ReportTitle, PageHeader, MasterData, Summary, PageFooter, GroupHeader,
+                      GroupFooter, DetailHeader, DetailData, DetailFooter };
 enum class ItemKind { Text, Line, Rect, Image };
 
 QString bandTypeName(BandType type); // the XML element name, e.g. "masterData"
-const QList<BandType> &allBandTypes(); // in page order
+const QList<BandType> &allBandTypes(); // the page's own bands, in page order
+
+// A style that applies while its condition holds.
+struct ReportHighlight {
+    QString condition;
+    QColor colour;       // invalid: unchanged
+    QColor fill;         // invalid: unchanged
+    std::optional<bool> bold;
+};
 
 struct ReportItem {
     ItemKind kind = ItemKind::Text;
+    int line = 0;                // in the template file, for messages; 0 when not read from one
     QRectF rect;                 // within the band; a line runs from topLeft to bottomRight
     QString text;                // text items: literal text with [expressions]
     QString font = QStringLiteral("Arial");
@@ -33,7 +45,12 @@ struct ReportItem {
     bool italic = false;
     bool underline = false;
     QColor colour = Qt::black;
-    QColor fill;                 // rectangles; invalid: not filled
+    QColor fill;                 // rectangles and texts; invalid: not filled
+    double border = 0;           // texts: frame width, mm; 0 for none
+    QColor borderColour = Qt::black;
+    QString format;              // texts: display format of each expression (reportformat.h)
+    QString printIf;             // an expression; the item prints only when it is true
+    QList<ReportHighlight> highlights; // the first whose condition holds applies
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
     bool wrap = true;
     bool grow = false;           // the band grows to fit the wrapped text
@@ -49,6 +66,40 @@ struct ReportBand {
     BandType type = BandType::MasterData;
     double height = 10;
     QList<ReportItem> items;
+    int line = 0;
+    QString printIf;             // an expression; the band prints only when it is true
+    bool pageBreakAfter = false; // a new page after each printing of the band
+};
+
+// Rows with the same value of `condition` form a group, framed by its header and footer.
+// Groups are listed outermost first.
+struct ReportGroup {
+    QString name;
+    QString condition;
+    bool keepTogether = false; // start on a new page rather than split, when the group fits one
+    bool newPage = false;      // every group starts on a new page
+    bool repeatHeader = false; // the header again at the top of each page the group continues on
+    int line = 0;
+    std::optional<ReportBand> header;
+    std::optional<ReportBand> footer;
+};
+
+// Rows of a second query, printed after each master row. ":name" in `sql` takes the value of
+// the master row's column `name`.
+struct ReportDetail {
+    QString name;
+    QString sql;
+    int line = 0;
+    std::optional<ReportBand> header;
+    std::optional<ReportBand> data;
+    std::optional<ReportBand> footer;
+};
+
+// A named expression that other expressions use by its name.
+struct ReportVariable {
+    QString name;
+    QString expression;
+    int line = 0;
 };
 
 struct PageSetup {
@@ -64,6 +115,15 @@ class ReportTemplate {
 public:
     QString title;
     PageSetup page;
+    QList<ReportGroup> groups;
+    std::optional<ReportDetail> detail;
+    QList<ReportVariable> variables;
+    QString sourceName; // the file it was read from, for messages
+
+    // Every band, the groups' and the detail's included.
+    QList<const ReportBand *> allBands() const;
+    // "Report template "<file>", line <n>: <problem>"
+    QString problemAt(int line, const QString &problem) const;
 
     const ReportBand *band(BandType type) const;
     ReportBand *band(BandType type);

@@ -3,6 +3,7 @@
 #include "report/reporttemplate.h"
 
 #include "platform/errors.h"
+#include "report/reportformat.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -135,9 +136,37 @@ void readPage(const Reader &r, const QDomElement &e, PageSetup &page)
                              r.number(e, "bottom", 10, 0, mm.height() / 2));
 }
 
+// The text of a text item: its own text, not that of its <highlight> children.
+QString ownText(const QDomElement &e)
+{
+    QString text;
+    for (QDomNode n = e.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (n.isText() || n.isCDATASection())
+            text += n.toCharacterData().data();
+    }
+    return text;
+}
+
+void readHighlights(const Reader &r, const QDomElement &e, ReportItem &item)
+{
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        if (c.tagName() != QLatin1String("highlight"))
+            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+        ReportHighlight h;
+        h.condition = c.attribute(QStringLiteral("if"));
+        h.colour = r.colour(c, "colour", QColor());
+        h.fill = r.colour(c, "fill", QColor());
+        if (c.hasAttribute(QStringLiteral("bold")))
+            h.bold = r.flag(c, "bold", false);
+        item.highlights << h;
+    }
+}
+
 ReportItem readItem(const Reader &r, const QDomElement &e)
 {
     ReportItem item;
+    item.line = e.lineNumber();
+    item.printIf = e.attribute(QStringLiteral("printIf"));
     for (const auto &[key, kind] : itemKinds) {
         if (e.tagName() == QLatin1String(key))
             item.kind = kind;
@@ -150,7 +179,14 @@ ReportItem readItem(const Reader &r, const QDomElement &e)
     item.lineWidth = r.number(e, "width", 0.2, 0, 50);
     switch (item.kind) {
     case ItemKind::Text:
-        item.text = e.text();
+        item.text = ownText(e);
+        item.fill = r.colour(e, "fill", QColor());
+        item.border = r.number(e, "border", 0, 0, 50);
+        item.borderColour = r.colour(e, "borderColour", Qt::black);
+        item.format = e.attribute(QStringLiteral("format"));
+        if (QString problem; DisplayFormat::parse(item.format, &problem), !problem.isEmpty())
+            r.fail(QStringLiteral("line %1: %2").arg(item.line).arg(problem));
+        readHighlights(r, e, item);
         if (item.text.size() > maxTextLength)
             r.fail(QStringLiteral("a text item is longer than %1 characters").arg(maxTextLength));
         item.font = e.attribute(QStringLiteral("font"), item.font);
@@ -194,27 +230,97 @@ BandType bandTypeOf(const QString &tag, bool *ok)
     return BandType::MasterData;
 }
 
-void readBand(const Reader &r, const QDomElement &e, ReportTemplate &t, BandType type)
+void readBandContent(const Reader &r, const QDomElement &e, ReportBand &band)
 {
-    if (t.band(type))
-        r.fail(QStringLiteral("band <%1> appears twice").arg(e.tagName()));
-    ReportBand &band = t.addBand(type);
+    band.line = e.lineNumber();
     band.height = r.number(e, "height", 10, 0, maxLength);
+    band.printIf = e.attribute(QStringLiteral("printIf"));
+    band.pageBreakAfter = r.flag(e, "pageBreakAfter", false);
     for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
         bool known = false;
         for (const auto &[key, kind] : itemKinds)
             known = known || c.tagName() == QLatin1String(key);
         if (!known)
-            r.fail(QStringLiteral("unknown item <%1> in <%2>").arg(c.tagName(), e.tagName()));
+            r.fail(QStringLiteral("line %1: unknown item <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
         if (band.items.size() >= maxItemsPerBand)
             r.fail(QStringLiteral("band <%1> has more than %2 items").arg(e.tagName()).arg(maxItemsPerBand));
         band.items << readItem(r, c);
     }
 }
 
+void readBand(const Reader &r, const QDomElement &e, ReportTemplate &t, BandType type)
+{
+    if (t.band(type))
+        r.fail(QStringLiteral("band <%1> appears twice").arg(e.tagName()));
+    readBandContent(r, e, t.addBand(type));
+}
+
+// Reads the child bands of a <group> or <detail>; each of the given kinds at most once.
+void readOwnedBands(const Reader &r, const QDomElement &e,
+                    std::initializer_list<std::pair<BandType, std::optional<ReportBand> *>> owned)
+{
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        auto slot = std::find_if(owned.begin(), owned.end(), [&](const auto &s) { return bandTypeName(s.first) == c.tagName(); });
+        if (slot == owned.end())
+            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+        if (*slot->second)
+            r.fail(QStringLiteral("line %1: band <%2> appears twice in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+        ReportBand band;
+        band.type = slot->first;
+        readBandContent(r, c, band);
+        *slot->second = band;
+    }
+}
+
+QString requiredAttribute(const Reader &r, const QDomElement &e, const char *name)
+{
+    const QString value = e.attribute(QLatin1String(name)).trimmed();
+    if (value.isEmpty())
+        r.fail(QStringLiteral("line %1: <%2> needs the attribute %3").arg(e.lineNumber()).arg(e.tagName(), QLatin1String(name)));
+    return value;
+}
+
+void readGroup(const Reader &r, const QDomElement &e, ReportTemplate &t)
+{
+    ReportGroup g;
+    g.line = e.lineNumber();
+    g.name = requiredAttribute(r, e, "name");
+    g.condition = requiredAttribute(r, e, "condition");
+    g.keepTogether = r.flag(e, "keepTogether", false);
+    g.newPage = r.flag(e, "newPage", false);
+    g.repeatHeader = r.flag(e, "repeatHeader", false);
+    readOwnedBands(r, e, {{BandType::GroupHeader, &g.header}, {BandType::GroupFooter, &g.footer}});
+    t.groups << g;
+}
+
+void readDetail(const Reader &r, const QDomElement &e, ReportTemplate &t)
+{
+    if (t.detail)
+        r.fail(QStringLiteral("line %1: <detail> appears twice").arg(e.lineNumber()));
+    ReportDetail d;
+    d.line = e.lineNumber();
+    d.name = requiredAttribute(r, e, "name");
+    d.sql = requiredAttribute(r, e, "sql");
+    readOwnedBands(r, e, {{BandType::DetailHeader, &d.header}, {BandType::DetailData, &d.data},
+                          {BandType::DetailFooter, &d.footer}});
+    t.detail = d;
+}
+
+void readVariable(const Reader &r, const QDomElement &e, ReportTemplate &t)
+{
+    t.variables << ReportVariable{requiredAttribute(r, e, "name"), requiredAttribute(r, e, "expression"),
+                                  e.lineNumber()};
+}
+
 QString mm(double value)
 {
     return QString::number(value, 'g', 10);
+}
+
+void writeOptional(QXmlStreamWriter &w, const char *name, const QString &value)
+{
+    if (!value.isEmpty())
+        w.writeAttribute(QLatin1String(name), value);
 }
 
 void writeItem(QXmlStreamWriter &w, const ReportItem &item)
@@ -245,22 +351,88 @@ void writeItem(QXmlStreamWriter &w, const ReportItem &item)
                          QLatin1String(keyOf(horizontal, item.align & Qt::AlignHorizontal_Mask)));
         w.writeAttribute(QStringLiteral("valign"),
                          QLatin1String(keyOf(vertical, item.align & Qt::AlignVertical_Mask)));
+        if (item.fill.isValid())
+            w.writeAttribute(QStringLiteral("fill"), item.fill.name());
+        if (item.border > 0) {
+            w.writeAttribute(QStringLiteral("border"), mm(item.border));
+            w.writeAttribute(QStringLiteral("borderColour"), item.borderColour.name());
+        }
+        if (!item.format.isEmpty())
+            w.writeAttribute(QStringLiteral("format"), item.format);
+        writeOptional(w, "printIf", item.printIf);
         w.writeCharacters(item.text);
+        for (const ReportHighlight &h : item.highlights) {
+            w.writeEmptyElement(QStringLiteral("highlight"));
+            w.writeAttribute(QStringLiteral("if"), h.condition);
+            if (h.colour.isValid())
+                w.writeAttribute(QStringLiteral("colour"), h.colour.name());
+            if (h.fill.isValid())
+                w.writeAttribute(QStringLiteral("fill"), h.fill.name());
+            if (h.bold)
+                w.writeAttribute(QStringLiteral("bold"), *h.bold ? QStringLiteral("1") : QStringLiteral("0"));
+        }
         break;
     }
     case ItemKind::Rect:
         if (item.fill.isValid())
             w.writeAttribute(QStringLiteral("fill"), item.fill.name());
+        writeOptional(w, "printIf", item.printIf);
         break;
     case ItemKind::Image:
+        writeOptional(w, "printIf", item.printIf);
         if (!item.field.isEmpty())
             w.writeAttribute(QStringLiteral("field"), item.field);
         if (!item.png.isEmpty())
             w.writeCharacters(QString::fromLatin1(item.png.toBase64()));
         break;
     case ItemKind::Line:
+        writeOptional(w, "printIf", item.printIf);
         break;
     }
+    w.writeEndElement();
+}
+
+void writeBand(QXmlStreamWriter &w, const ReportBand &band)
+{
+    w.writeStartElement(bandTypeName(band.type));
+    w.writeAttribute(QStringLiteral("height"), mm(band.height));
+    writeOptional(w, "printIf", band.printIf);
+    if (band.pageBreakAfter)
+        w.writeAttribute(QStringLiteral("pageBreakAfter"), QStringLiteral("1"));
+    for (const ReportItem &item : band.items)
+        writeItem(w, item);
+    w.writeEndElement();
+}
+
+void writeOwnedBands(QXmlStreamWriter &w, std::initializer_list<const std::optional<ReportBand> *> bands)
+{
+    for (const std::optional<ReportBand> *band : bands) {
+        if (*band)
+            writeBand(w, **band);
+    }
+}
+
+void writeGroup(QXmlStreamWriter &w, const ReportGroup &g)
+{
+    w.writeStartElement(QStringLiteral("group"));
+    w.writeAttribute(QStringLiteral("name"), g.name);
+    w.writeAttribute(QStringLiteral("condition"), g.condition);
+    const std::pair<const char *, bool> flags[] = {
+        {"keepTogether", g.keepTogether}, {"newPage", g.newPage}, {"repeatHeader", g.repeatHeader}};
+    for (const auto &[name, on] : flags) {
+        if (on)
+            w.writeAttribute(QLatin1String(name), QStringLiteral("1"));
+    }
+    writeOwnedBands(w, {&g.header, &g.footer});
+    w.writeEndElement();
+}
+
+void writeDetail(QXmlStreamWriter &w, const ReportDetail &d)
+{
+    w.writeStartElement(QStringLiteral("detail"));
+    w.writeAttribute(QStringLiteral("name"), d.name);
+    w.writeAttribute(QStringLiteral("sql"), d.sql);
+    writeOwnedBands(w, {&d.header, &d.data, &d.footer});
     w.writeEndElement();
 }
 
@@ -293,16 +465,23 @@ ReportTemplate ReportTemplate::fromXml(const QByteArray &xml, const QString &sou
         r.fail(QStringLiteral("the root element is <%1>, not <report>").arg(root.tagName()));
 
     ReportTemplate t;
+    t.sourceName = sourceName;
     t.title = root.attribute(QStringLiteral("title"));
     for (QDomElement e = root.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
         bool isBand = false;
         const BandType type = bandTypeOf(e.tagName(), &isBand);
         if (e.tagName() == QLatin1String("page"))
             readPage(r, e, t.page);
-        else if (isBand)
+        else if (e.tagName() == QLatin1String("group"))
+            readGroup(r, e, t);
+        else if (e.tagName() == QLatin1String("detail"))
+            readDetail(r, e, t);
+        else if (e.tagName() == QLatin1String("variable"))
+            readVariable(r, e, t);
+        else if (isBand && allBandTypes().contains(type))
             readBand(r, e, t, type);
         else
-            r.fail(QStringLiteral("unknown element <%1>").arg(e.tagName()));
+            r.fail(QStringLiteral("line %1: unknown element <%2>").arg(e.lineNumber()).arg(e.tagName()));
     }
     return t;
 }
@@ -328,12 +507,26 @@ QByteArray ReportTemplate::toXml() const
     w.writeAttribute(QStringLiteral("right"), mm(page.margins.right()));
     w.writeAttribute(QStringLiteral("bottom"), mm(page.margins.bottom()));
     w.writeEndElement();
+    for (const ReportVariable &v : variables) {
+        w.writeEmptyElement(QStringLiteral("variable"));
+        w.writeAttribute(QStringLiteral("name"), v.name);
+        w.writeAttribute(QStringLiteral("expression"), v.expression);
+    }
     for (const ReportBand &band : m_bands) {
-        w.writeStartElement(bandTypeName(band.type));
-        w.writeAttribute(QStringLiteral("height"), mm(band.height));
-        for (const ReportItem &item : band.items)
-            writeItem(w, item);
-        w.writeEndElement();
+        // Groups and the detail frame the rows, so they are written with them.
+        if (band.type == BandType::MasterData) {
+            for (const ReportGroup &g : groups)
+                writeGroup(w, g);
+        }
+        writeBand(w, band);
+        if (band.type == BandType::MasterData && detail)
+            writeDetail(w, *detail);
+    }
+    if (!this->band(BandType::MasterData)) {
+        for (const ReportGroup &g : groups)
+            writeGroup(w, g);
+        if (detail)
+            writeDetail(w, *detail);
     }
     w.writeEndElement();
     w.writeEndDocument();

@@ -207,6 +207,7 @@ SqlQuery::SqlQuery(sqlite3 *db, StatementHandle owned, sqlite3_stmt *kept, bool 
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_owned(std::move(other.m_owned)),
       m_stmt(std::exchange(other.m_stmt, nullptr)), m_inUse(std::exchange(other.m_inUse, nullptr)),
+      m_connection(other.m_connection),
       m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true))
 {
 }
@@ -219,6 +220,7 @@ SqlQuery &SqlQuery::operator=(SqlQuery &&other) noexcept
         m_owned = std::move(other.m_owned);
         m_stmt = std::exchange(other.m_stmt, nullptr);
         m_inUse = std::exchange(other.m_inUse, nullptr);
+        m_connection = other.m_connection;
         m_eof = std::exchange(other.m_eof, true);
         m_empty = std::exchange(other.m_empty, true);
     }
@@ -523,6 +525,7 @@ SqlQuery SqlConnection::queryKept(const SqlStatement &statement)
 SqlQuery SqlConnection::run(SqlQuery query, const SqlStatement &statement)
 {
     bindAll(m_db, query.m_stmt, statement.parameters());
+    query.m_connection = this;
     query.start();
     return query;
 }

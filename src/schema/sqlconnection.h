@@ -16,6 +16,8 @@ extern "C" int sqlite3_finalize(sqlite3_stmt *);
 
 namespace tarvo {
 
+class SqlConnection;
+
 struct StatementFinalizer {
     void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
 };
@@ -89,6 +91,7 @@ public:
     bool holds(int column, const QVariant &earlier) const;
 
     sqlite3_stmt *handle() const { return m_stmt; }
+    SqlConnection *connection() const { return m_connection; } // the one that ran the query
 
 private:
     friend class SqlConnection;
@@ -101,6 +104,7 @@ private:
     StatementHandle m_owned;
     sqlite3_stmt *m_stmt = nullptr;
     bool *m_inUse = nullptr;
+    SqlConnection *m_connection = nullptr;
     bool m_eof = true;
     bool m_empty = true;
 };

@@ -12,6 +12,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
+#include <QToolBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -170,4 +172,27 @@ TEST(ReportPreview, EditOpensTheDesignerThenShowsTheEditedReport)
     });
     engine.showReport();
     EXPECT_EQ(engine.reportTemplate().band(BandType::MasterData)->height, 20);
+}
+
+TEST(ReportPreview, EveryCommandFitsA1024PixelWideWindowAndThePageStartsAtItsTopLeft)
+{
+    ReportEngine engine = listEngine(40);
+    ReportPreview preview(engine.prepare(), [&](std::optional<QPageLayout> layout) { return engine.prepare(layout); },
+                          [] {});
+    preview.resize(1024, 700);
+    preview.show();
+    QTest::qWait(50);
+    auto *bar = preview.findChild<QToolBar *>();
+    ASSERT_TRUE(bar);
+    for (QAction *a : bar->actions()) {
+        if (!a->isSeparator()) {
+            QWidget *button = bar->widgetForAction(a);
+            EXPECT_TRUE(button && button->isVisible() && button->geometry().right() < 1024) << a->text().toStdString();
+        }
+    }
+    EXPECT_TRUE(preview.action("edit") && preview.action("exportPdf"));
+    auto *view = preview.view()->findChild<QAbstractScrollArea *>();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->minimum());
+    EXPECT_EQ(view->horizontalScrollBar()->value(), view->horizontalScrollBar()->minimum());
 }

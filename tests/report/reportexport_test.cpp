@@ -1,8 +1,10 @@
 #include "reporttestdata.h"
 
 #include "platform/errors.h"
+#include "report/reportengine.h"
 #include "report/reportexport.h"
 #include "report/reportpainter.h"
+#include "schema/sqlconnection.h"
 
 #include <QDomDocument>
 #include <QProcess>
@@ -153,4 +155,66 @@ TEST(ReportExport, WorksheetNamesAreLegal)
     EXPECT_EQ(worksheetName("[]:*?/\\"), "Report");
     EXPECT_EQ(worksheetName(QString(40, 'x')), QString(31, 'x'));
     EXPECT_EQ(worksheetName("Sales: 2026/Q1"), "Sales 2026Q1");
+}
+
+namespace {
+
+// The demo's sample data in a fresh database: the tables it uses and the "Add sample data"
+// button's statements.
+QString demoButtonSql(const QDomDocument &forms, const QString &button)
+{
+    const QDomNodeList buttons = forms.elementsByTagName("TdbButton");
+    for (int i = 0; i < buttons.size(); ++i) {
+        if (buttons.at(i).toElement().attribute("Name") == button)
+            return buttons.at(i).toElement().attribute("dbSQL");
+    }
+    ADD_FAILURE() << "no button " << button.toStdString();
+    return {};
+}
+
+} // namespace
+
+// The demo's two reports on its sample data, as the PDF a user saves from the preview.
+TEST(ReportDemo, CustomerListByCityAndInvoiceWithLinesAndTotal)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const ProjectFolder folder;
+    const QString demo = QStringLiteral(TARVO_SOURCE_DIR "/examples/demo/");
+    QFile formsFile(demo + "forms.xml");
+    ASSERT_TRUE(formsFile.open(QIODevice::ReadOnly));
+    const QDomDocument forms = parsed(formsFile.readAll());
+    SqlConnection db;
+    db.setDatabase(folder.file("demo.db"));
+    db.open();
+    db.execute("CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)");
+    db.execute("CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, phone TEXT, email TEXT, birthday TEXT, "
+               "is_active INTEGER, id_city INTEGER)");
+    db.execute("CREATE TABLE orders (id INTEGER PRIMARY KEY, id_customers INTEGER, number TEXT, ordered TEXT, "
+               "paid INTEGER, record_count INTEGER)");
+    db.execute("CREATE TABLE order_lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)");
+    for (const QString &statement : demoButtonSql(forms, "bSample").split("\\r\\n"))
+        db.execute(statement);
+
+    auto pdfText = [&](const QString &sql, const QString &templateFile) {
+        ReportEngine engine;
+        SqlQuery rows = db.query(sql);
+        engine.dataSet().connect(rows);
+        engine.loadTemplate(demo + "Report/" + templateFile);
+        exportPdf(engine.prepare(), folder.file("out.pdf"));
+        return run("pdftotext", {"-layout", folder.file("out.pdf"), "-"}).simplified();
+    };
+    const QString list = pdfText(demoButtonSql(forms, "bReport"), "customers.trp");
+    for (const char *expected : {"Bergen 1 customer", "Grace Hopper +47 555 0102 grace@example.org", "Oslo 1 customer",
+                                 "Ada Lovelace", "САНКТ-ПЕТЕРБУРГ 1 customer", "Customers: 3", "Page 1 of 1"})
+        EXPECT_TRUE(list.contains(QString::fromUtf8(expected))) << expected << "\n" << list.toStdString();
+    EXPECT_LT(list.indexOf("Bergen"), list.indexOf("Oslo")); // cities in order, each with its customers
+
+    const QString invoice = pdfText(demoButtonSql(forms, "bInvoice").replace("$id", "1"), "invoice.trp");
+    for (const char *expected : {"INVOICE No. A-1001", "Date: 11/2/26", "Customer: Ada Lovelace",
+                                 "1 Analytical engine 1 1,200.50 1,200.50", "2 Punched cards 500 0.25 125.00",
+                                 "Total $1,325.50", "Invoice A-1001 Page 1 of 1"})
+        EXPECT_TRUE(invoice.contains(QString::fromUtf8(expected))) << expected << "\n" << invoice.toStdString();
+    EXPECT_FALSE(invoice.contains("Notes on the engine"));
+    EXPECT_FALSE(invoice.contains("no lines yet"));
+    QLocale::setDefault(QLocale::c());
 }

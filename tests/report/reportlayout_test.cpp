@@ -87,19 +87,39 @@ TEST(ReportLayout, GrowingTextPushesTheFollowingRowsDown)
     EXPECT_NEAR(names[2]->rect.top(), names[1]->rect.bottom() + 4, 1e-9);
 }
 
-TEST(ReportLayout, BandTallerThanAPageIsCutInsteadOfPaginatingForever)
+TEST(ReportLayout, BandTallerThanAPageContinuesOnTheNextPages)
 {
-    ReportDataSet data({"id", "name", "balance"}, {{1, QString("word ").repeated(5000), 1.0}, {2, "x", 2.0}});
+    QString words;
+    for (int i = 0; i < 2000; ++i)
+        words += QString("word%1 ").arg(i);
+    ReportDataSet data({"id", "name", "balance"}, {{1, words, 1.0}, {2, "x", 2.0}});
     const PreparedReport r = prepareReport(listTemplate(), data, std::nullopt, fixedNow);
-    ASSERT_EQ(r.pages.size(), 2); // the title page with the cut row, then row 2 and the summary
-    EXPECT_EQ(textsOf(r.pages[1], BandType::MasterData), (QStringList{"2", "x", "2"}));
+    ASSERT_GT(r.pages.size(), 3);
+    QString printed;
     for (const PreparedPage &page : r.pages) {
         for (const PreparedItem &item : page.items) {
             if (item.band != BandType::PageFooter) {
                 EXPECT_LE(item.rect.bottom(), footerTop(r) + 1e-9);
             }
+            if (item.band == BandType::MasterData && item.row == 0 && item.text.startsWith("word"))
+                printed += item.text + "\n";
         }
     }
+    // Every word printed once, starting on the title page right below the header.
+    EXPECT_EQ(printed.simplified(), words.simplified());
+    EXPECT_FALSE(textsOf(r.pages[0], BandType::MasterData).isEmpty());
+    const QStringList last = textsOf(r.pages.last(), BandType::MasterData);
+    EXPECT_EQ(last.mid(last.size() - 3), (QStringList{"2", "x", "2"}));
+}
+
+TEST(ReportLayout, FirstRowNeverOverlapsTheFooterWhenTheTitleLeavesTooLittleRoom)
+{
+    ReportTemplate t = listTemplate();
+    t.band(BandType::ReportTitle)->height = 168; // with the header 4 mm are left: less than a row
+    const PreparedReport r = prepareReport(t, customers(3), std::nullopt, fixedNow);
+    ASSERT_EQ(r.pages.size(), 2);
+    EXPECT_TRUE(textsOf(r.pages[0], BandType::MasterData).isEmpty());
+    EXPECT_EQ(textsOf(r.pages[1], BandType::MasterData).first(), "1");
 }
 
 TEST(ReportLayout, HeaderAndFooterLeavingNoRoomIsAnError)

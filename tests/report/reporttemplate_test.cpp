@@ -37,6 +37,42 @@ TEST(ReportTemplate, SavedTemplateLoadsBackUnchanged)
     EXPECT_FALSE(back.band(BandType::ReportTitle)->items.last().image.isNull());
 }
 
+TEST(ReportTemplate, GroupsDetailVariablesAndStylesSurviveSaving)
+{
+    const QByteArray xml = R"(<report>
+  <variable name="net" expression='Report."amount" * 0.8'/>
+  <group name="city" condition='Report."city"' keepTogether="1" newPage="1" repeatHeader="1">
+    <groupHeader height="7" printIf="COUNT() &gt; 1"><text x="0" y="0" w="50" h="6">[Report."city"]</text></groupHeader>
+    <groupFooter height="5" pageBreakAfter="1"/>
+  </group>
+  <masterData height="6">
+    <text x="0" y="0" w="50" h="6" fill="#EEEEEE" border="0.3" borderColour="#FF0000" format="number:#,##0.00" printIf="net &gt; 0">[net]<highlight if="net &gt; 100" colour="#C00000" bold="1"/><highlight if="net &lt; 0" fill="#FFEEEE"/></text>
+  </masterData>
+  <detail name="Lines" sql="SELECT * FROM lines WHERE id_orders = :id">
+    <detailData height="5"><text x="0" y="0" w="50" h="5">[Lines."product"]</text></detailData>
+    <detailFooter height="5"/>
+  </detail>
+</report>)";
+    const ReportTemplate t = ReportTemplate::fromXml(xml, "t.trp");
+    ASSERT_EQ(t.groups.size(), 1);
+    EXPECT_TRUE(t.groups[0].keepTogether && t.groups[0].newPage && t.groups[0].repeatHeader);
+    EXPECT_EQ(t.groups[0].header->printIf, "COUNT() > 1");
+    EXPECT_TRUE(t.groups[0].footer->pageBreakAfter);
+    const ReportItem &item = t.band(BandType::MasterData)->items[0];
+    EXPECT_EQ(item.text, "[net]");
+    EXPECT_EQ(item.line, 8);
+    EXPECT_EQ(item.highlights.size(), 2);
+    EXPECT_EQ(item.highlights[1].fill, QColor("#FFEEEE"));
+    EXPECT_FALSE(item.highlights[1].bold.has_value());
+    EXPECT_EQ(item.format, "number:#,##0.00");
+    ASSERT_TRUE(t.detail && t.detail->data && !t.detail->header);
+    EXPECT_EQ(t.detail->sql, "SELECT * FROM lines WHERE id_orders = :id");
+    const ReportTemplate back = ReportTemplate::fromXml(t.toXml(), "back.trp");
+    EXPECT_EQ(back.toXml(), t.toXml());
+    EXPECT_EQ(back.band(BandType::MasterData)->items[0].text, "[net]");
+    EXPECT_EQ(back.variables.size(), 1);
+}
+
 TEST(ReportTemplate, BadTemplatesNameTheProblem)
 {
     const struct {
@@ -48,7 +84,7 @@ TEST(ReportTemplate, BadTemplatesNameTheProblem)
         {"this is not xml", "not valid XML"},
         {"<report><masterData>", "not valid XML"},
         {"<form/>", "the root element is <form>"},
-        {"<report><detail/></report>", "unknown element <detail>"},
+        {"<report><crosstab/></report>", "unknown element <crosstab>"},
         {"<report><masterData><circle/></masterData></report>", "unknown item <circle>"},
         {"<report><masterData/><masterData/></report>", "band <masterData> appears twice"},
         {"<report><masterData height=\"abc\"/></report>", "height=\"abc\""},

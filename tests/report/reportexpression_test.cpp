@@ -1,0 +1,105 @@
+// Expressions and display formats of report texts.
+#include "reporttestdata.h"
+
+#include "report/reportexpression.h"
+#include "report/reportformat.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarvo;
+using namespace tarvo::test;
+
+TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const ReportDataSet data({"id", "n", "when", "name"},
+                             {{qint64(7), QVariant(), "2026-11-02 14:30:00.000", "  Ada  "}});
+    ExpressionContext c;
+    c.data = &data;
+    c.row = 0;
+    const struct {
+        const char *text;
+        const char *expected;
+    } cases[] = {
+        {"[Report.\"id\" * 2 + 1] [10 / 4] [7 % 3] [-Report.\"id\"] [(1 + 2) * 3]", "15 2.5 1 -7 9"},
+        {"[Report.\"id\" > 5 AND NOT (Report.\"id\" = 8)] [1 > 2 OR 2 <= 2] [3 <> 3]", "true true false"},
+        {"[Report.\"n\" = 1] [Report.\"n\" + 1]|", "false |"}, // NULL compares false, sums to NULL
+        {"[IIF(Report.\"id\" >= 7, \"big\", 'small')]", "big"},
+        {"[UPPER(\"ab\") & LOWER(\"CD\") & TRIM(Report.\"name\") & LENGTH(\"hello\")]", "ABcdAda5"},
+        {"[SUBSTR(\"abcdef\", 2, 3)] [SUBSTR(\"abcdef\", 5)] [\"a\" + 1] [\"2\" + 1]", "bcd ef a1 3"},
+        {"[YEAR(Report.\"when\")]/[MONTH(Report.\"when\")]/[DAY(Report.\"when\")] [HOUR(Report.\"when\")]:[MINUTE(Report.\"when\")]",
+         "2026/11/2 14:30"},
+        {"[FORMAT(1234.5, \"number:#,##0.00\")] [ROUND(2.346, 2)] [ABS(-3)]", "1,234.50 2.35 3"},
+        {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""}, // not expressions: as written
+        {"[Nobody + 1] [Other.\"x\" * 2]", "[Nobody + 1] [Other.\"x\" * 2]"}, // unknown names
+        {"[10 / 0]|[\"x]\"]", "|x]"},                                          // "]" inside a text
+    };
+    for (const auto &tc : cases) {
+        ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
+        e.bind(data);
+        EXPECT_TRUE(e.errors().isEmpty()) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_EQ(e.expand(c), QString::fromUtf8(tc.expected)) << tc.text;
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
+{
+    const struct {
+        const char *text;
+        const char *error;
+    } cases[] = {
+        {"[FOO(1)]", "unknown function FOO"},
+        {"[IIF(1, 2)]", "IIF takes 3 argument(s), not 2"},
+        {"[SUBSTR(\"a\")]", "SUBSTR takes 2 to 3 arguments, not 1"},
+        {"[SUM(1, Report.\"id\")]", "the scope of SUM must be a text"},
+        {"[FORMAT(1, \"money\")]", "unknown format \"money\""},
+    };
+    for (const auto &tc : cases) {
+        const ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
+        EXPECT_TRUE(e.errors().join("; ").contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_EQ(e.unknownExpressions(), QStringList{QString::fromUtf8(tc.text)});
+    }
+    EXPECT_FALSE(ReportExpression::parseExpression("Report.\"id\" >").errors().isEmpty());
+}
+
+TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
+{
+    const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
+    const struct {
+        const char *spec;
+        QVariant value;
+        QLocale locale;
+        const char *expected; // null: printed unchanged
+    } cases[] = {
+        {"number:#,##0.00", 1234.5, us, "1,234.50"},
+        {"number:#,##0.00", qint64(1234), de, "1.234,00"},
+        {"number:0.0", "1234.56", us, "1234.6"}, // numeric text from the database
+        {"number:#,##0.00;(#,##0.00)", -1234.5, us, "(1,234.50)"},
+        {"number:#,##0.00", -0.001, us, "0.00"},
+        {"number:\u00A4#,##0.00", 3, us, "$3.00"},
+        {"currency", 1325.5, us, "$1,325.50"},
+        {"number:#,##0", "Ada", us, nullptr},
+        {"date", "2026-11-02 00:00:00.000", us, "11/2/26"},
+        {"date", "2026-11-02", de, "02.11.26"},
+        {"date:dd.MM.yyyy", "2026-11-02 00:00:00.000", us, "02.11.2026"},
+        {"datetime:yyyy-MM-dd hh:mm", "2026-11-02 14:30:05", us, "2026-11-02 14:30"},
+        {"time:hh:mm", "2026-11-02 14:30:00.000", us, "14:30"},
+        {"date", "yesterday", us, nullptr},
+    };
+    for (const auto &tc : cases) {
+        QString problem;
+        const DisplayFormat format = DisplayFormat::parse(QString::fromUtf8(tc.spec), &problem);
+        ASSERT_TRUE(problem.isEmpty()) << tc.spec;
+        const std::optional<QString> text = format.apply(tc.value, tc.locale);
+        if (tc.expected)
+            EXPECT_EQ(text.value_or("(unchanged)"), QString::fromUtf8(tc.expected)) << tc.spec;
+        else
+            EXPECT_FALSE(text.has_value()) << tc.spec;
+    }
+    for (const char *bad : {"money", "number:abc"}) {
+        QString problem;
+        DisplayFormat::parse(QString::fromUtf8(bad), &problem);
+        EXPECT_FALSE(problem.isEmpty()) << bad;
+    }
+}
