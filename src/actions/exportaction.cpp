@@ -10,6 +10,7 @@
 #include "controls/form.h"
 #include "platform/errors.h"
 #include "platform/interaction.h"
+#include "platform/waitcursor.h"
 
 #include <QDir>
 #include <QUrl>
@@ -41,8 +42,10 @@ void offerToSaveWorkbook(const TdbStringGridEx &grid, const QString &name, const
     const QString path = interaction().saveFileName(owner, name + QStringLiteral(".xlsx"),
                                                     QStringLiteral("Excel workbook (*.xlsx)"),
                                                     QStringLiteral("xlsx"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        const WaitCursor busy;
         writeGridWorkbook(path, exportBlock(grid));
+    }
 }
 
 } // namespace
@@ -61,7 +64,10 @@ void actionGridToExcel(TdbButton &button, ActionContext &context)
         return;
     }
     const QString path = newExportFolder() + QLatin1Char('/') + name + QStringLiteral(".xlsx");
-    writeGridWorkbook(path, exportBlock(*grid));
+    {
+        const WaitCursor busy;
+        writeGridWorkbook(path, exportBlock(*grid));
+    }
     // A workbook nobody opens is a failed export, even though the file exists.
     if (!interaction().openUrl(QUrl::fromLocalFile(path)))
         throw Error(QStringLiteral("Unable to open ") + QDir::toNativeSeparators(path));

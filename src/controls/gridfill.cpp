@@ -5,6 +5,7 @@
 
 #include "controls/form.h"
 #include "controls/gridmodel.h"
+#include "platform/waitcursor.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
@@ -160,6 +161,7 @@ void TdbStringGridEx::dbExecute()
 {
     FSQL.clear();
     m_lastSearch = buildSearchStatement(searchParameters(), formOf(this), this);
+    const WaitCursor busy; // after the statement is built: its messages get the normal cursor
     const QList<ColumnKind> kinds = columnKinds(FListFields);
 
     FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
@@ -188,6 +190,7 @@ void TdbStringGridEx::dbExecute()
 
 void TdbStringGridEx::dbSQLExecute()
 {
+    const WaitCursor busy;
     const QString table = tableAfterFrom(FSQL);
     if (!table.isNull())
         FGeneralTable = table;
