@@ -5,6 +5,7 @@
 #include "actions/placeholders.h"
 #include "controls/dbbutton.h"
 #include "controls/dbstringgridex.h"
+#include "controls/form.h"
 #include "schema/sqlconnection.h"
 
 namespace tarvo {
@@ -15,6 +16,10 @@ void actionSQL(TdbButton &button, ActionContext &context)
     TdbStringGridEx *grid = button.dbResultControl().isEmpty() ? nullptr : resultGrid(button);
     if (!grid) {
         context.connection->execute(sql);
+        // What the statement changed shows at once in the grids of its form that hold a search.
+        for (TdbStringGridEx *shown : buttonForm(button).componentsOf<TdbStringGridEx>())
+            if (!shown->dbGeneralTable().isEmpty() || !shown->dbSQL().isEmpty())
+                rerunGrid(*shown);
         return;
     }
     grid->setDbListFieldsNames(button.dbListFieldsNames());

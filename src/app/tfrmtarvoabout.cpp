@@ -46,6 +46,10 @@ TfrmTarvoAbout::TfrmTarvoAbout(QWidget *parent)
     lblText->setWordWrap(true);
     lblText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    lblVersion = new QLabel(QStringLiteral("Tarvo " TARVO_VERSION), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(200, 150, 370, 20);
+
     auto *divider = new QFrame(this);
     divider->setObjectName(QStringLiteral("Bevel1"));
     divider->setFrameShape(QFrame::HLine);
@@ -58,7 +62,8 @@ TfrmTarvoAbout::TfrmTarvoAbout(QWidget *parent)
     bOK->setDefault(true);
 
     for (QObject *c : {static_cast<QObject *>(imgPicture), static_cast<QObject *>(lblLink),
-                       static_cast<QObject *>(lblText), static_cast<QObject *>(divider),
+                       static_cast<QObject *>(lblText), static_cast<QObject *>(lblVersion),
+                       static_cast<QObject *>(divider),
                        static_cast<QObject *>(bOK)})
         addComponent(c);
 

@@ -1,6 +1,6 @@
 #pragma once
 // The About window: the picture, the designer product's link (opened in the browser through the
-// interaction layer), a line about Tarvo and OK.
+// interaction layer), a line about Tarvo, Tarvo's version and OK.
 #include "controls/form.h"
 
 #include <QDialog>
@@ -22,6 +22,7 @@ public:
     QLabel *imgPicture;
     QLabel *lblLink;
     QLabel *lblText;
+    QLabel *lblVersion; // "Tarvo " and the version of this build
     QPushButton *bOK;
 
 protected:

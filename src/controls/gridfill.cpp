@@ -5,6 +5,7 @@
 
 #include "controls/form.h"
 #include "controls/gridmodel.h"
+#include "platform/waitcursor.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
@@ -178,6 +179,7 @@ void TdbStringGridEx::dbRefresh()
 
 void TdbStringGridEx::runLastSearch()
 {
+    const WaitCursor busy; // after the statement is built: its messages get the normal cursor
     const QList<ColumnKind> kinds = columnKinds(FListFields);
 
     FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
@@ -206,6 +208,7 @@ void TdbStringGridEx::runLastSearch()
 
 void TdbStringGridEx::dbSQLExecute()
 {
+    const WaitCursor busy;
     const QString table = tableAfterFrom(FSQL);
     if (!table.isNull())
         FGeneralTable = table;

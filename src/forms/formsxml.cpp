@@ -36,20 +36,23 @@ std::optional<QString> otherNodeName(const QXmlStreamReader &reader)
 }
 
 // Reads the element just started into `element`, its children included, up to its end.
-void readElement(QXmlStreamReader &reader, XmlNode &element, int depth)
+// `line` is where the element's start tag begins: the reader's position before the token.
+void readElement(QXmlStreamReader &reader, XmlNode &element, int depth, qint64 line)
 {
     if (depth > maximumDepth)
         reader.raiseError(QStringLiteral("Elements are nested more than %1 levels deep.").arg(maximumDepth));
     element.name = reader.name().toString();
+    element.line = line;
     element.attributes = reader.attributes();
     while (!reader.atEnd()) {
+        const qint64 tokenLine = reader.lineNumber();
         const QXmlStreamReader::TokenType token = reader.readNext();
         if (token == QXmlStreamReader::StartElement)
-            readElement(reader, element.children.emplace_back(), depth + 1);
+            readElement(reader, element.children.emplace_back(), depth + 1, tokenLine);
         else if (token == QXmlStreamReader::EndElement)
             return;
         else if (std::optional<QString> name = otherNodeName(reader))
-            element.children.push_back({*name, {}, {}});
+            element.children.push_back({*name, {}, {}, tokenLine});
     }
 }
 
@@ -61,9 +64,10 @@ XmlNode readXmlDocument(QIODevice &device, const QString &source)
     XmlNode root;
     bool rootSeen = false;
     while (!reader.atEnd()) {
+        const qint64 tokenLine = reader.lineNumber();
         if (reader.readNext() == QXmlStreamReader::StartElement && !rootSeen) {
             rootSeen = true;
-            readElement(reader, root, 1);
+            readElement(reader, root, 1, tokenLine);
         }
     }
     if (reader.hasError())

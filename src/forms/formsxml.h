@@ -18,6 +18,7 @@ struct XmlNode {
     QString name;
     QXmlStreamAttributes attributes;
     std::vector<XmlNode> children; // in document order
+    qint64 line = 0;               // where the node starts, for messages that point into the file
 
     // The attribute's text; empty when the element does not have it.
     QStringView attribute(QLatin1StringView attributeName) const { return attributes.value(attributeName); }

@@ -38,11 +38,21 @@ const QStringList mainWindowComponents = {
 
 } // namespace
 
+bool isFixedFormName(const QString &name)
+{
+    return fixedForms.contains(name, Qt::CaseInsensitive);
+}
+
+bool isMainWindowComponentName(const QString &name)
+{
+    return mainWindowComponents.contains(name, Qt::CaseInsensitive);
+}
+
 void checkFormName(const QString &name, const QWidget *self)
 {
     if (!isIdentifier(name))
         invalidName(name);
-    if (fixedForms.contains(name, Qt::CaseInsensitive))
+    if (isFixedFormName(name))
         duplicateName(name);
     for (const FormBase *form : openForms())
         if (form->widget() != self && form->name().compare(name, Qt::CaseInsensitive) == 0)
@@ -55,7 +65,7 @@ void checkComponentName(const FormBase &form, const QString &name, bool mainWind
         return;
     if (!isIdentifier(name))
         invalidName(name);
-    if (form.findComponent(name) || (mainWindow && mainWindowComponents.contains(name, Qt::CaseInsensitive)))
+    if (form.findComponent(name) || (mainWindow && isMainWindowComponentName(name)))
         duplicateName(name);
 }
 

@@ -9,6 +9,11 @@ namespace tarvo {
 
 class FormBase;
 
+// Names taken before forms.xml is read (ignoring case): the fixed forms, and the main window's
+// own components.
+bool isFixedFormName(const QString &name);
+bool isMainWindowComponentName(const QString &name);
+
 // `self` is the form being named (excluded from the comparison); may be null for a new form.
 void checkFormName(const QString &name, const QWidget *self);
 // An empty control name is allowed and never clashes. On the main window the names of its own

@@ -2,8 +2,8 @@
 
 #include "platform/errors.h"
 #include "platform/interaction.h"
+#include "platform/projectfolder.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
@@ -16,7 +16,8 @@ QPointer<QWidget> g_owner;
 
 QString applicationTitle()
 {
-    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    // The started name, so that a link named after the project titles its messages.
+    QString name = QFileInfo(startedProgramPath()).fileName();
     name = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
     return name.left(1) + name.mid(1).toLower();
 }

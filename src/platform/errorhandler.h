@@ -8,7 +8,7 @@ class QWidget;
 
 namespace tarvo {
 
-// The executable's file name up to its first ".", every letter after the first in lower case.
+// The started program's file name (a link's own name) up to its first ".", every letter after the first in lower case.
 QString applicationTitle();
 // Appends "." unless the text is empty or already ends in a character whose code is at most ".".
 QString withFullStop(const QString &text);

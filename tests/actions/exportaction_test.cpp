@@ -114,19 +114,31 @@ private:
     bool m_hadTmp = false;
 };
 
-TEST_F(GridExport, WithoutSpreadsheetApplicationShowsTheMessageAndWritesNothing)
+TEST_F(GridExport, WithoutSpreadsheetApplicationShowsTheMessageThenOffersToSaveTheWorkbook)
 {
-    ScriptedInteraction ui;
-    ui.setHasApplication(false);
-    grid->dbExecute();
-    ui.expectMessage();
-    click();
-    ui.verify();
-    ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0].text, "Your computer does not have Excel.");
-    EXPECT_EQ(ui.messages()[0].caption, "Error");
-    EXPECT_TRUE(ui.openedUrls().empty());
-    EXPECT_TRUE(exportFolders().isEmpty());
+    struct Case {
+        const char *label;
+        const char *chosen; // empty: the user cancels the save dialog
+    };
+    for (const Case c : {Case{"cancelled", ""}, Case{"saved", "kept.xlsx"}}) {
+        SCOPED_TRACE(c.label);
+        ScriptedInteraction ui;
+        ui.setHasApplication(false);
+        grid->dbExecute();
+        const QString chosen = *c.chosen ? temp.file(QString::fromLatin1(c.chosen)) : QString();
+        ui.expectMessage();
+        ui.expectSaveFile(chosen);
+        click();
+        ui.verify();
+        ASSERT_EQ(ui.messages().size(), 1u);
+        EXPECT_EQ(ui.messages()[0].text, "Your computer does not have Excel.");
+        EXPECT_EQ(ui.messages()[0].caption, "Error");
+        EXPECT_TRUE(ui.openedUrls().empty());
+        EXPECT_TRUE(exportFolders().isEmpty());
+        if (!chosen.isEmpty()) {
+            EXPECT_EQ(readWorkbook(chosen).texts().value(1).value(3), "Oslo");
+        }
+    }
 }
 
 TEST_F(GridExport, CopiesTheGridAsShownIntoANewWorkbookAndOpensIt)

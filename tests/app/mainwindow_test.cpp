@@ -82,6 +82,7 @@ TEST_F(MainWindowTest, MenuCommands)
         EXPECT_EQ(about->windowTitle(), QStringLiteral("About"));
         EXPECT_EQ(about->size(), QSize(591, 408));
         EXPECT_TRUE(about->lblLink->text().startsWith(QStringLiteral("Designed By <a href=")));
+        EXPECT_EQ(about->lblVersion->text(), QStringLiteral("Tarvo " TARVO_VERSION));
         emit about->lblLink->linkActivated(TfrmTarvoAbout::productAddress());
         about->bOK->click();
         EXPECT_FALSE(about->isVisible());

@@ -8,19 +8,13 @@
 #include "platform/errors.h"
 #include "support/fixtures.h"
 
-#include <QtEndian>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 namespace tarvo {
 namespace {
 
-QByteArray int32(qint32 value)
-{
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
+using test::int32;
 
 QByteArray zlibStream(const QByteArray &data)
 {

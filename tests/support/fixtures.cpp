@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <stdexcept>
 
 namespace tarvo::test {
@@ -11,6 +12,13 @@ namespace tarvo::test {
 QString fixturePath(const QString &relative)
 {
     return QStringLiteral(TARVO_FIXTURES_DIR) + QLatin1Char('/') + relative;
+}
+
+QByteArray int32(qint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
 }
 
 ProjectFolder::ProjectFolder(const QString &fixture) : m_dir(std::make_unique<QTemporaryDir>())

@@ -24,4 +24,7 @@ private:
 
 QString fixturePath(const QString &relative); // tests/fixtures/<relative>
 
+// Four bytes, little-endian: the integers of binary project files such as graphics.dll.
+QByteArray int32(qint32 value);
+
 } // namespace tarvo::test
