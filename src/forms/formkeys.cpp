@@ -48,7 +48,9 @@ void FormKeys::setCancelButton(TdbButton *button)
 
 bool FormKeys::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_form.widget() || event->type() != QEvent::KeyPress)
+    // The type first and the parent, not the form: events still arrive while the form is being
+    // destroyed, when its FormBase part is already gone.
+    if (event->type() != QEvent::KeyPress || watched != parent())
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
