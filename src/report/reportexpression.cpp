@@ -294,13 +294,13 @@ private:
 
     void constantFormat(ExpressionNode &n)
     {
-        const ExpressionNode &spec = *n.args[1];
-        if (spec.kind != ExpressionNode::Constant) {
+        const ExpressionNode &pattern = *n.args[1];
+        if (pattern.kind != ExpressionNode::Constant) {
             m_errors << QStringLiteral("the format of FORMAT must be a text such as \"number:#,##0.00\"");
             return;
         }
         QString problem;
-        n.format = DisplayFormat::parse(spec.value.toString(), &problem);
+        n.format = DisplayFormat::parse(pattern.value.toString(), &problem);
         if (!problem.isEmpty())
             m_errors << problem;
     }

@@ -57,11 +57,11 @@ QDateTime reportDateTime(const QVariant &value)
     return {};
 }
 
-DisplayFormat DisplayFormat::parse(const QString &spec, QString *problem)
+DisplayFormat DisplayFormat::parse(const QString &format, QString *problem)
 {
     problem->clear();
     DisplayFormat f;
-    const QString trimmed = spec.trimmed();
+    const QString trimmed = format.trimmed();
     if (trimmed.isEmpty())
         return f;
     const qsizetype colon = trimmed.indexOf(QLatin1Char(':'));
@@ -75,7 +75,7 @@ DisplayFormat DisplayFormat::parse(const QString &spec, QString *problem)
             f.m_kind = k;
     }
     if (f.m_kind == Kind::None) {
-        *problem = QStringLiteral("unknown format \"%1\" (number, currency, date, time or datetime)").arg(spec);
+        *problem = QStringLiteral("unknown format \"%1\" (number, currency, date, time or datetime)").arg(format);
         return f;
     }
     f.m_pattern = pattern;

@@ -17,8 +17,8 @@ namespace tarvo {
 
 class DisplayFormat {
 public:
-    // An empty spec formats nothing. Returns the problem, or an empty string when `spec` is valid.
-    static DisplayFormat parse(const QString &spec, QString *problem);
+    // An empty format formats nothing. Returns the problem, or an empty string when `format` is valid.
+    static DisplayFormat parse(const QString &format, QString *problem);
 
     bool isEmpty() const { return m_kind == Kind::None; }
     // nullopt for a value that does not suit the format (a name under a number format): it prints

@@ -67,7 +67,7 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
     const struct {
-        const char *spec;
+        const char *pattern;
         QVariant value;
         QLocale locale;
         const char *expected; // null: printed unchanged
@@ -89,13 +89,13 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
     };
     for (const auto &tc : cases) {
         QString problem;
-        const DisplayFormat format = DisplayFormat::parse(QString::fromUtf8(tc.spec), &problem);
-        ASSERT_TRUE(problem.isEmpty()) << tc.spec;
+        const DisplayFormat format = DisplayFormat::parse(QString::fromUtf8(tc.pattern), &problem);
+        ASSERT_TRUE(problem.isEmpty()) << tc.pattern;
         const std::optional<QString> text = format.apply(tc.value, tc.locale);
         if (tc.expected)
-            EXPECT_EQ(text.value_or("(unchanged)"), QString::fromUtf8(tc.expected)) << tc.spec;
+            EXPECT_EQ(text.value_or("(unchanged)"), QString::fromUtf8(tc.expected)) << tc.pattern;
         else
-            EXPECT_FALSE(text.has_value()) << tc.spec;
+            EXPECT_FALSE(text.has_value()) << tc.pattern;
     }
     for (const char *bad : {"money", "number:abc"}) {
         QString problem;
