@@ -9,16 +9,19 @@
 
 namespace tarvo {
 
+QWidget *messageOwner(const ActionContext &context)
+{
+    return context.mainWindow ? context.mainWindow->widget() : nullptr;
+}
+
 void showActionMessage(const ActionContext &context, const QString &text, const QString &caption)
 {
-    QWidget *owner = context.mainWindow ? context.mainWindow->widget() : nullptr;
-    interaction().showMessage(owner, {text, caption, MessageIcon::Information, MessageButtons::Ok});
+    interaction().showMessage(messageOwner(context), {text, caption, MessageIcon::Information, MessageButtons::Ok});
 }
 
 bool askActionQuestion(const ActionContext &context, const QString &text, const QString &caption)
 {
-    QWidget *owner = context.mainWindow ? context.mainWindow->widget() : nullptr;
-    return interaction().showMessage(owner, {text, caption, MessageIcon::Question, MessageButtons::YesNo})
+    return interaction().showMessage(messageOwner(context), {text, caption, MessageIcon::Question, MessageButtons::YesNo})
            == MessageAnswer::Yes;
 }
 

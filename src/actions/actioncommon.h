@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace tarvo {
 
 class FormBase;
@@ -11,6 +13,9 @@ class TdbButton;
 class TdbStringGridEx;
 struct ActionContext;
 
+// The window that owns the actions' messages and dialogs: the main window, or none in tests
+// that run an action without one.
+QWidget *messageOwner(const ActionContext &context);
 // A message box owned by the main window with an OK button and an information icon.
 void showActionMessage(const ActionContext &context, const QString &text, const QString &caption);
 // Yes/No with a question icon; true for Yes.

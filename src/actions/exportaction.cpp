@@ -38,7 +38,7 @@ QList<QStringList> exportBlock(const TdbStringGridEx &grid)
 // Without an application for workbooks the export is not lost: the user may keep it as a file.
 void offerToSaveWorkbook(const TdbStringGridEx &grid, const QString &name, const ActionContext &context)
 {
-    QWidget *owner = context.mainWindow ? context.mainWindow->widget() : nullptr;
+    QWidget *owner = messageOwner(context);
     const QString path = interaction().saveFileName(owner, name + QStringLiteral(".xlsx"),
                                                     QStringLiteral("Excel workbook (*.xlsx)"),
                                                     QStringLiteral("xlsx"));

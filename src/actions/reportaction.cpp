@@ -25,11 +25,6 @@ QString reportFolder()
     return projectFolder() + QStringLiteral("Report");
 }
 
-QWidget *owner(const ActionContext &context)
-{
-    return context.mainWindow ? context.mainWindow->widget() : nullptr;
-}
-
 // Takes the grid's current record; false when the action must stop.
 bool takeRecordFromGrid(TdbButton &button, ActionContext &context)
 {
@@ -78,7 +73,7 @@ void actionReport(TdbButton &button, ActionContext &context)
         report.setDesignerFolders(reportFolder(), reportFolder());
         report.clear();
         report.setFileName(QString());
-        report.designReport(owner(context));
+        report.designReport(messageOwner(context));
         return;
     }
     const QString path = reportFolder() + QDir::separator() + button.dbReportFile();
@@ -87,7 +82,7 @@ void actionReport(TdbButton &button, ActionContext &context)
         return;
     }
     report.loadTemplate(path);
-    report.showReport(owner(context));
+    report.showReport(messageOwner(context));
 }
 
 } // namespace tarvo
