@@ -28,8 +28,6 @@ struct ActionContext {
     QHash<const FormBase *, StoredRow> filledRows;
     // The row a new-record form wrote early (to add children to it), until the form saves or closes.
     QHash<const FormBase *, QPair<QString, qint64>> savedEarly;
-    // PRAGMA data_version as last seen: a different value means another user committed changes.
-    std::optional<qint64> seenDataVersion;
 };
 
 } // namespace tarvo

@@ -16,11 +16,7 @@ namespace {
 // the row go and leave the records that use it pointing nowhere. Parent links cascade instead.
 bool isLookupColumn(SqlConnection &connection, const QString &table, const QString &column)
 {
-    for (SqlQuery keys = connection.query(QStringLiteral("PRAGMA foreign_key_list(") + table + u')'); !keys.eof();
-         keys.next())
-        if (keys.text(QStringLiteral("from")).compare(column, Qt::CaseInsensitive) == 0)
-            return false;
-    return true;
+    return !connection.foreignKeyColumns(table).contains(column, Qt::CaseInsensitive);
 }
 
 // "2 records of the table customers", one entry per table whose lookup fields still use the row.

@@ -27,11 +27,8 @@ void followDatabaseChanges(ActionContext &context)
     if (!context.connection || !context.connection->isOpen())
         return;
     SqlConnection &connection = *context.connection;
-    const qint64 version = connection.dataVersion();
-    const bool othersChanged = context.seenDataVersion && *context.seenDataVersion != version;
-    context.seenDataVersion = version;
     const QStringList ownChanges = connection.takeChangedTables();
-    if (othersChanged) {
+    if (connection.othersChanged()) {
         refreshVisibleGrids();
         RefreshDictionaries(connection, {}, true);
     } else if (!ownChanges.isEmpty()) {

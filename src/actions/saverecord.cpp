@@ -308,7 +308,7 @@ SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection, c
     result.statement.sql(QStringLiteral("INSERT INTO ") + button.dbGeneralTable() + QStringLiteral(" (")
                          + columnList(values) + QStringLiteral(") VALUES ("))
         .append(joined(values, false))
-        .sql(QStringLiteral(");"));
+        .sql(QStringLiteral(") RETURNING id"));
     return result;
 }
 
@@ -340,9 +340,11 @@ std::optional<Written> writeRecord(TdbButton &button, ActionContext &context, co
             showActionMessage(context, QStringLiteral("No data to add"), QStringLiteral("Error"));
             return std::nullopt;
         }
-        connection.execute(save.statement);
-        const qint64 id = save.isInsert ? GetLastInsertId(connection, button.dbGeneralTable())
-                                        : qint64(button.dbGeneralTableId());
+        qint64 id = button.dbGeneralTableId();
+        if (save.isInsert) // the new id comes with the insert's own result, not from a second query
+            id = connection.query(save.statement).integer(0);
+        else
+            connection.execute(save.statement);
         transaction.commit();
         return Written{id, save.isInsert};
     }

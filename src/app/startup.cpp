@@ -10,10 +10,12 @@
 #include "platform/projectfolder.h"
 #include "schema/createtables.h"
 #include "schema/fieldcatalogue.h"
+#include "schema/databaselocation.h"
 #include "controls/dbstringgridex.h"
 #include "forms/formloader.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tarvo {
 
@@ -21,8 +23,8 @@ namespace {
 
 struct StartupState {
     TfrmMain &main;
-    QString databaseFile;
-    bool databaseExisted = false;
+    QString databaseFile; // a file path or a server's connection text
+    bool isNewDatabase = false;
 };
 
 QString tablesIni()
@@ -38,7 +40,7 @@ void chooseDatabaseFile(StartupState &state)
     const QString stored = ReadDatabaseFileName();
     if (stored.isEmpty())
         return;
-    if (!QFileInfo(stored).isFile()) { // a folder is no database file either
+    if (!isServerLocation(stored) && !QFileInfo(stored).isFile()) { // a folder is no database file either
         interaction().showMessage(&state.main,
                                   {QStringLiteral("The database file is not found.") + QChar(13) + stored,
                                    QStringLiteral("Error"), MessageIcon::Information, MessageButtons::Ok});
@@ -49,28 +51,47 @@ void chooseDatabaseFile(StartupState &state)
     state.databaseFile = stored;
 }
 
-void openConnection(StartupState &state)
+bool holdsAnyTableOf(SqlConnection &connection, const QList<TableDefinition> &tables)
 {
-    state.databaseExisted = QFileInfo::exists(state.databaseFile);
-    state.main.SQLConnection.setDatabase(state.databaseFile);
-    state.main.SQLConnection.open();
+    const QStringList present = connection.tableNames();
+    return std::any_of(tables.begin(), tables.end(),
+                       [&](const TableDefinition &table) { return present.contains(table.name.toLower()); });
 }
 
-// The one place that catches: the first failing statement is reported and the rest skipped,
-// and start-up goes on with whatever tables exist.
+// A server that cannot be reached takes the path of a missing database file: the message, the
+// options to name another database, and the end of the program.
+void openConnection(StartupState &state)
+{
+    SqlConnection &connection = state.main.SQLConnection;
+    connection.setDatabase(state.databaseFile);
+    if (!isServerLocation(state.databaseFile)) {
+        state.isNewDatabase = !QFileInfo::exists(state.databaseFile);
+        connection.open();
+        return;
+    }
+    try {
+        connection.open();
+        state.isNewDatabase = !holdsAnyTableOf(connection, ReadTableDefinitions(tablesIni()));
+    } catch (const DatabaseError &error) {
+        interaction().showMessage(&state.main, {error.message(), QStringLiteral("Error"), MessageIcon::Information,
+                                                MessageButtons::Ok});
+        interaction().showModal(state.main.optionsForm());
+        state.main.requestExit();
+    }
+}
+
+// A new database is a file just created, or a server database with none of the tables. The one
+// place that catches: the failure is reported and start-up goes on with whatever tables exist (on a
+// server: none, as its tables are made all at once or not at all).
 void createTablesOfNewDatabase(StartupState &state)
 {
-    if (state.databaseExisted)
+    if (!state.isNewDatabase)
         return;
-    for (const QString &statement : BuildCreateTableStatements(tablesIni())) {
-        try {
-            state.main.SQLConnection.execute(statement);
-        } catch (const Error &error) {
-            interaction().showMessage(&state.main,
-                                      {QStringLiteral("Exception raised with message: ") + error.message(),
-                                       applicationTitle(), MessageIcon::None, MessageButtons::Ok});
-            return;
-        }
+    try {
+        state.main.SQLConnection.createSchema(ReadTableDefinitions(tablesIni()));
+    } catch (const Error &error) {
+        interaction().showMessage(&state.main, {QStringLiteral("Exception raised with message: ") + error.message(),
+                                                applicationTitle(), MessageIcon::None, MessageButtons::Ok});
     }
 }
 

@@ -100,7 +100,7 @@ void editCondition(TdbEdit *edit, Conditions &where, QWidget *messageOwner)
         return;
     const QString column = columnOf(edit->dbTable(), edit->dbField());
     if (edit->dbFilter() == QLatin1String("=")) {
-        where.next().sql(column + QStringLiteral(" LIKE ")).text(text.toUpper());
+        where.next().matches(column, text.toUpper());
         return;
     }
     if (!isWholeNumber(text)) {
@@ -120,9 +120,9 @@ void dateCondition(DateControl *control, const QString &generalTable, Conditions
     if (GetCatalogueFieldType(control->dbTable(), control->dbField()) != QLatin1String("DATE"))
         return;
     control->setDateTime(control->dateTime().datePart());
-    where.next().sql(columnOf(generalTable, control->dbField()) + QLatin1Char(' ')
-                     + control->dbFilter() + QLatin1Char(' ')
-                     + quoted(control->dbStringDateTime()));
+    where.next()
+        .sql(columnOf(generalTable, control->dbField()) + QLatin1Char(' ') + control->dbFilter() + QLatin1Char(' '))
+        .text(control->dbStringDateTime());
 }
 
 void filterConditions(const QList<QObject *> &controls, const QString &generalTable,
@@ -134,7 +134,7 @@ void filterConditions(const QList<QObject *> &controls, const QString &generalTa
             [&](TdbEdit &e) { editCondition(&e, where, messageOwner); },
             [&](TdbMemo &m) {
                 if (!m.text().isEmpty())
-                    where.next().sql(columnOf(m.dbTable(), m.dbField()) + QStringLiteral(" LIKE ")).text(m.text().toUpper());
+                    where.next().matches(columnOf(m.dbTable(), m.dbField()), m.text().toUpper());
             },
             [&](TdbEditCount &n) {
                 if (!n.text().isEmpty())

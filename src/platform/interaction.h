@@ -3,6 +3,7 @@
 // The program installs QtInteraction; tests install a scripted implementation.
 #include <QString>
 #include <QUrl>
+#include <optional>
 
 class QWidget;
 class QDialog;
@@ -45,6 +46,14 @@ public:
     // user cancels.
     virtual bool choosePrinter(QPrinter &printer, QWidget *owner) = 0;
     virtual bool pageSetup(QPrinter &printer, QWidget *owner) = 0;
+    // A password for `prompt`, typed without echo; nullopt when the user cancels (or nobody can be
+    // asked).
+    virtual std::optional<QString> askPassword(QWidget *owner, const QString &prompt)
+    {
+        (void)owner;
+        (void)prompt;
+        return std::nullopt;
+    }
 };
 
 // The installed implementation; never null once the application or a test has started.

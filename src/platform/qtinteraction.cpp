@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -52,6 +54,14 @@ MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return MessageAnswer::Ok;
+}
+
+std::optional<QString> QtInteraction::askPassword(QWidget *owner, const QString &prompt)
+{
+    bool accepted = false;
+    const QString password = QInputDialog::getText(owner, QStringLiteral("Password"), prompt, QLineEdit::Password,
+                                                   QString(), &accepted);
+    return accepted ? std::optional<QString>(password) : std::nullopt;
 }
 
 void QtInteraction::showModal(QDialog *form)

@@ -22,6 +22,7 @@ public:
     bool hasApplicationFor(const QString &mimeType) override;
     bool choosePrinter(QPrinter &printer, QWidget *owner) override;
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
+    std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
 };
 
 } // namespace tarvo

@@ -4,7 +4,6 @@
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
 
-#include <sqlite3.h>
 
 namespace tarvo {
 
@@ -22,19 +21,12 @@ void ReportDataSet::connect(SqlQuery &query)
     QStringList columns = query.columnNames();
     QList<QVariantList> rows;
     const int count = query.columnCount();
-    // The storage class decides the value type, as SQLite keeps it (a number stays a number).
+    // The storage class decides the value type, as the database keeps it (a number stays a number).
     for (; !query.eof(); query.next()) {
         QVariantList row;
         row.reserve(count);
-        for (int c = 0; c < count; ++c) {
-            switch (sqlite3_column_type(query.handle(), c)) {
-            case SQLITE_INTEGER: row << QVariant(qint64(sqlite3_column_int64(query.handle(), c))); break;
-            case SQLITE_FLOAT: row << QVariant(sqlite3_column_double(query.handle(), c)); break;
-            case SQLITE_BLOB: row << QVariant(query.bytes(c)); break;
-            case SQLITE_NULL: row << QVariant(); break;
-            default: row << QVariant(query.text(c)); break;
-            }
-        }
+        for (int c = 0; c < count; ++c)
+            row << query.value(c);
         rows << row;
     }
     m_columns = std::move(columns);

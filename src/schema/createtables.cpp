@@ -30,61 +30,69 @@ bool startsWithOneOf(const QString &key, QStringView markers)
 
 // The three column tests run in order on the key as each leaves it; a key that is a marker alone
 // names no column and adds nothing.
-QString columnDefinitions(QString key, const QString &value)
+void addColumns(QString key, const QString &value, QList<ColumnDefinition> &columns)
 {
-    QString out;
     if (startsWithOneOf(key, u"_-")) {
         const QString type = columnType(value);
-        const QString constraint = key.front() == u'-' ? QStringLiteral(" NOT NULL") : QString();
+        const bool notNull = key.front() == u'-';
         key.remove(0, 1);
         if (key.isEmpty())
-            return out;
-        out += QStringLiteral(", ") + key + u' ' + type + constraint;
+            return;
+        columns.append({key, type, notNull});
         if (type == QLatin1String("BLOB"))
-            out += QStringLiteral(", ") + key + QStringLiteral("_filename TEXT") + constraint;
+            columns.append({key + QStringLiteral("_filename"), QStringLiteral("TEXT"), notNull});
     }
     if (startsWithOneOf(key, u">^+")) {
-        const QString constraint = key.front() == u'>' ? QString() : QStringLiteral(" NOT NULL");
+        const bool notNull = key.front() != u'>';
         key.remove(0, 1);
         if (key.isEmpty())
-            return out;
-        out += QStringLiteral(", ") + key + QStringLiteral(" INTEGER") + constraint;
+            return;
+        columns.append({key, QStringLiteral("INTEGER"), notNull});
     }
     if (startsWithOneOf(key, u"*")) {
         key.remove(0, 1);
         if (key.isEmpty())
-            return out;
-        out += QStringLiteral(", ") + key + QStringLiteral(" INTEGER");
+            return;
+        columns.append({key, QStringLiteral("INTEGER"), false});
     }
-    return out;
-}
-
-QString foreignKey(const QString &key, const QString &value)
-{
-    if (key.size() < 2 || key.front() != u'^')
-        return {};
-    return QStringLiteral(", FOREIGN KEY(") + key.mid(1) + QStringLiteral(") REFERENCES ") + value
-           + QStringLiteral("(id) ON DELETE CASCADE");
-}
-
-QString createTable(const QString &table, const QList<QPair<QString, QString>> &entries)
-{
-    QString sql = QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" (id INTEGER PRIMARY KEY ASC");
-    for (const auto &[key, value] : entries)
-        sql += columnDefinitions(key, value);
-    for (const auto &[key, value] : entries)
-        sql += foreignKey(key, value);
-    return sql + QStringLiteral("); ");
 }
 
 } // namespace
 
-QStringList BuildCreateTableStatements(const QString &tablesIniPath)
+QList<TableDefinition> ReadTableDefinitions(const QString &tablesIniPath)
 {
     const IniFile ini = IniFile::load(tablesIniPath);
+    QList<TableDefinition> tables;
+    for (const QString &name : ini.sections()) {
+        TableDefinition table{name, {}, {}};
+        const QList<QPair<QString, QString>> entries = ini.entries(name);
+        for (const auto &[key, value] : entries)
+            addColumns(key, value, table.columns);
+        for (const auto &[key, value] : entries)
+            if (key.size() >= 2 && key.front() == u'^')
+                table.foreignKeys.append({key.mid(1), value, true});
+        tables.append(table);
+    }
+    return tables;
+}
+
+QString createTableStatement(const TableDefinition &table)
+{
+    QString sql = QStringLiteral("CREATE TABLE ") + table.name + QStringLiteral(" (id INTEGER PRIMARY KEY ASC");
+    for (const ColumnDefinition &column : table.columns)
+        sql += QStringLiteral(", ") + column.name + u' ' + column.type
+               + (column.notNull ? QStringLiteral(" NOT NULL") : QString());
+    for (const ColumnDefinition &key : table.foreignKeys)
+        sql += QStringLiteral(", FOREIGN KEY(") + key.name + QStringLiteral(") REFERENCES ") + key.type
+               + QStringLiteral("(id) ON DELETE CASCADE");
+    return sql + QStringLiteral("); ");
+}
+
+QStringList BuildCreateTableStatements(const QString &tablesIniPath)
+{
     QStringList statements;
-    for (const QString &table : ini.sections())
-        statements.append(createTable(table, ini.entries(table)));
+    for (const TableDefinition &table : ReadTableDefinitions(tablesIniPath))
+        statements.append(createTableStatement(table));
     return statements;
 }
 

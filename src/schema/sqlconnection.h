@@ -1,28 +1,27 @@
 #pragma once
-// The one SQLite connection of a run, on the C API, and what runs on it: statements, statements
-// with BLOB parameters, forward-read queries, and the statement builder that binds user values.
+// The one database connection of a run and what runs on it: statements, statements with BLOB
+// parameters, forward-read queries, and the statement builder that binds user values. The
+// database is a SQLite file or a PostgreSQL server; callers do not see which.
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <map>
 #include <memory>
 #include <optional>
 
 struct sqlite3;
-struct sqlite3_stmt;
-extern "C" int sqlite3_finalize(sqlite3_stmt *);
 
 namespace tarvo {
 
 class SqlConnection;
+class DatabaseEngine;
+class ResultCursor;
+struct TableDefinition;
 
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
-};
-// A prepared statement, finalized when its handle goes.
-using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+// How statement texts differ between the engines: parameters as "?" or "$1", "$2", ...; the
+// case-insensitive match of searches as LIKE with Tarvo's Unicode function or as the server's ILIKE.
+enum class SqlDialect { File, Server };
 
 // Statement text with user values kept apart. sql() appends SQL as written; text() appends a
 // user's value: rendered as "value" (inner quotes doubled) for tests and messages, bound as a
@@ -37,19 +36,22 @@ public:
     SqlStatement &blob(const QString &name, const QByteArray &bytes);
     // A whole number typed by a user stays bare SQL; anything else is appended as text().
     SqlStatement &numberOrText(const QString &value);
+    // `column` matches the user's LIKE pattern, ignoring case (beyond ASCII) and normalization.
+    SqlStatement &matches(const QString &column, const QString &pattern);
     SqlStatement &append(const SqlStatement &other);
 
     bool isEmpty() const { return m_pieces.isEmpty(); }
-    // The described text form: values in double quotes, blobs as their ":name" markers.
+    // The text form for tests and messages: values in double quotes, blobs as ":name" markers.
     QString renderedText() const;
-    // What runs: "?" for each value, with the values in order.
-    QString parameterisedSql() const;
+    // What runs, with the values in order.
+    QString parameterisedSql(SqlDialect dialect = SqlDialect::File) const;
     QList<QVariant> parameters() const; // QString for texts, QByteArray for blobs
 
 private:
     struct Piece {
-        enum Kind { Sql, Text, Blob } kind;
-        QString text;      // SQL, the text value, or the blob's name
+        enum Kind { Sql, Text, Blob, Match } kind;
+        QString text;      // SQL, the text value (the pattern of a match), or the blob's name
+        QString column;    // match only
         QByteArray bytes;  // blob only
     };
     QList<Piece> m_pieces;
@@ -81,29 +83,22 @@ public:
     QString text(const QString &name) const; // by column name, ignoring case
     qint64 integer(int column) const;        // raises ConversionError for a text that is no integer
     // The UTF-8 text that text() decodes, without a copy; valid until next(). Empty for NULL;
-    // nullopt for REAL, whose text depends on the locale. For reading large results cheaply.
+    // nullopt where the text is made (REAL, whose text depends on the locale; bytes on the server).
+    // For reading large results cheaply.
     std::optional<QByteArrayView> utf8(int column) const;
     QByteArray bytes(int column) const;
     // The value in its storage class: null, qint64, double, QString or QByteArray.
     QVariant value(int column) const;
     // Whether the column holds what value() gave for it earlier: same storage class, same
-    // content. Reads in place, without building the value.
+    // content.
     bool holds(int column, const QVariant &earlier) const;
 
-    sqlite3_stmt *handle() const { return m_stmt; }
     SqlConnection *connection() const { return m_connection; } // the one that ran the query
 
 private:
     friend class SqlConnection;
-    // Either owns its statement, or uses one the connection keeps for reuse (`kept`, with its
-    // in-use flag), which it resets and hands back when done.
-    SqlQuery(sqlite3 *db, StatementHandle owned, sqlite3_stmt *kept, bool *inUse);
-    void handBack();
-    void start(); // steps to the first row
-    sqlite3 *m_db = nullptr;
-    StatementHandle m_owned;
-    sqlite3_stmt *m_stmt = nullptr;
-    bool *m_inUse = nullptr;
+    SqlQuery(std::unique_ptr<ResultCursor> cursor, SqlConnection *connection);
+    std::unique_ptr<ResultCursor> m_cursor;
     SqlConnection *m_connection = nullptr;
     bool m_eof = true;
     bool m_empty = true;
@@ -116,15 +111,17 @@ public:
     SqlConnection(const SqlConnection &) = delete;
     SqlConnection &operator=(const SqlConnection &) = delete;
 
-    void setDatabase(const QString &path);
-    QString database() const { return m_path; }
-    // Opens or creates the file, sets a 5 s busy timeout and runs "PRAGMA foreign_keys=ON;"
-    // first. Raises DatabaseError with SQLite's message.
+    // A database file path, or a PostgreSQL connection URI (or keyword=value text).
+    void setDatabase(const QString &location);
+    QString database() const { return m_location; }
+    // A file is opened or created, with a 5 s busy timeout and "PRAGMA foreign_keys=ON;" first.
+    // A server that asks for a password libpq does not have gets it from the user, asked through
+    // the interaction layer and kept in memory only. Raises DatabaseError with the engine's message.
     void open();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return m_engine != nullptr; }
     void close();
 
-    // Every statement commits on its own; all raise DatabaseError with SQLite's message.
+    // Every statement commits on its own; all raise DatabaseError with the engine's message.
     void execute(const QString &sql);
     void execute(const SqlStatement &statement);
     // ":name" markers outside quoted text become positional parameters; the n-th marker gets
@@ -133,34 +130,38 @@ public:
     SqlQuery query(const QString &sql);
     SqlQuery query(const SqlStatement &statement);
     // query() for a statement run again and again with other values (a few such texts per run):
-    // prepared once and kept until the connection closes.
+    // the engine may keep it prepared until the connection closes.
     SqlQuery queryKept(const SqlStatement &statement);
 
-    // Changes committed by other connections since the last call differ in this number.
-    qint64 dataVersion();
+    // Whether other connections committed changes since the last call (false on the first).
+    bool othersChanged();
     // The tables this connection changed since the last call, in the order first changed.
     QStringList takeChangedTables();
+    // The columns of `table` that hold a foreign key.
+    QStringList foreignKeyColumns(const QString &table);
+    // The tables the database holds, lower case.
+    QStringList tableNames();
+    // The tables of a new database; raises DatabaseError with the first failure. On a server all
+    // tables are made or none.
+    void createSchema(const QList<TableDefinition> &tables);
 
-    sqlite3 *handle() const { return m_db; }
+    // The file database's own handle, for tools that inspect SQLite itself; null on a server.
+    sqlite3 *handle() const;
+    DatabaseEngine &engine() const; // raises DatabaseError when not open
 
 private:
-    static void rememberChange(void *self, int op, const char *db, const char *table, long long rowid);
-    struct KeptStatement {
-        StatementHandle stmt;
-        bool inUse = false;
-    };
-    SqlQuery run(SqlQuery query, const SqlStatement &statement);
-    QString m_path;
-    sqlite3 *m_db = nullptr;
-    std::map<QByteArray, KeptStatement> m_kept; // node-based: an entry's address stays put
-    QStringList m_changedTables;
-    QByteArray m_lastChangedTable;
+    SqlQuery run(const SqlStatement &statement, bool reuse);
+    QString m_location;
+    QString m_password; // as the user gave it for this server; never written anywhere
+    std::unique_ptr<DatabaseEngine> m_engine;
 };
 
-// A write transaction: BEGIN IMMEDIATE when created, rolled back when destroyed uncommitted.
+// A write transaction, begun when created and rolled back when destroyed uncommitted.
 class SqlTransaction {
 public:
-    explicit SqlTransaction(SqlConnection &connection); // raises DatabaseBusyError after the timeout
+    // No other writer of the database can come in between; raises DatabaseBusyError when another
+    // holds it past the lock timeout.
+    explicit SqlTransaction(SqlConnection &connection);
     ~SqlTransaction();
     SqlTransaction(const SqlTransaction &) = delete;
     SqlTransaction &operator=(const SqlTransaction &) = delete;

@@ -31,6 +31,15 @@ bool isWholeNumber(const QString &text)
     return wholeNumber.match(text).hasMatch();
 }
 
+qint64 integerOfText(const QString &text)
+{
+    bool ok = false;
+    const qint64 number = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw ConversionError(u'\'' + text + QStringLiteral("' is not a valid integer value"));
+    return number;
+}
+
 std::optional<QString> integerLiteral(const QString &text)
 {
     const QString trimmed = text.trimmed();
@@ -144,12 +153,6 @@ QString FormatStoredDateTime(const QString &stored, const QString &format)
     if (value->time() != QTime(0, 0))
         text += u' ' + locale.toString(value->time(), longTimeFormatWithoutZone(locale));
     return text;
-}
-
-qint64 GetLastInsertId(SqlConnection &connection, const QString &table)
-{
-    SqlQuery query = connection.query(QStringLiteral("SELECT last_insert_rowid() FROM ") + table);
-    return query.isEmpty() ? -1 : query.integer(0);
 }
 
 qint64 GetNextRecordCount(SqlConnection &connection, const QString &table)

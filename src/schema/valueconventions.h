@@ -1,6 +1,6 @@
 #pragma once
 // The shared routines of the SQL value conventions: display of stored dates, the case rules for
-// non-Latin texts, the last inserted id and the record counter.
+// non-Latin texts and the record counter.
 #include <QString>
 #include <optional>
 
@@ -14,6 +14,8 @@ QString realText(double value);
 
 // Optionally signed decimal digits and nothing else: what numeric filters and counters accept.
 bool isWholeNumber(const QString &text);
+// A stored text read as an integer (blanks around ignored); raises ConversionError when it is none.
+qint64 integerOfText(const QString &text);
 // What a user typed into a number field, as an SQL literal: a whole number that fits 64 bits for
 // INTEGER; for REAL a number in the user's locale (its decimal separator, no group separators) or
 // with a point. Blanks around are ignored; nullopt for anything else.
@@ -38,9 +40,6 @@ inline QString dateTimeFormatC() { return QStringLiteral("c"); } // short date +
 // The stored text in `format`, using QLocale(); "без даты" when it does not parse.
 QString FormatStoredDateTime(const QString &stored, const QString &format);
 
-// "SELECT last_insert_rowid() FROM " + table: the connection's last insert id, -1 when the
-// table has no rows. Raises DatabaseError.
-qint64 GetLastInsertId(SqlConnection &connection, const QString &table);
 // max(record_count) + 1; for an empty table the catalogue's "*record_count" start value (0 when
 // absent or not an integer); -1 when the maximum is no integer.
 qint64 GetNextRecordCount(SqlConnection &connection, const QString &table);

@@ -90,16 +90,6 @@ TEST_F(CounterTest, NextRecordCount)
     EXPECT_THROW(next("missing"), DatabaseError);
 }
 
-TEST_F(CounterTest, LastInsertId)
-{
-    EXPECT_EQ(GetLastInsertId(m_db, QStringLiteral("plain")), -1);
-    m_db.execute(QStringLiteral("INSERT INTO plain (id, x) VALUES (41, 'a')"));
-    EXPECT_EQ(GetLastInsertId(m_db, QStringLiteral("plain")), 41);
-    m_db.execute(QStringLiteral("INSERT INTO plain (x) VALUES ('b')"));
-    EXPECT_EQ(GetLastInsertId(m_db, QStringLiteral("plain")), 42);
-    EXPECT_THROW(GetLastInsertId(m_db, QStringLiteral("missing")), DatabaseError);
-}
-
 TEST(ValueConventions, NumbersTypedIntoNumberFieldsInTheUsersLocale)
 {
     const struct { const char *locale, *typed, *integer, *real; } cases[] = {

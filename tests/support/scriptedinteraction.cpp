@@ -38,6 +38,9 @@ void ScriptedInteraction::verify()
         ADD_FAILURE() << "expected file dialog(s) never shown";
     if (!m_printDialogs.empty() || !m_pageSetups.empty())
         ADD_FAILURE() << "expected print or page setup dialog(s) never shown";
+    if (!m_passwords.empty())
+        ADD_FAILURE() << m_passwords.size() << " expected password dialog(s) never shown";
+    m_passwords.clear();
     m_answers.clear();
     m_modals.clear();
     m_openFiles.clear();
@@ -92,6 +95,23 @@ QString ScriptedInteraction::saveFileName(QWidget *, const QString &, const QStr
     const QString chosen = m_saveFiles.front();
     m_saveFiles.pop_front();
     return chosen;
+}
+
+void ScriptedInteraction::expectPassword(std::optional<QString> typed)
+{
+    m_passwords.push_back(std::move(typed));
+}
+
+std::optional<QString> ScriptedInteraction::askPassword(QWidget *, const QString &prompt)
+{
+    m_passwordPrompts << prompt;
+    if (m_passwords.empty()) {
+        ADD_FAILURE() << "unexpected password dialog: " << prompt.toStdString();
+        return std::nullopt;
+    }
+    std::optional<QString> typed = m_passwords.front();
+    m_passwords.pop_front();
+    return typed;
 }
 
 bool ScriptedInteraction::openUrl(const QUrl &url)

@@ -26,6 +26,7 @@ public:
     // `onShown` edits the printer as the user would and returns whether the user accepted.
     void expectPrintDialog(std::function<bool(QPrinter &)> onShown);
     void expectPageSetup(std::function<bool(QPrinter &)> onShown);
+    void expectPassword(std::optional<QString> typed); // nullopt: the user cancels
 
     // What happened.
     const std::vector<Message> &messages() const { return m_messages; }
@@ -47,6 +48,8 @@ public:
     bool hasApplicationFor(const QString &) override { return m_hasApplication; }
     bool choosePrinter(QPrinter &printer, QWidget *owner) override;
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
+    std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
+    const QStringList &passwordPrompts() const { return m_passwordPrompts; }
 
 private:
     Interaction *m_previous = nullptr;
@@ -56,6 +59,8 @@ private:
     std::deque<QString> m_saveFiles;
     std::deque<std::function<bool(QPrinter &)>> m_printDialogs;
     std::deque<std::function<bool(QPrinter &)>> m_pageSetups;
+    std::deque<std::optional<QString>> m_passwords;
+    QStringList m_passwordPrompts;
     std::vector<Message> m_messages;
     std::vector<QUrl> m_openedUrls;
     QString m_clipboard;
