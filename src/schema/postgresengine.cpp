@@ -213,7 +213,8 @@ PostgresEngine::PostgresEngine(const QString &location, const QString &password)
     m_conn = PQconnectdbParams(keys.data(), values.data(), 1);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString reason = trimmedMessage(PQerrorMessage(m_conn));
-        const bool wantsPassword = PQconnectionNeedsPassword(m_conn);
+        // A refused password counts as none: the user is asked (again).
+        const bool wantsPassword = PQconnectionNeedsPassword(m_conn) || PQconnectionUsedPassword(m_conn);
         PQfinish(m_conn);
         m_conn = nullptr;
         const QString where = serverDescription(location);
