@@ -11,10 +11,12 @@ using tarvo::test::E2eApp;
 
 namespace {
 
-class DispatcherE2e : public ::testing::Test {
+class DispatcherE2e : public tarvo::test::BothEngines {
 protected:
     void SetUp() override
     {
+        if (serverMissing())
+            GTEST_SKIP() << "no test server";
         ASSERT_TRUE(app.start());
         app.seed(QStringLiteral(
             "INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
@@ -23,12 +25,12 @@ protected:
         E2eApp::grid("frmMain", "gridCustomers").dbExecute();
     }
 
-    E2eApp app{QStringLiteral("e2e-shop")};
+    E2eApp app{QStringLiteral("e2e-shop"), GetParam()};
 };
 
 } // namespace
 
-TEST_F(DispatcherE2e, SearchUsesTheFilterControlsAndForgetsTheParentLink)
+TEST_P(DispatcherE2e, SearchUsesTheFilterControlsAndForgetsTheParentLink)
 {
     TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
     // As after a record was shown: the grid listed the children of city 1.
@@ -47,7 +49,7 @@ TEST_F(DispatcherE2e, SearchUsesTheFilterControlsAndForgetsTheParentLink)
     EXPECT_FALSE(E2eApp::grid("frmMain", "gridIdle").dbIfUsed()); // only the named grid runs
 }
 
-TEST_F(DispatcherE2e, ShowFormRunsItsAutomaticGridsAndItsSavesInsertEvenAfterBeingBound)
+TEST_P(DispatcherE2e, ShowFormRunsItsAutomaticGridsAndItsSavesInsertEvenAfterBeingBound)
 {
     auto &save = E2eApp::control<TdbButton>("frmCities", "bSaveCity");
     save.setDbGeneralTableId(1); // bound to Oslo by some earlier action
@@ -73,7 +75,7 @@ TEST_F(DispatcherE2e, ShowFormRunsItsAutomaticGridsAndItsSavesInsertEvenAfterBei
     EXPECT_FALSE(E2eApp::grid("frmMain", "gridIdle").dbIfUsed()); // nothing refreshed on return
 }
 
-TEST_F(DispatcherE2e, FormNameDifferingInCaseAndTheNoneActionDoNothing)
+TEST_P(DispatcherE2e, FormNameDifferingInCaseAndTheNoneActionDoNothing)
 {
     TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
     grid.setRow(2);
@@ -88,7 +90,7 @@ TEST_F(DispatcherE2e, FormNameDifferingInCaseAndTheNoneActionDoNothing)
     EXPECT_TRUE(app.ui.messages().empty());
 }
 
-TEST_F(DispatcherE2e, CloseFormOnTheMainWindowEndsTheRunAndStoresTheLayouts)
+TEST_P(DispatcherE2e, CloseFormOnTheMainWindowEndsTheRunAndStoresTheLayouts)
 {
     E2eApp::click("frmMain", "bClose");
 
@@ -96,3 +98,5 @@ TEST_F(DispatcherE2e, CloseFormOnTheMainWindowEndsTheRunAndStoresTheLayouts)
     EXPECT_TRUE(QFile::exists(settingsFileName()));
     EXPECT_TRUE(app.folder.read(QStringLiteral("settings.ini")).contains("frmMain.gridCustomers.ColCount=3"));
 }
+
+TARVO_BOTH_ENGINES(DispatcherE2e);

@@ -1,6 +1,7 @@
 #pragma once
 // A whole Tarvo run on a fixture project folder: the real windows, a strict scripted desktop,
-// and helpers to reach controls by form and name and to read the database file back.
+// and helpers to reach controls by form and name and to read the database back. On the server
+// engine the project's settings name a new database of the test server.
 #include "app/application.h"
 #include "app/tfrmmain.h"
 #include "controls/dbbutton.h"
@@ -11,6 +12,7 @@
 #include "support/fixtures.h"
 #include "support/printto.h"
 #include "support/scriptedinteraction.h"
+#include "support/serverdatabase.h"
 
 #include <QDialog>
 #include <gtest/gtest.h>
@@ -21,7 +23,14 @@ namespace tarvo::test {
 
 class E2eApp {
 public:
-    explicit E2eApp(const QString &fixture) : folder(fixture) { setProjectFolder(folder.path()); }
+    explicit E2eApp(const QString &fixture, Engine engine = Engine::File) : folder(fixture), engine(engine)
+    {
+        setProjectFolder(folder.path());
+        if (engine == Engine::Server && !testServer().isEmpty()) {
+            server = std::make_unique<ServerDatabase>();
+            folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Options]\nserver=") + server->location() + u'\n');
+        }
+    }
     ~E2eApp()
     {
         windows.reset();
@@ -73,7 +82,7 @@ public:
     QStringList rows(const QString &sql) const
     {
         SqlConnection reader;
-        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.setDatabase(database());
         reader.open();
         QStringList values;
         for (SqlQuery q = reader.query(sql); !q.eof(); q.next())
@@ -84,7 +93,7 @@ public:
     QStringList row(const QString &sql) const
     {
         SqlConnection reader;
-        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.setDatabase(database());
         reader.open();
         QStringList values;
         SqlQuery q = reader.query(sql);
@@ -95,11 +104,17 @@ public:
     QByteArray blob(const QString &sql) const
     {
         SqlConnection reader;
-        reader.setDatabase(folder.file(QStringLiteral("sqlite.db")));
+        reader.setDatabase(database());
         reader.open();
         SqlQuery q = reader.query(sql);
         return q.eof() ? QByteArray() : q.bytes(0);
     }
+    // What differs between the engines: their own messages and SQL.
+    QString byEngine(const char *file, const char *server) const
+    {
+        return QString::fromUtf8(engine == Engine::File ? file : server);
+    }
+    QString database() const { return server ? server->location() : folder.file(QStringLiteral("sqlite.db")); }
     // The text of the latest message shown, empty when none was.
     QString lastMessage() const { return ui.messages().empty() ? QString() : ui.messages().back().text; }
     // Runs statements on the application's own connection (test data).
@@ -107,8 +122,19 @@ public:
 
     ScriptedInteraction ui; // first: the desktop is replaced before any window exists
     ProjectFolder folder;
+    Engine engine;
+    std::unique_ptr<ServerDatabase> server;
     std::unique_ptr<ApplicationWindows> windows;
 };
+
+// A suite that runs on both engines; the server's cases skip when no test server runs.
+class BothEngines : public ::testing::TestWithParam<Engine> {
+protected:
+    static bool serverMissing() { return GetParam() == Engine::Server && testServer().isEmpty(); }
+};
+#define TARVO_BOTH_ENGINES(suite)                                                                                 \
+    INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(::tarvo::test::Engine::File, ::tarvo::test::Engine::Server), \
+                             [](const auto &info) { return std::string(::tarvo::test::engineName(info.param)); })
 
 // E2eApp::control with names written as plain literals.
 template <class T> T &ctl(const char *form, const char *name)
