@@ -24,6 +24,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QShowEvent>
+#include <QSocketNotifier>
 #include <QThread>
 
 namespace tarvo {
@@ -188,7 +189,9 @@ void TfrmMain::mniReportClick()
 void TfrmMain::OnButtonClick(TdbButton *Sender)
 {
     // Nested clicks (the new-record action's save) come through here again with their own guard.
+    ++m_actionsRunning;
     guarded([&] { tarvo::OnButtonClick(*Sender, m_actions); });
+    --m_actionsRunning;
 }
 
 void TfrmMain::OnAllFormShow(QWidget *Sender)
@@ -199,6 +202,25 @@ void TfrmMain::OnAllFormShow(QWidget *Sender)
 void TfrmMain::followDatabaseChanges()
 {
     tarvo::followDatabaseChanges(m_actions);
+    followChangeNotices();
+}
+
+// A server announces other users' saves on the connection's socket: grids and lists follow at once,
+// without polling. During an action the notice waits: the action follows the changes when it ends.
+// A connection made again after a loss has a socket of its own.
+void TfrmMain::followChangeNotices()
+{
+    const int socket = SQLConnection.changeNoticeSocket();
+    if (m_changeNotices && m_changeNotices->socket() == socket)
+        return;
+    delete std::exchange(m_changeNotices, nullptr);
+    if (socket < 0)
+        return;
+    m_changeNotices = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+    connect(m_changeNotices, &QSocketNotifier::activated, this, [this] {
+        if (m_actionsRunning == 0 && SQLConnection.isOpen())
+            guarded([this] { followDatabaseChanges(); });
+    });
 }
 
 void TfrmMain::FillDictionaries(const QString &TableName)

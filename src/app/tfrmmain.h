@@ -10,6 +10,8 @@
 
 class QMenu;
 
+class QSocketNotifier;
+
 namespace tarvo {
 
 class TdbButton;
@@ -66,7 +68,10 @@ private:
 
     TfrmOptions *m_options = nullptr;
     TfrmTarvoAbout *m_about = nullptr;
+    void followChangeNotices();
     ActionContext m_actions;
+    QSocketNotifier *m_changeNotices = nullptr;
+    int m_actionsRunning = 0;
     bool m_started = false;
     bool m_exitRequested = false;
 };

@@ -64,6 +64,9 @@ public:
     virtual bool othersChanged() = 0;
     // The tables this connection changed since the last call, in the order first changed.
     virtual QStringList takeChangedTables() = 0;
+    // A socket that becomes readable when other connections' changes are announced; -1 when the
+    // engine has none (the file database is asked instead).
+    virtual int changeNoticeSocket() const { return -1; }
     // The columns of `table` that hold a foreign key.
     virtual QStringList foreignKeyColumns(const QString &table) = 0;
     // The names of the tables of the database, lower case.

@@ -385,8 +385,11 @@ void PostgresEngine::drainNotifications()
     }
 }
 
+// One round trip first: the server hands over the notices of commits made before it answers.
 bool PostgresEngine::othersChanged()
 {
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        ResultHandle(PQexec(m_conn, ""));
     drainNotifications();
     return std::exchange(m_othersChanged, false);
 }
@@ -395,6 +398,11 @@ QStringList PostgresEngine::takeChangedTables()
 {
     drainNotifications();
     return std::exchange(m_changedTables, {});
+}
+
+int PostgresEngine::changeNoticeSocket() const
+{
+    return PQsocket(m_conn);
 }
 
 QStringList PostgresEngine::foreignKeyColumns(const QString &table)

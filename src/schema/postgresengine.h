@@ -27,6 +27,7 @@ public:
     void rollback() override;
     bool othersChanged() override;
     QStringList takeChangedTables() override;
+    int changeNoticeSocket() const override;
     QStringList foreignKeyColumns(const QString &table) override;
     QStringList tableNames() override;
     void createSchema(const QList<TableDefinition> &tables) override;

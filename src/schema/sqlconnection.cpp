@@ -320,6 +320,11 @@ QStringList SqlConnection::takeChangedTables()
     return engine().takeChangedTables();
 }
 
+int SqlConnection::changeNoticeSocket() const
+{
+    return m_engine ? m_engine->changeNoticeSocket() : -1;
+}
+
 QStringList SqlConnection::foreignKeyColumns(const QString &table)
 {
     return engine().foreignKeyColumns(table);

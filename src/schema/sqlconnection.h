@@ -137,6 +137,8 @@ public:
     bool othersChanged();
     // The tables this connection changed since the last call, in the order first changed.
     QStringList takeChangedTables();
+    // Readable when other users' changes are announced (a server); -1 when not open or a file.
+    int changeNoticeSocket() const;
     // The columns of `table` that hold a foreign key.
     QStringList foreignKeyColumns(const QString &table);
     // The tables the database holds, lower case.

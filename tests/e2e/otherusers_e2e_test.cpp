@@ -6,6 +6,7 @@
 #include "e2e/e2eapp.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 
 using namespace tarvo;
 using tarvo::test::E2eApp;
@@ -137,6 +138,18 @@ TEST_P(OtherUsersE2e, GridsAndListsFollowOtherUsersAfterTheNextAction)
     EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), QStringList({"Ada", "Bob", "Cleo"}));
     EXPECT_TRUE(filterCity.hasItemID(3));
     EXPECT_EQ(filterCity.currentText(), QStringLiteral("Bergen")); // the selection is kept
+}
+
+TEST_P(OtherUsersE2e, OnTheServerGridsAndListsFollowOtherUsersWithoutAnyAction)
+{
+    if (GetParam() == test::Engine::File)
+        GTEST_SKIP() << "the file database is asked at the next action";
+    other.execute(QStringLiteral("INSERT INTO city (name) VALUES ('Alta');"
+                                 "INSERT INTO customers (name, id_city) VALUES ('Cleo', 3);"));
+    EXPECT_TRUE(QTest::qWaitFor([] {
+        return E2eApp::gridColumn("frmMain", "gridCustomers", 0) == QStringList({"Ada", "Bob", "Cleo"});
+    }));
+    EXPECT_TRUE(ctl<TdbComboBox>("frmMain", "cbCity").hasItemID(3));
 }
 
 TEST_P(OtherUsersE2e, ListsFollowTheDesignersOwnSql)
