@@ -1,8 +1,22 @@
 #include "controls/dbcombobox.h"
 
 #include <QAbstractListModel>
+#include <charconv>
 
 namespace tarvo {
+
+namespace {
+
+// An id as FItemIDString keeps it. QString::number takes the long way through the number
+// formatting; long lists convert thousands of ids per fill.
+QString idText(int id)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, id).ptr;
+    return QString::fromLatin1(digits, end - digits);
+}
+
+} // namespace
 
 // The items of a lookup box are plain texts; this model takes a whole list in one insertion.
 // It still supports the row insertion, removal and setData that QComboBox's own item calls use.
@@ -94,7 +108,7 @@ int TdbComboBox::dbItemID() const
 
 void TdbComboBox::setDbItemID(int id)
 {
-    const int index = FItemIDString.indexOf(QString::number(id));
+    const int index = FItemIDString.indexOf(idText(id));
     if (index >= 0)
         setCurrentIndex(index);
 }
@@ -102,7 +116,7 @@ void TdbComboBox::setDbItemID(int id)
 void TdbComboBox::setStoredItemID(int id)
 {
     m_unlistedId = -1;
-    const int index = FItemIDString.indexOf(QString::number(id));
+    const int index = FItemIDString.indexOf(idText(id));
     setCurrentIndex(index);
     if (index < 0)
         m_unlistedId = id;
@@ -111,7 +125,7 @@ void TdbComboBox::setStoredItemID(int id)
 void TdbComboBox::AddRecord(int id, const QString &s)
 {
     addItem(s);
-    FItemIDString.append(QString::number(id));
+    FItemIDString.append(idText(id));
 }
 
 void TdbComboBox::AddRecords(const QList<int> &ids, const QStringList &texts)
@@ -120,7 +134,7 @@ void TdbComboBox::AddRecords(const QList<int> &ids, const QStringList &texts)
     const qsizetype n = qMin(ids.size(), texts.size());
     FItemIDString.reserve(FItemIDString.size() + n);
     for (qsizetype i = 0; i < n; ++i)
-        FItemIDString.append(QString::number(ids.at(i)));
+        FItemIDString.append(idText(ids.at(i)));
     if (!m_items) {
         // Installed at the first batch, not in the constructor: replacing the model costs a
         // form with many boxes noticeably at load time. Items added singly so far move along.
@@ -134,6 +148,11 @@ void TdbComboBox::AddRecords(const QList<int> &ids, const QStringList &texts)
         setCurrentIndex(current);
     }
     m_items->append(n == texts.size() ? texts : texts.first(n));
+}
+
+bool TdbComboBox::hasItemID(int id) const
+{
+    return FItemIDString.contains(idText(id));
 }
 
 void TdbComboBox::Clear()

@@ -34,7 +34,7 @@ public:
     int dbItemID() const;
     // Selects the first item with this id; an id not in the list changes nothing.
     void setDbItemID(int id);
-    bool hasItemID(int id) const { return FItemIDString.contains(QString::number(id)); }
+    bool hasItemID(int id) const;
     // Shows a record's stored link: selects its item, the empty entry for -1, or, for an id the
     // list lacks, nothing while dbItemID keeps reporting the id until the user picks an entry.
     void setStoredItemID(int id);

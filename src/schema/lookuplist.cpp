@@ -3,6 +3,9 @@
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace tarvo {
 
 namespace {
@@ -43,11 +46,51 @@ QString lookupQueryText(const QString &table, const QString &dbField, bool sort)
     return sql;
 }
 
+namespace {
+
+int fieldIndex(const QStringList &fields, QStringView name)
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (QStringView(fields[i]).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool namesAFieldTwice(const QStringList &fields)
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fieldIndex(fields, fields[i]) != i)
+            return true;
+    return false;
+}
+
+bool hasBrace(const QString &text)
+{
+    return text.contains(QLatin1Char('{')) || text.contains(QLatin1Char('}'));
+}
+
+} // namespace
+
 LookupDisplay::LookupDisplay(const QString &dbField, const SqlQuery &query)
     : m_template(dbField), m_fields(lookupFields(dbField)), m_isTemplate(isTemplate(dbField))
 {
     for (const QString &field : m_fields)
         m_columns << query.columnIndex(field);
+    if (!m_isTemplate || namesAFieldTwice(m_fields))
+        return;
+    QString literal;
+    for (qsizetype i = 0; i < m_template.size(); ++i) {
+        const qsizetype close = m_template[i] == u'{' ? m_template.indexOf(u'}', i + 1) : -1;
+        const int field = close < 0 ? -1 : fieldIndex(m_fields, QStringView(m_template).sliced(i + 1, close - i - 1));
+        if (field < 0) {
+            literal += m_template[i];
+            continue;
+        }
+        m_pieces.append({std::exchange(literal, QString()), -1});
+        m_pieces.append({QString(), field});
+        i = close;
+    }
+    m_pieces.append({literal, -1});
 }
 
 QString LookupDisplay::text(const SqlQuery &row) const
@@ -55,16 +98,34 @@ QString LookupDisplay::text(const SqlQuery &row) const
     auto value = [&](int i) { return m_columns[i] < 0 ? QString() : row.text(m_columns[i]); };
     if (!m_isTemplate) // the box shows the column's value as it is
         return NormalizeDisplayCase(value(0));
+    QStringList values;
+    values.reserve(m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i)
+        values << value(i);
+    if (m_pieces.isEmpty() || std::any_of(values.begin(), values.end(), hasBrace))
+        return NormalizeDisplayCase(replacedOneByOne(values));
+    qsizetype length = 0;
+    for (const Piece &piece : m_pieces)
+        length += piece.field < 0 ? piece.literal.size() : values[piece.field].size();
+    QString text;
+    text.reserve(length);
+    for (const Piece &piece : m_pieces)
+        text += piece.field < 0 ? piece.literal : values[piece.field];
+    return NormalizeDisplayCase(text);
+}
+
+// Replacements work on the result of the previous ones, as the template rule says.
+QString LookupDisplay::replacedOneByOne(const QStringList &values) const
+{
     QString text = m_template;
     for (int i = 0; i < m_fields.size(); ++i) {
-        // Replacements work on the result of the previous ones, as the template rule says.
         const QString pattern = text.contains(QLatin1Char('{'))
                                     ? QLatin1Char('{') + m_fields[i] + QLatin1Char('}')
                                     : m_fields[i];
         if (!pattern.isEmpty())
-            text.replace(pattern, value(i), Qt::CaseInsensitive);
+            text.replace(pattern, values[i], Qt::CaseInsensitive);
     }
-    return NormalizeDisplayCase(text);
+    return text;
 }
 
 } // namespace tarvo

@@ -21,10 +21,19 @@ public:
     QString text(const SqlQuery &row) const; // in display case
 
 private:
+    QString replacedOneByOne(const QStringList &values) const;
+    // The template cut at its field names: literal text, or the index of the field whose value
+    // stands there. Used when the replacements cannot interact (no field named twice, no brace
+    // in a value); then it gives what replacing one field after the other gives.
+    struct Piece {
+        QString literal;
+        int field = -1;
+    };
     QString m_template;
     QStringList m_fields;
     QList<int> m_columns;
     bool m_isTemplate;
+    QList<Piece> m_pieces; // empty when the fields cannot be put in directly
 };
 
 } // namespace tarvo

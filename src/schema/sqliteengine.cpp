@@ -195,11 +195,12 @@ public:
 
     qint64 integer(int column) const override
     {
-        switch (sqlite3_column_type(m_stmt, column)) {
+        sqlite3_value *value = sqlite3_column_value(m_stmt, column);
+        switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             return 0;
         case SQLITE_INTEGER:
-            return sqlite3_column_int64(m_stmt, column);
+            return sqlite3_value_int64(value);
         default:
             return integerOfText(text(column));
         }
@@ -266,8 +267,10 @@ std::unique_ptr<ResultCursor> bound(std::unique_ptr<SqliteCursor> cursor, sqlite
 
 SqliteEngine::SqliteEngine(const QString &path)
 {
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    // A connection and its statements are used from one thread at a time: SQLite's own locking of
+    // each call would only cost time.
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
         sqlite3_close(m_db);
