@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
+#include <stdexcept>
 
 using namespace tarvo;
 
@@ -29,10 +30,27 @@ QString databaseOnServer(const QString &name)
     return url.toString();
 }
 
+PGconn *connectTo(const QString &location)
+{
+    PGconn *conn = PQconnectdb(location.toUtf8().constData());
+    if (PQstatus(conn) != CONNECTION_OK)
+        throw std::runtime_error(PQerrorMessage(conn));
+    return conn;
+}
+
+void runOn(PGconn *conn, const QString &sql)
+{
+    PGresult *result = PQexec(conn, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    PQclear(result);
+    if (!ok)
+        throw std::runtime_error(PQerrorMessage(conn));
+}
+
 struct Project {
     QTemporaryDir dir;
     QString name = QStringLiteral("tarvo_bench_%1").arg(QCoreApplication::applicationPid());
-    SqlConnection admin;
+    PGconn *admin = nullptr; // plain libpq: Tarvo would add its change tables to the server's own database
     SqlConnection db;
     PGconn *floor = nullptr;
     TForm form;
@@ -43,10 +61,9 @@ struct Project {
         // The tables as Tarvo makes them on a server (with its change triggers); the same rows as
         // the file benchmark (bench/grid.cpp).
         const QString tablesIni = writeItemProject(dir);
-        admin.setDatabase(server());
-        admin.open();
-        admin.execute(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-        admin.execute(QStringLiteral("CREATE DATABASE %1").arg(name));
+        admin = connectTo(server());
+        runOn(admin, dropStatement()); // left by a run that did not end
+        runOn(admin, QStringLiteral("CREATE DATABASE %1").arg(name));
         db.setDatabase(databaseOnServer(name));
         db.open();
         db.createSchema(ReadTableDefinitions(tablesIni));
@@ -57,20 +74,17 @@ struct Project {
                                   " i % 2, i * 7, i % 50 + 1 FROM generate_series(1, %1) i")
                        .arg(kRows));
         db.execute("ANALYZE");
-        floor = PQconnectdb(databaseOnServer(name).toUtf8().constData());
-        if (PQstatus(floor) != CONNECTION_OK)
-            throw std::runtime_error(PQerrorMessage(floor));
+        floor = connectTo(databaseOnServer(name));
         grid = addItemGrid(form, db);
     }
     ~Project()
     {
         PQfinish(floor);
         db.close();
-        try {
-            admin.execute(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-        } catch (...) {
-        }
+        PQclear(PQexec(admin, dropStatement().toUtf8().constData()));
+        PQfinish(admin);
     }
+    QString dropStatement() const { return QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name); }
 };
 
 // Null and the benchmark skipped when no server is named.
