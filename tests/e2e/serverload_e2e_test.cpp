@@ -123,7 +123,7 @@ std::string nameOf(const ::testing::TestParamInfo<Engine> &info)
 
 INSTANTIATE_TEST_SUITE_P(Engines, ServerLoadE2e, ::testing::Values(Engine::Server), nameOf);
 // The file for comparison, run by hand (--gtest_also_run_disabled_tests): SQLite lets waiting
-// writers in by chance, not in turn, so with twenty of them the longest wait came to 3.5 s of the
+// writers in by chance, not in turn, so with twenty of them the longest wait came to 4.8 s of the
 // 5 s busy timeout on a loaded 2-core machine, and a save that reaches it fails with its message.
 INSTANTIATE_TEST_SUITE_P(DISABLED_ForComparison, ServerLoadE2e, ::testing::Values(Engine::File), nameOf);
 
