@@ -1,15 +1,11 @@
 // The result grid's search fill against its floor: the same statement stepped with the SQLite C
 // API alone, reading every column as text. Also the memory held per cell of a large fill.
-#include "controls/dbstringgridex.h"
 #include "controls/gridmodel.h"
-#include "controls/tform.h"
-#include "platform/projectfolder.h"
-#include "schema/fieldcatalogue.h"
-#include "schema/sqlconnection.h"
+#include "support/itemgrid.h"
 #include "support/sqlitefloor.h"
 
 #include <QApplication>
-#include <QFile>
+#include <QDate>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -29,13 +25,7 @@ struct Project {
 
     Project()
     {
-        QFile ini(dir.filePath("tables.ini"));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[item]\r\n-name=TEXT\r\n_born=DATE\r\n_active=BOOLEAN\r\n>qty=INTEGER\r\n"
-                  ">id_kind=\r\n[kind]\r\nisdictionary=1\r\n-name=TEXT\r\n");
-        ini.close();
-        setProjectFolder(dir.path() + "/");
-        LoadFieldCatalogue(dir.filePath("tables.ini"));
+        writeItemProject(dir);
         db.setDatabase(dir.filePath("bench.db"));
         db.open();
         db.execute("CREATE TABLE kind (id INTEGER PRIMARY KEY, name TEXT)");
@@ -54,12 +44,7 @@ struct Project {
                            .arg(i * 7)
                            .arg(i % 50 + 1));
         db.execute("COMMIT");
-        grid = new TdbStringGridEx(&form);
-        grid->setObjectName("grdItems");
-        form.addComponent(grid);
-        grid->setDbSQLConnection(&db);
-        grid->setDbGeneralTable("item");
-        grid->setDbListFields("item.name,item.born,item.active,kind.name,item.qty");
+        grid = addItemGrid(form, db);
     }
 };
 
