@@ -2,12 +2,12 @@
 // Databases on the throw-away PostgreSQL server that scripts/test starts (TARVO_TEST_SERVER):
 // each test gets an empty database of its own, dropped afterwards. Without the server, tests of
 // the server engine skip.
-#include "schema/sqlconnection.h"
-
 #include <QCoreApplication>
 #include <QString>
 #include <QUrl>
 #include <atomic>
+#include <libpq-fe.h>
+#include <stdexcept>
 
 namespace tarvo::test {
 
@@ -40,15 +40,10 @@ public:
     {
         static std::atomic<int> counter{0};
         m_name = QStringLiteral("tarvo_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-        admin().execute(QStringLiteral("CREATE DATABASE ") + m_name);
+        if (!administer("CREATE DATABASE " + m_name.toUtf8()))
+            throw std::runtime_error("the test server cannot make a database");
     }
-    ~ServerDatabase()
-    {
-        try {
-            admin().execute(QStringLiteral("DROP DATABASE IF EXISTS ") + m_name + QStringLiteral(" WITH (FORCE)"));
-        } catch (...) {
-        }
-    }
+    ~ServerDatabase() { administer("DROP DATABASE IF EXISTS " + m_name.toUtf8() + " WITH (FORCE)"); }
     ServerDatabase(const ServerDatabase &) = delete;
     ServerDatabase &operator=(const ServerDatabase &) = delete;
 
@@ -56,14 +51,15 @@ public:
     QString location() const { return serverLocation(testServer(), m_name); }
 
 private:
-    static SqlConnection &admin()
+    // Plain libpq: Tarvo's own connection would add its change tables to the server's database.
+    static bool administer(const QByteArray &sql)
     {
-        static SqlConnection connection;
-        if (!connection.isOpen()) {
-            connection.setDatabase(testServer());
-            connection.open();
-        }
-        return connection;
+        PGconn *conn = PQconnectdb(testServer().toUtf8().constData());
+        PGresult *result = PQexec(conn, sql.constData());
+        const bool done = PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        PQfinish(conn);
+        return done;
     }
     QString m_name;
 };
