@@ -75,6 +75,29 @@ TEST_P(BadInputE2e, RequiredColumnLeftOutIsReportedAndTheFormKeepsTheInput)
               QStringList({"Ada", "555", "1"}));
 }
 
+TEST_P(BadInputE2e, AServerThatWentAwayIsReportedTheInputKeptAndTheNextSaveConnectsAgain)
+{
+    if (GetParam() == test::Engine::File)
+        GTEST_SKIP() << "a server only";
+    app.ui.expectModal([&](QDialog *form) {
+        ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
+        app.rows(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
+                                "AND datname = current_database()"));
+        app.ui.expectMessage();
+        E2eApp::click("frmCustomer", "bSave");
+
+        ASSERT_EQ(app.ui.messages().size(), 1u);
+        EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("was lost"))) << app.lastMessage().toStdString();
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edName").text(), QStringLiteral("Ada"));
+
+        E2eApp::click("frmCustomer", "bSave");
+        EXPECT_FALSE(form->isVisible());
+    });
+    E2eApp::click("frmMain", "bNew");
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers")), QStringList({"Ada"}));
+}
+
 TEST_P(BadInputE2e, UnknownColumnIsReportedAndNothingIsWritten)
 {
     app.ui.expectModal([&](QDialog *form) {
