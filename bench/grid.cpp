@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <memory>
 #include <sqlite3.h>
 
 using namespace tarvo;
@@ -62,6 +63,23 @@ void BM_GridSearchFill(benchmark::State &state)
     state.counters["rows"] = p.grid->rowCount() - 1;
 }
 BENCHMARK(BM_GridSearchFill)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The first fill of a grid just made, as when a form opens: nothing is left from an earlier fill.
+void BM_GridFirstFill(benchmark::State &state)
+{
+    Project &p = project();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = std::make_unique<TForm>();
+        TdbStringGridEx *grid = addItemGrid(*form, p.db);
+        state.ResumeTiming();
+        grid->dbExecute();
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_GridFirstFill)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 void BM_SqliteFloor(benchmark::State &state)
 {
