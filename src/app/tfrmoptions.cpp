@@ -142,7 +142,7 @@ void TfrmOptions::bOpenFileClick()
 
 QString TfrmOptions::chosenLocation() const
 {
-    return rbDBFilename->isChecked() ? edFileName->text().trimmed() : projectFolder() + QStringLiteral("sqlite.db");
+    return rbDBFilename->isChecked() ? edFileName->text() : projectFolder() + QStringLiteral("sqlite.db");
 }
 
 void TfrmOptions::bTestConnectionClick()

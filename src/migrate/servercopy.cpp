@@ -284,20 +284,28 @@ CopyReport copyToServer(const QString &file, const QList<TableDefinition> &table
                                 .arg(taken.join(QStringLiteral(", "))));
 
     target.createSchema(tables);
+    QStringList names;
+    for (const TableDefinition &table : tables)
+        names << table.name;
+    const QString removal = QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(names.join(QStringLiteral(", ")));
     try {
         return {copyAll(source, target, tables, fileRows, progress), leftBehind};
     } catch (const Error &error) {
-        QStringList names;
-        for (const TableDefinition &table : tables)
-            names << table.name;
         const QString reason = asSentence(error.message());
         try {
-            target.execute(QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(names.join(QStringLiteral(", "))));
-        } catch (const Error &removal) {
+            target.execute(removal);
+        } catch (const Error &failed) {
             throw DatabaseError(reason + QStringLiteral(" The tables made on the server could not be removed again (")
-                                + removal.message() + QStringLiteral("); remove them before the next attempt."));
+                                + failed.message() + QStringLiteral("); remove them before the next attempt."));
         }
         throw DatabaseError(reason + QStringLiteral(" Nothing was copied."));
+    } catch (...) { // out of memory: the tables go all the same
+        try {
+            target.execute(removal);
+        } catch (const Error &) {
+            // The first failure is the one to report.
+        }
+        throw;
     }
 }
 
