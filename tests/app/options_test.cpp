@@ -328,6 +328,17 @@ TEST_F(TestConnectionTest, SaysWhatIsOnTheServerAndNeverItsPassword)
         {"a database that is not there", test::serverLocation(test::testServer(), QStringLiteral("tarvo_no_such_db")),
          QStringLiteral("The database server cannot be reached (%1tarvo_no_such_db): ").arg(where), MessageIcon::Error},
     });
+    // Without a password in the address, the user is asked for one.
+    const QString clerk = test::serverLocation(test::testServer(), all.name(), QStringLiteral("clerk"));
+    ui.expectPassword(secret);
+    expectFindings({{"the clerk, asked for the password", clerk,
+                     QStringLiteral("Connected to the database server (%1%2).\nAll 2 tables").arg(where, all.name()),
+                     MessageIcon::Information}});
+    ui.expectPassword(std::nullopt);
+    expectFindings({{"the password not given", clerk,
+                     QStringLiteral("The database server (%1%2) asks for a password. No password was given.")
+                         .arg(where, all.name()),
+                     MessageIcon::Error}});
     for (const Message &shown : ui.messages())
         EXPECT_FALSE(shown.text.contains(secret)) << shown.text.toStdString();
 }
