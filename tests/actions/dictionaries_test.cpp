@@ -87,7 +87,7 @@ TEST_F(Dictionaries, EachBoxGetsItsRowsIdsAndDefaultItem)
     for (const BoxCase &c : cases)
         boxes << box(c.table, c.field, c.sort, c.defaultId);
     FillDictionaries(db, QString());
-    for (int i = 0; i < std::size(cases); ++i) {
+    for (int i = 0; i < std::ssize(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_EQ(texts(boxes[i]), cases[i].texts);
         EXPECT_EQ(boxes[i]->itemIdStrings(), cases[i].ids);

@@ -39,8 +39,9 @@ TEST(ImageFieldsViewer, PictureLargerThanTheScreenByMoreThan20PixelsOpensMaximis
         EXPECT_TRUE(viewer.isVisible()) << label;
         EXPECT_EQ(viewer.isMaximized(), c.maximised) << label;
         EXPECT_EQ(viewer.imgView()->Stretch(), c.maximised) << label;
-        if (!c.maximised)
+        if (!c.maximised) {
             EXPECT_EQ(viewer.size(), c.picture) << label;
+        }
         EXPECT_EQ(viewer.imgView()->picture().image().size(), c.picture) << label;
     }
 }

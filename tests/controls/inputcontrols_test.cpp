@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ComboCase{"write_known_id", {-1, 7, 9}, 0, 7, 1, 7},
                     ComboCase{"write_unknown_keeps", {-1, 7, 9}, 2, 42, 2, 9},
                     ComboCase{"duplicate_selects_first", {-1, 5, 3, 5}, 0, 5, 1, 5}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &p) { return std::string(p.param.name); });
 
 TEST(ComboBox, BatchFillKeepsIdsInStepWithItemsAndSelectsLikeSingleAdds)
 {

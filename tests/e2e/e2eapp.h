@@ -134,7 +134,7 @@ protected:
 };
 #define TARVO_BOTH_ENGINES(suite)                                                                                 \
     INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(::tarvo::test::Engine::File, ::tarvo::test::Engine::Server), \
-                             [](const auto &info) { return std::string(::tarvo::test::engineName(info.param)); })
+                             [](const auto &p) { return std::string(::tarvo::test::engineName(p.param)); })
 
 // E2eApp::control with names written as plain literals.
 template <class T> T &ctl(const char *form, const char *name)

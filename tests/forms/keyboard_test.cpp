@@ -254,8 +254,9 @@ TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
         else if (!window->isVisible())
             outcome = "closed";
         EXPECT_EQ(outcome, c.outcome) << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
-        if (auto *memo = f.control<TdbMemo>(*form, "m"))
+        if (auto *memo = f.control<TdbMemo>(*form, "m")) {
             EXPECT_EQ(memo->text(), "");
+        }
         window->hide();
     }
 }

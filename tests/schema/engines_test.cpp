@@ -175,13 +175,14 @@ TEST_P(Engines, ATableThatDiffersFromTheDefinitionsIsNamedByTheFirstFailingState
         FAIL() << "no error";
     } catch (const DatabaseError &error) {
         EXPECT_TRUE(error.message().contains(QStringLiteral("phone"))) << error.message().toStdString();
-        if (GetParam() == Engine::Server) // SQLite names the column only, as "customers.phone"
+        if (GetParam() == Engine::Server) { // SQLite names the column only, as "customers.phone"
             EXPECT_TRUE(error.message().contains(QStringLiteral("customers"))) << error.message().toStdString();
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(, Engines, ::testing::Values(Engine::File, Engine::Server),
-                         [](const auto &info) { return std::string(test::engineName(info.param)); });
+                         [](const auto &p) { return std::string(test::engineName(p.param)); });
 
 // ---- the server only ----
 
