@@ -1,6 +1,6 @@
 #include "fuzzing.h"
 
-#include "platform/interaction.h"
+#include "platform/headlessinteraction.h"
 #include "platform/projectfolder.h"
 
 #include <QApplication>
@@ -15,18 +15,7 @@ namespace tarvo::fuzz {
 namespace {
 
 // Nobody sits at the desktop: messages are acknowledged, dialogs cancelled.
-class AbsentUser : public Interaction {
-public:
-    MessageAnswer showMessage(QWidget *, const Message &) override { return MessageAnswer::Ok; }
-    void showModal(QDialog *) override {}
-    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    void setClipboardText(const QString &) override {}
-    bool openUrl(const QUrl &) override { return false; }
-    bool hasApplicationFor(const QString &) override { return false; }
-    bool choosePrinter(QPrinter &, QWidget *) override { return false; }
-    bool pageSetup(QPrinter &, QWidget *) override { return false; }
-};
+using AbsentUser = HeadlessInteraction;
 
 QTemporaryDir &folder()
 {

@@ -4,7 +4,7 @@ set(TARVO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(generated ${CMAKE_BINARY_DIR}/packaging)
 
 install(TARGETS tarvo RUNTIME DESTINATION lib/tarvo)
-install(TARGETS tarvo-check RUNTIME DESTINATION bin)
+install(TARGETS tarvo-check tarvo-migrate RUNTIME DESTINATION bin)
 install(PROGRAMS ${TARVO_PACKAGING_DIR}/tarvo-demo DESTINATION bin)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/demo/ DESTINATION share/tarvo/demo)
 install(FILES ${TARVO_PACKAGING_DIR}/org.tarvo.Demo.desktop DESTINATION share/applications)
@@ -17,7 +17,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/report-
 
 # Manual pages and the changelog are installed compressed, as Debian's policy asks.
 set(compressed)
-foreach(page tarvo.1 tarvo-check.1 tarvo-demo.1)
+foreach(page tarvo.1 tarvo-check.1 tarvo-migrate.1 tarvo-demo.1)
   configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page} ${generated}/${page} @ONLY)
   list(APPEND compressed ${generated}/${page})
 endforeach()
@@ -31,7 +31,8 @@ foreach(file ${compressed})
   list(APPEND gzipped ${file}.gz)
 endforeach()
 add_custom_target(tarvo_compressed_docs ALL DEPENDS ${gzipped})
-install(FILES ${generated}/tarvo.1.gz ${generated}/tarvo-check.1.gz ${generated}/tarvo-demo.1.gz
+install(FILES ${generated}/tarvo.1.gz ${generated}/tarvo-check.1.gz ${generated}/tarvo-migrate.1.gz
+              ${generated}/tarvo-demo.1.gz
         DESTINATION share/man/man1)
 install(FILES ${generated}/changelog.gz DESTINATION share/doc/tarvo)
 
@@ -45,8 +46,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 (tables.ini, forms.xml, pictures and report templates) into a working\n\
 desktop application on one SQLite database file: forms with bound controls,\n\
 searches into result grids, record editing, reports and spreadsheet export.\n\
-The package holds the engine, the project checker tarvo-check and a demo\n\
-application.")
+The package holds the engine, the project checker tarvo-check, the copy of\n\
+a database file to a PostgreSQL server tarvo-migrate and a demo application.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -1,6 +1,7 @@
 #pragma once
-// The options dialog: where the database file lives. OK writes the choice to settings.ini
-// (SaveOptions); it takes effect at the next start.
+// The options dialog: where the database lives, a file or a PostgreSQL server. OK writes the
+// choice to settings.ini (SaveOptions); it takes effect at the next start. A file that does not
+// exist yet is made at OK, with the tables of tables.ini, so that the next start finds it.
 #include "controls/form.h"
 
 #include <QDialog>
@@ -23,6 +24,8 @@ public:
     void rbAppFolderClick();
     void rbDBFilenameClick();
     void bOpenFileClick();
+    // Says what is at the chosen location, through the interaction layer.
+    void bTestConnectionClick();
     void bOKClick();
     void bCancelClick();
     // Removes or writes [Options] server, then shows the restart message. Raises FileError
@@ -35,6 +38,7 @@ public:
     QLineEdit *edFileName;
     QToolButton *bOpenFile;
     QLabel *Label1;
+    QPushButton *bTestConnection;
     QPushButton *bOK;
     QPushButton *bCancel;
 
@@ -43,6 +47,10 @@ protected:
 
 private:
     void setFileNameEnabled(bool enabled);
+    QString chosenLocation() const; // the project folder's sqlite.db for the first choice
+    // The new database file when OK names one that is not there yet; returns its path, or empty
+    // text when nothing was made.
+    QString makeNewDatabaseFile();
     template <class W> W *component(W *widget, const char *name);
 };
 

@@ -37,6 +37,13 @@ public:
                                  const QString &folder = QString()) = 0;
     virtual QString saveFileName(QWidget *owner, const QString &suggestedName,
                                  const QString &filter, const QString &defaultSuffix) = 0;
+    // A file to use or to make: an existing one is taken as it is, without the save dialog's
+    // question whether to replace it. Tests answer it as a save dialog.
+    virtual QString openOrNewFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                                      const QString &defaultSuffix)
+    {
+        return saveFileName(owner, suggestedName, filter, defaultSuffix);
+    }
     virtual void setClipboardText(const QString &text) = 0;
     // Opens a file with the desktop's application for its type, or a web address.
     virtual bool openUrl(const QUrl &url) = 0;

@@ -74,16 +74,33 @@ QString QtInteraction::openFileName(QWidget *owner, const QString &filter, const
     return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
 }
 
-QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName,
-                                    const QString &filter, const QString &defaultSuffix)
+namespace {
+
+QString savingFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                       const QString &defaultSuffix, QFileDialog::Options options)
 {
     QFileDialog dialog(owner, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOptions(options);
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName,
+                                    const QString &filter, const QString &defaultSuffix)
+{
+    return savingFileName(owner, suggestedName, filter, defaultSuffix, {});
+}
+
+QString QtInteraction::openOrNewFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                                         const QString &defaultSuffix)
+{
+    return savingFileName(owner, suggestedName, filter, defaultSuffix, QFileDialog::DontConfirmOverwrite);
 }
 
 void QtInteraction::setClipboardText(const QString &text)

@@ -17,6 +17,8 @@ public:
                          const QString &folder = QString()) override;
     QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
                          const QString &defaultSuffix) override;
+    QString openOrNewFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                              const QString &defaultSuffix) override;
     void setClipboardText(const QString &text) override;
     bool openUrl(const QUrl &url) override;
     bool hasApplicationFor(const QString &mimeType) override;

@@ -106,24 +106,18 @@ void unicodeLike(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         escape = escapeText.front();
     }
-    auto *pattern = static_cast<TextPattern *>(sqlite3_get_auxdata(context, 0));
-    if (!pattern || pattern->escape() != escape) {
-        QString patternText;
-        textOf(argv[0], patternText);
-        pattern = new TextPattern(patternText, escape);
-        sqlite3_set_auxdata(context, 0, pattern, destroyPattern);
-        pattern = static_cast<TextPattern *>(sqlite3_get_auxdata(context, 0));
-        if (!pattern) { // SQLite could not keep it and has already freed it
-            QString again;
-            textOf(argv[0], again);
-            const TextPattern once(again, escape);
-            QString text;
-            sqlite3_result_int(context, once.matches(textOf(argv[1], text)) ? 1 : 0);
-            return;
-        }
-    }
     QString text;
-    sqlite3_result_int(context, pattern->matches(textOf(argv[1], text)) ? 1 : 0);
+    textOf(argv[1], text);
+    // The pattern is made once per statement and kept with it; SQLite frees it when it cannot keep it.
+    const auto *kept = static_cast<const TextPattern *>(sqlite3_get_auxdata(context, 0));
+    if (kept && kept->escape() == escape) {
+        sqlite3_result_int(context, kept->matches(text) ? 1 : 0);
+        return;
+    }
+    QString patternText;
+    auto *pattern = new TextPattern(textOf(argv[0], patternText), escape);
+    sqlite3_result_int(context, pattern->matches(text) ? 1 : 0);
+    sqlite3_set_auxdata(context, 0, pattern, destroyPattern);
 }
 
 class SqliteCursor final : public ResultCursor {

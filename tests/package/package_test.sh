@@ -21,6 +21,10 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tarvo.Demo.metainfo.xml" >/dev/null
 "$root/usr/bin/tarvo-check" "$root/usr/share/tarvo/demo"
+# Without arguments it only says how it is used, and needs no server for that.
+status=0
+"$root/usr/bin/tarvo-migrate" 2>/dev/null || status=$?
+[ "$status" = 2 ] || { echo "tarvo-migrate without arguments: exit $status"; exit 1; }
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data" QT_QPA_PLATFORM=offscreen
 "$root/usr/bin/tarvo-demo" &

@@ -5,6 +5,7 @@
 #include "schema/databaselocation.h"
 #include "schema/sqlconnection.h"
 #include "support/fixtures.h"
+#include "support/openerror.h"
 #include "support/printto.h"
 #include "support/scriptedinteraction.h"
 #include "support/serverdatabase.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 using namespace tarvo;
+using tarvo::test::openError;
 using test::Engine;
 
 namespace {
@@ -193,18 +195,6 @@ protected:
         if (test::testServer().isEmpty())
             GTEST_SKIP() << "no test server (scripts/test starts one)";
         m_server = std::make_unique<test::ServerDatabase>();
-    }
-    QString openError(const QString &location)
-    {
-        SqlConnection connection;
-        connection.setDatabase(location);
-        try {
-            connection.open();
-        } catch (const DatabaseError &error) {
-            EXPECT_FALSE(connection.isOpen());
-            return error.message();
-        }
-        return QStringLiteral("opened");
     }
     std::unique_ptr<test::ServerDatabase> m_server;
     test::ProjectFolder m_folder;

@@ -1,6 +1,7 @@
 #include "platform/errors.h"
 #include "schema/sqlconnection.h"
 #include "support/fixtures.h"
+#include "support/openerror.h"
 #include "support/printto.h"
 
 #include <QLocale>
@@ -9,6 +10,7 @@
 #include <thread>
 
 using namespace tarvo;
+using tarvo::test::openError;
 
 namespace {
 
@@ -25,18 +27,6 @@ protected:
     SqlConnection m_db;
 };
 
-QString openError(const QString &path)
-{
-    SqlConnection connection;
-    connection.setDatabase(path);
-    try {
-        connection.open();
-    } catch (const DatabaseError &error) {
-        EXPECT_FALSE(connection.isOpen());
-        return error.message();
-    }
-    return QStringLiteral("opened");
-}
 
 } // namespace
 
