@@ -1,3 +1,4 @@
+#include "controls/dbcheckbox.h"
 #include "forms/attributes.h"
 #include "forms/attributetable.h"
 #include "support/printto.h"
@@ -86,10 +87,11 @@ TEST(BooleanRule, OnlyTheExactTextTrueIsTrue)
 
 TEST(EnumerationRule, MatchesExactTextsOnly)
 {
-    const EnumText texts[] = {{"dtkDate", 0}, {"dtkTime", 1}};
-    EXPECT_EQ(readEnumeration(u"dtkTime", texts), 1);
-    EXPECT_EQ(readEnumeration(u"dtktime", texts), std::nullopt);
-    EXPECT_EQ(readEnumeration(u"", texts), std::nullopt);
+    const QMetaEnum keys = QMetaEnum::fromType<TdbCheckBox::TCheckBoxState>();
+    EXPECT_EQ(readEnumeration(u"cbGrayed", keys), 2);
+    EXPECT_EQ(readEnumeration(u"cbgrayed", keys), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"TdbCheckBox::cbGrayed", keys), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"", keys), std::nullopt);
 }
 
 TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
