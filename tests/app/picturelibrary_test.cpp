@@ -3,10 +3,10 @@
 #include "app/picturelibrary.h"
 #include "controls/dbimage.h"
 #include "controls/dbimagedatabase.h"
-#include "controls/imagefields_support.h"
 #include "controls/tform.h"
 #include "platform/errors.h"
 #include "support/fixtures.h"
+#include "support/pictures.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

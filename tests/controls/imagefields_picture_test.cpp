@@ -3,9 +3,9 @@
 #include "controls/dbimagedatabase.h"
 #include "controls/imageviewer.h"
 #include "controls/tform.h"
-#include "imagefields_support.h"
 #include "platform/errors.h"
 #include "support/fixtures.h"
+#include "support/pictures.h"
 #include "support/scriptedinteraction.h"
 
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 // The image viewer: its sizing rule against the screen, and closing.
 #include "controls/dbimage.h"
 #include "controls/imageviewer.h"
-#include "imagefields_support.h"
+#include "support/pictures.h"
 
 #include <QDialog>
 #include <QTest>

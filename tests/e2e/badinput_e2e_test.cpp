@@ -1,11 +1,11 @@
 // What users and the database throw at a save: rejected statements, vanished files, awkward
 // texts, a busy database and a second writer.
-#include "controls/imagefields_support.h"
 #include "controls/dbedit.h"
 #include "controls/dbfiletodatabase.h"
 #include "controls/dbimagedatabase.h"
 #include "e2e/e2eapp.h"
 #include "platform/errorhandler.h"
+#include "support/pictures.h"
 
 #include <QFile>
 #include <atomic>

@@ -1,6 +1,5 @@
 // The record life cycle as a user drives it: new, show, update, pictures and files, delete and
 // the designer's own SQL, read back from the database file.
-#include "controls/imagefields_support.h"
 #include "controls/dbcheckbox.h"
 #include "controls/dbcombobox.h"
 #include "controls/dbdatetimepicker.h"
@@ -11,6 +10,7 @@
 #include "controls/dbmemo.h"
 #include "controls/dbmonthcalendar.h"
 #include "e2e/e2eapp.h"
+#include "support/pictures.h"
 
 using namespace tarvo;
 using tarvo::test::E2eApp;

@@ -4,6 +4,7 @@
 #include "report/reportdesigner.h"
 #include "report/reportengine.h"
 #include "report/reportpreview.h"
+#include "support/externaltool.h"
 #include "support/scriptedinteraction.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QTest>
@@ -32,10 +32,7 @@ ReportEngine listEngine(int rows)
 
 int pdfPages(const QString &path)
 {
-    QProcess p;
-    p.start("pdfinfo", {path});
-    p.waitForFinished();
-    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const QString info = QString::fromUtf8(runTool("pdfinfo", {path}));
     const qsizetype at = info.indexOf("Pages:");
     return at < 0 ? -1 : info.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
 }

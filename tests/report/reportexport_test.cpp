@@ -5,9 +5,9 @@
 #include "report/reportexport.h"
 #include "report/reportpainter.h"
 #include "schema/sqlconnection.h"
+#include "support/externaltool.h"
 
 #include <QDomDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -18,10 +18,7 @@ namespace {
 
 QString run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(runTool(program, args));
 }
 
 QDomDocument parsed(const QByteArray &xml)
