@@ -97,7 +97,7 @@ public:
     TdbStringGridEx *grid = nullptr;
 };
 
-TEST_F(Grid, WorkedExampleRunsAndFills)
+TEST_F(Grid, ASearchWithAFilterJoinAndSortRunsAndFills)
 {
     auto *age = add<TdbEdit>("edAge", "person", "age");
     age->setDbFilter(">=");

@@ -22,7 +22,7 @@ const char *kOrders =
 
 } // namespace
 
-TEST(CreateTables, WorkedExampleIsExact)
+TEST(CreateTables, ATableWithEveryKindOfColumnBecomesOneExactStatement)
 {
     EXPECT_EQ(statementsFor(QString::fromUtf8(kOrders)),
               QStringList({"CREATE TABLE orders (id INTEGER PRIMARY KEY ASC, number TEXT NOT NULL, ordered TEXT, "
