@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tarvo {
 namespace {
 
@@ -19,7 +21,7 @@ TEST(ImageFieldsViewer, DesignValues)
 {
     TfrmTarvoImageViewer viewer;
     EXPECT_EQ(TfrmTarvoImageViewer::instance(), &viewer);
-    EXPECT_EQ(viewer.windowTitle(), "Просмотр изображений");
+    EXPECT_EQ(viewer.windowTitle(), u"Просмотр изображений"_s);
     EXPECT_EQ(viewer.size(), QSize(664, 481));
     EXPECT_EQ(viewer.palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_FALSE(viewer.isModal());
