@@ -25,7 +25,7 @@ class ReportDataSet;
 class ReportDesigner : public QDialog {
     Q_OBJECT
 public:
-    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &data,
+    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
                    QWidget *parent = nullptr);
     ~ReportDesigner() override;
 

@@ -83,7 +83,7 @@ struct Accumulator {
     qint64 count = 0;
     double sum = 0;
     bool whole = true;
-    QVariant min, max;
+    QVariant min{}, max{}; // the {} keeps Accumulator{set, from, to} free of missing-initializer warnings
 };
 
 bool less(const QVariant &a, const QVariant &b)

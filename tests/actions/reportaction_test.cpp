@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -175,7 +176,7 @@ TEST_F(ReportActionTest, PreviewShowsTheChosenOrderAndAnEmptyQueryKeepsItsData)
         "WHERE orders.id = $ID ORDER BY order_lines.id"));
     fillGrid(QStringLiteral("SELECT id, number FROM orders ORDER BY id"), 2);
     const QStringList second = previewOf(ui, [&] { click(); });
-    EXPECT_EQ(second, QStringList({"Order B-2", "Engine", "1", "Notes", "2"}));
+    EXPECT_EQ(second, QStringList({u"Order B-2"_s, u"Engine"_s, u"1"_s, u"Notes"_s, u"2"_s}));
     EXPECT_EQ(engine.fileName(), reportFolder() + QStringLiteral("/lines.trp"));
 
     // No query: the rows of the previous run, whatever the grid now points at.
@@ -206,7 +207,7 @@ TEST_F(ReportActionTest, WithoutATemplateTheDesignerOpensOnAClearedReportWithThe
         EXPECT_TRUE(fields.join(QLatin1Char('|')).contains(QStringLiteral("product"))) << fields.join(QLatin1Char('|')).toStdString();
     });
     click();
-    EXPECT_EQ(column(engine.dataSet(), QStringLiteral("product")), QStringList({"Cards", "Engine", "Notes"}));
+    EXPECT_EQ(column(engine.dataSet(), QStringLiteral("product")), QStringList({u"Cards"_s, u"Engine"_s, u"Notes"_s}));
 }
 
 TEST_F(ReportActionTest, DesignerCommandKeepsTheReportAsLastUsed)

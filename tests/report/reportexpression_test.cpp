@@ -8,12 +8,13 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const ReportDataSet data({"id", "n", "when", "name"},
-                             {{qint64(7), QVariant(), "2026-11-02 14:30:00.000", "  Ada  "}});
+    const ReportDataSet data({u"id"_s, u"n"_s, u"when"_s, u"name"_s},
+                             {{qint64(7), QVariant(), u"2026-11-02 14:30:00.000"_s, u"  Ada  "_s}});
     ExpressionContext c;
     c.data = &data;
     c.row = 0;
@@ -37,7 +38,7 @@ TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
     for (const auto &tc : cases) {
         ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
         e.bind(data);
-        EXPECT_TRUE(e.errors().isEmpty()) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_TRUE(e.errors().isEmpty()) << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
         EXPECT_EQ(e.expand(c), QString::fromUtf8(tc.expected)) << tc.text;
     }
     QLocale::setDefault(QLocale::c());
@@ -57,10 +58,10 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
     };
     for (const auto &tc : cases) {
         const ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
-        EXPECT_TRUE(e.errors().join("; ").contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_TRUE(e.errors().join(u"; "_s).contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
         EXPECT_EQ(e.unknownExpressions(), QStringList{QString::fromUtf8(tc.text)});
     }
-    EXPECT_FALSE(ReportExpression::parseExpression("Report.\"id\" >").errors().isEmpty());
+    EXPECT_FALSE(ReportExpression::parseExpression(u"Report.\"id\" >"_s).errors().isEmpty());
 }
 
 TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
@@ -74,18 +75,18 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
     } cases[] = {
         {"number:#,##0.00", 1234.5, us, "1,234.50"},
         {"number:#,##0.00", qint64(1234), de, "1.234,00"},
-        {"number:0.0", "1234.56", us, "1234.6"}, // numeric text from the database
+        {"number:0.0", u"1234.56"_s, us, "1234.6"}, // numeric text from the database
         {"number:#,##0.00;(#,##0.00)", -1234.5, us, "(1,234.50)"},
         {"number:#,##0.00", -0.001, us, "0.00"},
         {"number:\u00A4#,##0.00", 3, us, "$3.00"},
         {"currency", 1325.5, us, "$1,325.50"},
-        {"number:#,##0", "Ada", us, nullptr},
-        {"date", "2026-11-02 00:00:00.000", us, "11/2/26"},
-        {"date", "2026-11-02", de, "02.11.26"},
-        {"date:dd.MM.yyyy", "2026-11-02 00:00:00.000", us, "02.11.2026"},
-        {"datetime:yyyy-MM-dd hh:mm", "2026-11-02 14:30:05", us, "2026-11-02 14:30"},
-        {"time:hh:mm", "2026-11-02 14:30:00.000", us, "14:30"},
-        {"date", "yesterday", us, nullptr},
+        {"number:#,##0", u"Ada"_s, us, nullptr},
+        {"date", u"2026-11-02 00:00:00.000"_s, us, "11/2/26"},
+        {"date", u"2026-11-02"_s, de, "02.11.26"},
+        {"date:dd.MM.yyyy", u"2026-11-02 00:00:00.000"_s, us, "02.11.2026"},
+        {"datetime:yyyy-MM-dd hh:mm", u"2026-11-02 14:30:05"_s, us, "2026-11-02 14:30"},
+        {"time:hh:mm", u"2026-11-02 14:30:00.000"_s, us, "14:30"},
+        {"date", u"yesterday"_s, us, nullptr},
     };
     for (const auto &tc : cases) {
         QString problem;
@@ -93,7 +94,7 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
         ASSERT_TRUE(problem.isEmpty()) << tc.pattern;
         const std::optional<QString> text = format.apply(tc.value, tc.locale);
         if (tc.expected)
-            EXPECT_EQ(text.value_or("(unchanged)"), QString::fromUtf8(tc.expected)) << tc.pattern;
+            EXPECT_EQ(text.value_or(u"(unchanged)"_s), QString::fromUtf8(tc.expected)) << tc.pattern;
         else
             EXPECT_FALSE(text.has_value()) << tc.pattern;
     }

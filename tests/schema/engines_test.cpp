@@ -184,7 +184,7 @@ TEST_P(Engines, ATableThatDiffersFromTheDefinitionsIsNamedByTheFirstFailingState
 }
 
 INSTANTIATE_TEST_SUITE_P(, Engines, ::testing::Values(Engine::File, Engine::Server),
-                         [](const auto &info) { return std::string(test::engineName(info.param)); });
+                         [](const auto &p) { return std::string(test::engineName(p.param)); });
 
 // ---- the server only ----
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::openError;
 
 namespace {
@@ -69,7 +70,7 @@ TEST_F(SqlConnectionTest, ValueTextRules)
     m_db.execute(QStringLiteral("INSERT INTO v VALUES (-42, 1234567.125, ' 12 ', NULL, x'00ff'), "
                                 "(9007199254740993, 0.1, 'abc', '', NULL)"));
     SqlQuery q = m_db.query(QStringLiteral("SELECT i, r, t, n AS Alias, b FROM v"));
-    EXPECT_EQ(q.columnNames(), QStringList({"i", "r", "t", "Alias", "b"}));
+    EXPECT_EQ(q.columnNames(), QStringList({u"i"_s, u"r"_s, u"t"_s, u"Alias"_s, u"b"_s}));
     EXPECT_EQ(q.columnIndex(QStringLiteral("ALIAS")), 3);
     EXPECT_EQ(q.columnIndex(QStringLiteral("missing")), -1);
     EXPECT_EQ(q.text(0), QStringLiteral("-42"));

@@ -109,8 +109,12 @@ std::optional<QString> ScriptedInteraction::askPassword(QWidget *, const QString
         ADD_FAILURE() << "unexpected password dialog: " << prompt.toStdString();
         return std::nullopt;
     }
-    std::optional<QString> typed = m_passwords.front();
+    // Taken apart rather than copied whole: GCC 12 warns falsely on copying an optional QString.
+    const bool cancels = !m_passwords.front();
+    const QString typed = m_passwords.front().value_or(QString());
     m_passwords.pop_front();
+    if (cancels)
+        return std::nullopt;
     return typed;
 }
 
