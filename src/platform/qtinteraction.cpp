@@ -1,5 +1,7 @@
 #include "platform/qtinteraction.h"
 
+#include "platform/waitcursor.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -61,6 +63,7 @@ MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
 
 std::optional<QString> QtInteraction::askPassword(QWidget *owner, const QString &prompt)
 {
+    const NormalCursor asking;
     bool accepted = false;
     const QString password = QInputDialog::getText(owner, QStringLiteral("Password"), prompt, QLineEdit::Password,
                                                    QString(), &accepted);
