@@ -74,9 +74,9 @@ TfrmMain::TfrmMain(QWidget *parent)
     m_actions.connection = &SQLConnection;
     m_actions.report = &frxReport;
     // Coming back from another program (perhaps another user's Tarvo) shows what changed meanwhile;
-    // during an action (a long search lets events through) the action follows them when it ends.
+    // not while long work lets events through: its statement may be in the middle of a step.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && m_actionsRunning == 0 && SQLConnection.isOpen())
+        if (state == Qt::ApplicationActive && !WorkProgress::running() && SQLConnection.isOpen())
             guarded([this] { followDatabaseChanges(); });
     });
 }

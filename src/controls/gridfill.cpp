@@ -165,7 +165,7 @@ struct TdbStringGridEx::GridFill {
     QStringList titles;
     PackedCells cells;
     QStringList ids;
-    int rows = 0;
+    int rows() const { return int(progress.done()); } // a unit of progress is a row
 };
 
 
@@ -200,7 +200,7 @@ void TdbStringGridEx::runLastSearch()
         fill.titles = titlesFrom(FListFieldsNames, query) << QString();
         fill.columns = shown;
         const CellFormatter format;
-        for (; !query.eof(); query.next(), ++fill.rows) {
+        for (; !query.eof(); query.next()) {
             for (int c = 0; c < shown; ++c)
                 format.append(fill.cells, kinds.value(c, ColumnKind::Text), query, c);
             fill.ids << query.text(shown);
@@ -225,7 +225,7 @@ void TdbStringGridEx::dbSQLExecute()
         fill.titles = titlesFrom(FListFieldsNames, query);
         fill.columns = columns;
         const int idColumn = query.columnIndex(QStringLiteral("id"));
-        for (; !query.eof(); query.next(), ++fill.rows) {
+        for (; !query.eof(); query.next()) {
             for (int c = 0; c < columns; ++c)
                 appendText(fill.cells, query, c);
             if (idColumn >= 0)
@@ -256,11 +256,14 @@ void TdbStringGridEx::fillFrom(const std::function<void(GridFill &)> &read)
     try {
         read(fill);
     } catch (...) {
-        // A failed fill leaves no rows of an earlier one that could pass for its result.
-        dbClear();
-        showHeader();
-        m_filledBy = std::move(source);
-        throw;
+        // Cancel while the database works on the statement interrupts it; that is no failure.
+        if (!fill.progress.cancelled()) {
+            // A failed fill leaves no rows of an earlier one that could pass for its result.
+            dbClear();
+            showHeader();
+            m_filledBy = std::move(source);
+            throw;
+        }
     }
     if (fill.progress.cancelled()) {
         if (m_filledBy) {
@@ -275,9 +278,9 @@ void TdbStringGridEx::fillFrom(const std::function<void(GridFill &)> &read)
     dbClear();
     showHeader();
     m_filledBy = std::move(source);
-    if (fill.rows == 0 || fill.columns < 1)
+    if (fill.rows() == 0 || fill.columns < 1)
         return;
-    keepCurrentRowAcross([&] { gridModel()->fill(fill.columns, fill.rows, std::move(fill.cells)); });
+    keepCurrentRowAcross([&] { gridModel()->fill(fill.columns, fill.rows(), std::move(fill.cells)); });
     FListId = std::move(fill.ids);
 }
 

@@ -11,6 +11,7 @@ namespace tarvo {
 namespace {
 
 int g_running = 0;
+WorkProgress *g_reporting = nullptr; // the outermost work, which shows the progress
 
 // Often enough that a window dragged over Tarvo's does not leave a trail.
 constexpr qint64 kRepaintEveryMs = 100;
@@ -22,6 +23,8 @@ WorkProgress::WorkProgress(QString label, qint64 total, int checkEvery, QWidget 
       m_reports(g_running == 0), m_untilCheck(m_checkEvery)
 {
     ++g_running;
+    if (m_reports)
+        g_reporting = this;
     m_clock.start();
 }
 
@@ -29,11 +32,18 @@ WorkProgress::~WorkProgress()
 {
     m_window.reset(); // closes the window before another piece of work may start
     --g_running;
+    if (m_reports)
+        g_reporting = nullptr;
 }
 
 bool WorkProgress::running()
 {
     return g_running > 0;
+}
+
+bool WorkProgress::pulse()
+{
+    return !g_reporting || g_reporting->look();
 }
 
 void WorkProgress::advanceOrAbort()
@@ -44,18 +54,24 @@ void WorkProgress::advanceOrAbort()
 
 QString WorkProgress::labelText() const
 {
-    return m_label.contains(QLatin1String("%1")) ? m_label.arg(QLocale().toString(m_done)) : m_label;
+    return m_label.contains(QLatin1String("%1")) ? m_label.arg(QLocale().toString(done())) : m_label;
 }
 
 bool WorkProgress::check()
 {
+    m_checked += m_checkEvery;
     m_untilCheck = m_checkEvery;
+    return look();
+}
+
+bool WorkProgress::look()
+{
     if (m_cancelled || !m_reports)
         return !m_cancelled;
     if (!m_window && hasInteraction() && m_clock.elapsed() >= interaction().progressDelay().count())
         m_window = interaction().showProgress(m_owner, labelText(), m_total);
     if (m_window) {
-        m_cancelled = !m_window->update(m_done, labelText());
+        m_cancelled = !m_window->update(done(), labelText());
         return !m_cancelled;
     }
     // Before the window shows, the windows still repaint; a click waits until the work is done,

@@ -23,24 +23,29 @@ public:
     WorkProgress(const WorkProgress &) = delete;
     WorkProgress &operator=(const WorkProgress &) = delete;
 
-    // False once the user cancelled.
+    // False when the user has cancelled: the work stops there. One counter per unit, so that
+    // fast work pays next to nothing.
     bool advance()
     {
-        ++m_done;
         if (--m_untilCheck > 0)
-            return !m_cancelled;
+            return true;
         return check();
     }
-    // advance(), raising SilentAbort once the user cancelled.
+    // advance(), raising SilentAbort when the user has cancelled.
     void advanceOrAbort();
     bool cancelled() const { return m_cancelled; }
-    qint64 done() const { return m_done; }
+    qint64 done() const { return m_checked + (m_checkEvery - m_untilCheck); }
 
     // Whether some long work is running: events that would start other work leave it alone.
     static bool running();
+    // For a wait inside one long call of the running work (a database sorting a large result
+    // before its first row): the windows repaint and the progress window shows as at advance().
+    // False when the user has cancelled; true when no work runs.
+    static bool pulse();
 
 private:
     bool check();
+    bool look();
     QString labelText() const;
 
     QString m_label;
@@ -48,7 +53,7 @@ private:
     int m_checkEvery;
     QWidget *m_owner;
     bool m_reports; // false for work nested in other work
-    qint64 m_done = 0;
+    qint64 m_checked = 0; // units done at the last check
     int m_untilCheck;
     bool m_cancelled = false;
     QElapsedTimer m_clock;
