@@ -37,14 +37,6 @@ QList<ColumnKind> columnKinds(const QString &listFields)
     return kinds;
 }
 
-bool isAscii(QByteArrayView bytes)
-{
-    unsigned char any = 0;
-    for (const char c : bytes)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
-
 // A shown text as the grid displays it. ASCII texts are Latin and keep their case, so they go
 // into the buffer without a QString of their own.
 void appendText(PackedCells &cells, const SqlQuery &query, int column)
@@ -167,7 +159,6 @@ struct TdbStringGridEx::GridFill {
     QStringList ids;
     int rows() const { return int(progress.done()); } // a unit of progress is a row
 };
-
 
 void TdbStringGridEx::dbExecute()
 {

@@ -82,6 +82,11 @@ TEST_F(SqlConnectionTest, ValueTextRules)
     EXPECT_EQ(q.bytes(4), QByteArray("\x00\xff", 2));
     q.next();
     EXPECT_EQ(q.integer(0), 9007199254740993LL);
+    EXPECT_EQ(q.text(0), QStringLiteral("9007199254740993"));
+    SqlQuery two = m_db.query(QStringLiteral("SELECT -9223372036854775807 - 1, 7"));
+    const QByteArrayView smallest = *two.utf8(0), seven = *two.utf8(1);
+    EXPECT_EQ(smallest, "-9223372036854775808"); // each column's digits stay readable beside another's
+    EXPECT_EQ(seven, "7");
     EXPECT_EQ(q.text(1), QStringLiteral("0.1"));
     EXPECT_FALSE(q.isNull(3));
     EXPECT_EQ(q.text(3), QString());
