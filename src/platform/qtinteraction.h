@@ -25,6 +25,9 @@ public:
     bool choosePrinter(QPrinter &printer, QWidget *owner) override;
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
     std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
+    // Half a second: shorter work is over before a window could be read.
+    std::chrono::milliseconds progressDelay() const override { return std::chrono::milliseconds(500); }
+    std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total) override;
 };
 
 } // namespace tarvo

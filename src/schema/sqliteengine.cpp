@@ -1,6 +1,7 @@
 #include "schema/sqliteengine.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 #include "schema/textmatch.h"
 #include "schema/valueconventions.h"
 
@@ -22,6 +23,9 @@ bool isBusy(int rc)
 
 [[noreturn]] void raise(sqlite3 *db)
 {
+    // Only the progress handler interrupts, when the user cancels long work.
+    if (db && sqlite3_errcode(db) == SQLITE_INTERRUPT)
+        throw SilentAbort();
     const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
     if (db && isBusy(sqlite3_extended_errcode(db)))
         throw DatabaseBusyError(message);
@@ -290,6 +294,9 @@ SqliteEngine::SqliteEngine(const QString &path)
         throw DatabaseError(message);
     }
     sqlite3_busy_timeout(m_db, 5000);
+    // A statement that sorts a large result works long before its first row: meanwhile the
+    // windows repaint, and Cancel in the progress window interrupts it.
+    sqlite3_progress_handler(m_db, 20000, [](void *) { return WorkProgress::pulse() ? 0 : 1; }, nullptr);
     sqlite3_update_hook(m_db, &SqliteEngine::rememberChange, this);
     for (int arguments : {2, 3})
         sqlite3_create_function(m_db, "like", arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, unicodeLike,

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -210,3 +211,16 @@ TEST_F(GridExport, WorkbookTheDesktopCannotOpenIsReportedAsAnError)
 }
 
 } // namespace
+
+TEST_F(GridExport, CancelledExportOpensNothingAndLeavesNothingBehind)
+{
+    db.execute("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+               " INSERT INTO person (id, name) SELECT i, 'p' || i FROM n");
+    grid->dbExecute();
+    ScriptedInteraction ui;
+    ui.showProgressAfter(std::chrono::milliseconds(0), [](qint64) { return false; });
+    EXPECT_THROW(click(), SilentAbort); // the guard shows no message for it
+    ASSERT_EQ(ui.progressWindows().size(), 1u);
+    EXPECT_TRUE(ui.openedUrls().empty());
+    EXPECT_TRUE(exportFolders().empty());
+}

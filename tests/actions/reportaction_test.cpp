@@ -23,6 +23,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -265,6 +266,24 @@ TEST_F(ReportActionTest, FailuresReachTheCallerAndLeaveThePreviousDataIntact)
     }
     button->setDbSQL(QString());
     EXPECT_EQ(previewOf(ui, [&] { click(); }), first);
+}
+
+TEST_F(ReportActionTest, CancelWhileReadingOrPreparingOpensNoPreview)
+{
+    button->setDbSQL(QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
+    previewOf(ui, [&] { click(); });
+    // Rows enough for the progress of reading them and of laying them out.
+    button->setDbSQL(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                                    " SELECT 'A-1' AS number, 'p' || i AS product, i AS quantity FROM n"));
+    for (const std::size_t cancelled : {1u, 2u}) { // the window of reading the rows, of preparing
+        SCOPED_TRACE(cancelled);
+        ScriptedInteraction desktop; // strict: a preview would be an unexpected modal form
+        desktop.showProgressAfter(std::chrono::milliseconds(0),
+                                  [&](qint64) { return desktop.progressWindows().size() < cancelled; });
+        EXPECT_THROW(click(), SilentAbort);
+        EXPECT_EQ(desktop.progressWindows().size(), cancelled);
+        EXPECT_EQ(engine.dataSet().rowCount(), cancelled == 1 ? 3 : 300); // reading keeps the data
+    }
 }
 
 // The demo project as a user runs it: sample data, the customer list, then an order's invoice.
