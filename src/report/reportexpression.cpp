@@ -2,7 +2,10 @@
 
 #include "report/reportdataset.h"
 
+#include <QtNumeric>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarvo {
 
@@ -365,6 +368,23 @@ bool isWhole(const QVariant &v)
     return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool;
 }
 
+// Whole numbers stay whole while the result fits; a result that would overflow is left to the
+// floating-point path, as are division and a zero divisor.
+std::optional<qint64> wholeArithmetic(ExpressionNode::Operator op, qint64 i, qint64 j)
+{
+    qint64 result = 0;
+    switch (op) {
+    case ExpressionNode::Operator::Add: return qAddOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Subtract: return qSubOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Multiply: return qMulOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Modulo:
+        if (j == 0)
+            return std::nullopt;
+        return j == -1 ? 0 : i % j; // the smallest whole number % -1 overflows, though the remainder is 0
+    default: return std::nullopt;
+    }
+}
+
 QVariant arithmetic(ExpressionNode::Operator op, const QVariant &a, const QVariant &b)
 {
     const auto x = reportNumber(a), y = reportNumber(b);
@@ -372,16 +392,9 @@ QVariant arithmetic(ExpressionNode::Operator op, const QVariant &a, const QVaria
         return reportValueText(a) + reportValueText(b);
     if (!x || !y)
         return {};
-    if (isWhole(a) && isWhole(b) && op != ExpressionNode::Operator::Divide) {
-        const qint64 i = a.toLongLong(), j = b.toLongLong();
-        switch (op) {
-        case ExpressionNode::Operator::Add: return i + j;
-        case ExpressionNode::Operator::Subtract: return i - j;
-        case ExpressionNode::Operator::Multiply: return i * j;
-        case ExpressionNode::Operator::Modulo: return j == 0 ? QVariant() : QVariant(i % j);
-        default: break;
-        }
-    }
+    if (isWhole(a) && isWhole(b))
+        if (const auto whole = wholeArithmetic(op, a.toLongLong(), b.toLongLong()))
+            return *whole;
     switch (op) {
     case ExpressionNode::Operator::Add: return *x + *y;
     case ExpressionNode::Operator::Subtract: return *x - *y;
@@ -430,6 +443,16 @@ QVariant datePart(ExpressionNode::Function f, const QVariant &v)
     }
 }
 
+// A character position or count from any number: whole, and far inside qint64 so that the
+// arithmetic on it cannot overflow; no number gives the fallback.
+qint64 position(std::optional<double> number, qint64 fallback)
+{
+    if (!number || std::isnan(*number))
+        return fallback;
+    constexpr double limit = 1e18;
+    return qint64(std::clamp(*number, -limit, limit));
+}
+
 QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
 {
     if (n.function == ExpressionNode::Function::Aggregate)
@@ -443,8 +466,8 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
     case ExpressionNode::Function::Trim: return reportValueText(a).trimmed();
     case ExpressionNode::Function::Length: return qint64(reportValueText(a).size());
     case ExpressionNode::Function::Substr: {
-        const qint64 start = reportNumber(evaluateNode(*n.args[1], c)).value_or(1);
-        const qint64 length = n.args.size() > 2 ? reportNumber(evaluateNode(*n.args[2], c)).value_or(0) : -1;
+        const qint64 start = position(reportNumber(evaluateNode(*n.args[1], c)), 1);
+        const qint64 length = n.args.size() > 2 ? position(reportNumber(evaluateNode(*n.args[2], c)), 0) : -1;
         return reportValueText(a).mid(std::max<qint64>(0, start - 1), length < 0 ? -1 : length);
     }
     case ExpressionNode::Function::Year:
@@ -460,7 +483,7 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
         return std::round(*x * scale) / scale;
     }
     case ExpressionNode::Function::Abs: {
-        if (isWhole(a))
+        if (isWhole(a) && a.toLongLong() != std::numeric_limits<qint64>::min()) // whose opposite does not fit
             return std::abs(a.toLongLong());
         const auto x = reportNumber(a);
         return x ? QVariant(std::abs(*x)) : QVariant();

@@ -33,6 +33,12 @@ TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
         {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""}, // not expressions: as written
         {"[Nobody + 1] [Other.\"x\" * 2]", "[Nobody + 1] [Other.\"x\" * 2]"}, // unknown names
         {"[10 / 0]|[\"x]\"]", "|x]"},                                          // "]" inside a text
+        // Whole numbers whose result does not fit go on in floating point; positions are clamped.
+        {"[9223372036854775807 + 1] [0 - 9223372036854775807 - 2] [3037000500 * 3037000500]",
+         "9.22337203685478E+18 -9.22337203685478E+18 9.22337203700025E+18"},
+        {"[(0 - 9223372036854775807 - 1) % -1] [ABS(0 - 9223372036854775807 - 1)]", "0 9.22337203685478E+18"},
+        {"[SUBSTR(\"abcdef\", 2, 99999999999999999999)] [SUBSTR(\"abcdef\", 0 - 99999999999999999999, 2)]",
+         "bcdef ab"},
     };
     for (const auto &tc : cases) {
         ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
