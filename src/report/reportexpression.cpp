@@ -30,6 +30,7 @@ struct ExpressionNode {
     DisplayFormat format;  // FORMAT with a constant pattern
     bool onDetail = false; // fields of the detail data set
     bool unknown = false;  // a field of another data set or an unknown variable
+    int height = 1;        // of the tree below, whose walks recurse
     const ExpressionNode *target = nullptr; // variables, once bound
     mutable const ReportDataSet *boundSet = nullptr; // fields: the column found in which set
     mutable int column = -1;
@@ -70,8 +71,27 @@ struct SyntaxError {
 };
 
 // Recursive descent over one expression; throws SyntaxError for text that is no expression and
-// collects unknown functions and wrong argument counts in `errors`.
+// collects unknown functions and wrong argument counts in `errors`. Its own recursion and the
+// height of the tree are bounded, far beyond written expressions, so that no text exhausts the stack.
 class Parser {
+    static constexpr int maxNesting = 200;
+
+    // Counts one level of the parser's recursion while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser &parser) : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > maxNesting)
+                m_parser.fail(QStringLiteral("nested more than %1 deep").arg(maxNesting));
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
+
 public:
     Parser(const QString &text, QStringList &errors) : m_text(text), m_errors(errors) {}
 
@@ -107,13 +127,22 @@ private:
         return true;
     }
 
-    static NodePtr binary(ExpressionNode::Operator op, NodePtr left, NodePtr right)
+    NodePtr withArgs(NodePtr n, QList<NodePtr> args)
+    {
+        for (const NodePtr &arg : args)
+            n->height = std::max(n->height, arg->height + 1);
+        if (n->height > maxNesting)
+            fail(QStringLiteral("nested more than %1 deep").arg(maxNesting));
+        n->args = std::move(args);
+        return n;
+    }
+
+    NodePtr binary(ExpressionNode::Operator op, NodePtr left, NodePtr right)
     {
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Binary;
         n->op = op;
-        n->args = {std::move(left), std::move(right)};
-        return n;
+        return withArgs(n, {std::move(left), std::move(right)});
     }
 
     template <size_t N>
@@ -136,6 +165,7 @@ private:
 
     NodePtr parseOr()
     {
+        const Nesting nesting(*this);
         static const std::pair<const char *, ExpressionNode::Operator> ops[] = {{"OR", ExpressionNode::Operator::Or}};
         return parseLevel(ops, &Parser::parseAnd);
     }
@@ -148,10 +178,10 @@ private:
     {
         if (!accept("NOT"))
             return parseComparison();
+        const Nesting nesting(*this);
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Not;
-        n->args = {parseNot()};
-        return n;
+        return withArgs(n, {parseNot()});
     }
     NodePtr parseComparison()
     {
@@ -178,10 +208,10 @@ private:
     {
         if (!accept("-"))
             return parsePrimary();
+        const Nesting nesting(*this);
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Negate;
-        n->args = {parseUnary()};
-        return n;
+        return withArgs(n, {parseUnary()});
     }
 
     QString readString()
@@ -266,13 +296,15 @@ private:
     {
         n->kind = ExpressionNode::Call;
         n->name = name.toUpper();
+        QList<NodePtr> args;
         if (!accept(")")) {
             do
-                n->args << parseOr();
+                args << parseOr();
             while (accept(","));
             if (!accept(")"))
                 fail(QStringLiteral("a \")\" is missing after the arguments of %1").arg(name));
         }
+        withArgs(n, std::move(args));
         const auto info = std::find_if(std::begin(functions), std::end(functions), [&](const FunctionInfo &f) {
             return n->name == QLatin1String(f.name);
         });
@@ -324,6 +356,7 @@ private:
     const QString &m_text;
     QStringList &m_errors;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 // The index after the "]" closing the bracket that opens at `open`, quotes respected; -1 when

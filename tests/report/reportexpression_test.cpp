@@ -69,6 +69,20 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
     EXPECT_FALSE(ReportExpression::parseExpression("Report.\"id\" >").errors().isEmpty());
 }
 
+// Nesting deep enough to exhaust the stack is an error, not a crash; written nesting still parses.
+TEST(ReportExpression, NestingTooDeepIsAnError)
+{
+    const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
+    const QString tooDeep[] = {
+        repeated("(", 1000) + "1" + repeated(")", 1000), repeated("ABS(", 1000) + "1" + repeated(")", 1000),
+        repeated("-", 1000) + "1", repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
+    for (const QString &text : tooDeep)
+        EXPECT_TRUE(ReportExpression::parseExpression(text).errors().join("; ").contains("nested more than 200 deep"))
+            << text.left(12).toStdString();
+    EXPECT_TRUE(ReportExpression::parseExpression(repeated("(", 150) + "1" + repeated(")", 150)).errors().isEmpty());
+    EXPECT_TRUE(ReportExpression::parseExpression("1" + repeated(" + 1", 150)).errors().isEmpty());
+}
+
 TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates), de(QLocale::German, QLocale::Germany);
