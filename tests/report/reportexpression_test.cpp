@@ -34,6 +34,12 @@ TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
         {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""}, // not expressions: as written
         {"[Nobody + 1] [Other.\"x\" * 2]", "[Nobody + 1] [Other.\"x\" * 2]"}, // unknown names
         {"[10 / 0]|[\"x]\"]", "|x]"},                                          // "]" inside a text
+        // Whole numbers whose result does not fit go on in floating point; positions are clamped.
+        {"[9223372036854775807 + 1] [0 - 9223372036854775807 - 2] [3037000500 * 3037000500]",
+         "9.22337203685478E+18 -9.22337203685478E+18 9.22337203700025E+18"},
+        {"[(0 - 9223372036854775807 - 1) % -1] [ABS(0 - 9223372036854775807 - 1)]", "0 9.22337203685478E+18"},
+        {"[SUBSTR(\"abcdef\", 2, 99999999999999999999)] [SUBSTR(\"abcdef\", 0 - 99999999999999999999, 2)]",
+         "bcdef ab"},
     };
     for (const auto &tc : cases) {
         ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
@@ -62,6 +68,20 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
         EXPECT_EQ(e.unknownExpressions(), QStringList{QString::fromUtf8(tc.text)});
     }
     EXPECT_FALSE(ReportExpression::parseExpression(u"Report.\"id\" >"_s).errors().isEmpty());
+}
+
+// Nesting deep enough to exhaust the stack is an error, not a crash; written nesting still parses.
+TEST(ReportExpression, NestingTooDeepIsAnError)
+{
+    const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
+    const QString tooDeep[] = {
+        repeated("(", 1000) + "1" + repeated(")", 1000), repeated("ABS(", 1000) + "1" + repeated(")", 1000),
+        repeated("-", 1000) + "1", repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
+    for (const QString &text : tooDeep)
+        EXPECT_TRUE(ReportExpression::parseExpression(text).errors().join("; ").contains("nested more than 200 deep"))
+            << text.left(12).toStdString();
+    EXPECT_TRUE(ReportExpression::parseExpression(repeated("(", 150) + "1" + repeated(")", 150)).errors().isEmpty());
+    EXPECT_TRUE(ReportExpression::parseExpression("1" + repeated(" + 1", 150)).errors().isEmpty());
 }
 
 TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)

@@ -110,6 +110,26 @@ TEST(ReportTemplate, BadTemplatesNameTheProblem)
     }
 }
 
+// A declared encoding can decode to a lone surrogate, which a saved template could not keep.
+TEST(ReportTemplate, TextThatIsNoUnicodeIsRefused)
+{
+    const QString utf16 = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>"
+                                         "<report><summary><text>a%1b</text></summary></report>")
+                              .arg(QChar(0xD800));
+    const QByteArray documents[] = {
+        QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2),
+        "<?xml version=\"1.0\" encoding=\"UTF-7\"?><report title=\"a+2222-b\"/>",
+    };
+    for (const QByteArray &xml : documents) {
+        try {
+            ReportTemplate::fromXml(xml, "bad.trp");
+            ADD_FAILURE() << "accepted: " << xml.toStdString();
+        } catch (const ParseError &e) {
+            EXPECT_TRUE(e.message().contains("a character that is no Unicode")) << e.what();
+        }
+    }
+}
+
 TEST(ReportTemplate, MissingFileIsAFileErrorWithThePath)
 {
     try {
