@@ -33,13 +33,15 @@ namespace tarvo {
 namespace {
 
 const QString templateFilter = QObject::tr("Tarvo reports (*.trp);;All files (*)");
-const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"),
-                               QStringLiteral("[Line#]"), QStringLiteral("[Date]"),
-                               QStringLiteral("[Time]")};
-const std::pair<const char *, Qt::Alignment> horizontalChoices[] = {
-    {"Left", Qt::AlignLeft}, {"Center", Qt::AlignHCenter}, {"Right", Qt::AlignRight}, {"Justify", Qt::AlignJustify}};
-const std::pair<const char *, Qt::Alignment> verticalChoices[] = {
-    {"Top", Qt::AlignTop}, {"Center", Qt::AlignVCenter}, {"Bottom", Qt::AlignBottom}};
+const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"), QStringLiteral("[Line#]"),
+                               QStringLiteral("[Date]"), QStringLiteral("[Time]")};
+const std::pair<const char *, Qt::Alignment> horizontalChoices[] = {{"Left", Qt::AlignLeft},
+                                                                    {"Center", Qt::AlignHCenter},
+                                                                    {"Right", Qt::AlignRight},
+                                                                    {"Justify", Qt::AlignJustify}};
+const std::pair<const char *, Qt::Alignment> verticalChoices[] = {{"Top", Qt::AlignTop},
+                                                                  {"Center", Qt::AlignVCenter},
+                                                                  {"Bottom", Qt::AlignBottom}};
 
 QDoubleSpinBox *lengthBox(double min, double max)
 {
@@ -58,8 +60,7 @@ QColor colourOf(const QLineEdit *edit)
 
 } // namespace
 
-ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
-                               QWidget *parent)
+ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet, QWidget *parent)
     : QDialog(parent), m_tpl(tpl), m_fileName(fileName), m_data(dataSet)
 {
     setObjectName(QStringLiteral("ReportDesigner"));
@@ -80,10 +81,13 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     bar->addAction(command(QStringLiteral("save"), tr("Save"), QKeySequence::Save, [this] { save(); }));
     bar->addAction(command(QStringLiteral("saveAs"), tr("Save as"), QKeySequence::SaveAs, [this] { saveAs(); }));
     bar->addAction(command(QStringLiteral("pageSetup"), tr("Page setup"), {}, [this] { pageSetup(); }));
-    bar->addAction(command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
+    bar->addAction(
+        command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
     bar->addSeparator();
-    const std::pair<const char *, ItemKind> palette[] = {
-        {"Text", ItemKind::Text}, {"Line", ItemKind::Line}, {"Rectangle", ItemKind::Rect}, {"Image", ItemKind::Image}};
+    const std::pair<const char *, ItemKind> palette[] = {{"Text", ItemKind::Text},
+                                                         {"Line", ItemKind::Line},
+                                                         {"Rectangle", ItemKind::Rect},
+                                                         {"Image", ItemKind::Image}};
     for (const auto &[name, kind] : palette) {
         const ItemKind k = kind;
         bar->addAction(command(QStringLiteral("add") + QLatin1String(name), tr(name), {}, [this, k] { addItem(k); }));
@@ -103,7 +107,12 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     layout->addWidget(split, 1);
 
     connect(m_scene, &QGraphicsScene::selectionChanged, this, [this] { guarded([&] { loadProperties(); }); });
-    connect(m_scene, &DesignScene::geometryEdited, this, [this] { guarded([&] { m_shown.reset(); loadProperties(); }); });
+    connect(m_scene, &DesignScene::geometryEdited, this, [this] {
+        guarded([&] {
+            m_shown.reset();
+            loadProperties();
+        });
+    });
     connect(m_scene, &DesignScene::bandResized, this, [this] { guarded([&] { refreshBandPanel(); }); });
     refreshBandPanel();
     loadProperties();
@@ -257,7 +266,8 @@ QWidget *ReportDesigner::buildPropertyPanel()
             ReportItem *item = m_scene->selectedItem();
             if (!item || item->kind != ItemKind::Image)
                 return;
-            const QString path = interaction().openFileName(this, tr("Pictures (*.png *.jpg *.bmp *.gif)"), m_openFolder);
+            const QString path = interaction().openFileName(this, tr("Pictures (*.png *.jpg *.bmp *.gif)"),
+                                                            m_openFolder);
             if (path.isEmpty())
                 return;
             QImage image(path);
@@ -312,8 +322,7 @@ void ReportDesigner::storeProperties()
     ReportItem *item = m_scene->selectedItem();
     if (m_loading || !item)
         return;
-    item->rect = QRectF(m_geometry[0]->value(), m_geometry[1]->value(), m_geometry[2]->value(),
-                        m_geometry[3]->value());
+    item->rect = QRectF(m_geometry[0]->value(), m_geometry[1]->value(), m_geometry[2]->value(), m_geometry[3]->value());
     if (item->kind != ItemKind::Line)
         item->rect = QRectF(item->rect.topLeft(), item->rect.size().expandedTo(QSizeF(0, 0)));
     item->text = m_text->toPlainText();
@@ -344,8 +353,8 @@ void ReportDesigner::refreshBandPanel()
 
 void ReportDesigner::updateTitle()
 {
-    setWindowTitle(tr("Report designer - %1")
-                       .arg(m_fileName.isEmpty() ? tr("(new report)") : QFileInfo(m_fileName).fileName()));
+    setWindowTitle(
+        tr("Report designer - %1").arg(m_fileName.isEmpty() ? tr("(new report)") : QFileInfo(m_fileName).fileName()));
 }
 
 void ReportDesigner::setFolders(const QString &openFolder, const QString &saveFolder)
@@ -389,9 +398,9 @@ void ReportDesigner::save()
 void ReportDesigner::saveAs()
 {
     const QString base = m_fileName.isEmpty() ? tr("report") : QFileInfo(m_fileName).completeBaseName();
-    const QString suggested = m_saveFolder.isEmpty()
-        ? base + QLatin1Char('.') + ReportEngine::templateSuffix()
-        : m_saveFolder + QLatin1Char('/') + base + QLatin1Char('.') + ReportEngine::templateSuffix();
+    const QString suggested = m_saveFolder.isEmpty() ? base + QLatin1Char('.') + ReportEngine::templateSuffix()
+                                                     : m_saveFolder + QLatin1Char('/') + base + QLatin1Char('.')
+                                                           + ReportEngine::templateSuffix();
     const QString path = interaction().saveFileName(this, suggested, templateFilter, ReportEngine::templateSuffix());
     if (path.isEmpty())
         return;
@@ -415,9 +424,9 @@ void ReportDesigner::preview()
     // The designer previews whatever it has: fields the data lack print empty here.
     const ReportTemplate &tpl = m_tpl;
     const ReportDataSet &rows = m_data;
-    ReportPreview view(prepareReport(tpl, rows),
-                       [&tpl, &rows](std::optional<QPageLayout> layout) { return prepareReport(tpl, rows, layout); },
-                       {}, this);
+    ReportPreview view(
+        prepareReport(tpl, rows),
+        [&tpl, &rows](std::optional<QPageLayout> layout) { return prepareReport(tpl, rows, layout); }, {}, this);
     view.setWindowState(view.windowState() | Qt::WindowMaximized);
     interaction().showModal(&view);
 }

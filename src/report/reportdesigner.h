@@ -25,8 +25,7 @@ class ReportDataSet;
 class ReportDesigner : public QDialog {
     Q_OBJECT
 public:
-    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
-                   QWidget *parent = nullptr);
+    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet, QWidget *parent = nullptr);
     ~ReportDesigner() override;
 
     void setFolders(const QString &openFolder, const QString &saveFolder);
@@ -52,8 +51,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QAction *command(const QString &name, const QString &text, const QKeySequence &key,
-                     std::function<void()> run);
+    QAction *command(const QString &name, const QString &text, const QKeySequence &key, std::function<void()> run);
     QWidget *buildLeftPanel();
     QWidget *buildPropertyPanel();
     void loadProperties();
