@@ -46,15 +46,37 @@ TEST(ReportProgress, CancelledReadingKeepsTheDataSetAsItWas)
     db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
     db.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
                               " INSERT INTO t SELECT i, 'row ' || i FROM n"));
-    ReportDataSet data = customers(3);
-    ScriptedInteraction desktop;
-    desktop.showProgressAfter(0ms, [](qint64) { return false; });
-    SqlQuery query = db.query(QStringLiteral("SELECT * FROM t"));
-    EXPECT_THROW(data.connect(query), SilentAbort);
-    EXPECT_EQ(data.columns(), QStringList({u"id"_s, u"name"_s, u"balance"_s}));
-    EXPECT_EQ(data.rowCount(), 3);
-    ASSERT_EQ(desktop.progressWindows().size(), 1u);
-    EXPECT_EQ(desktop.progressWindows().front().label, QStringLiteral("Reading the report's rows: 256"));
+    struct Case {
+        const char *when;
+        void (*read)(SqlConnection &, ReportDataSet &);
+        QString label;
+    };
+    const Case cases[] = {
+        {"while the rows arrive",
+         [](SqlConnection &db, ReportDataSet &data) {
+             SqlQuery query = db.query(u"SELECT * FROM t"_s);
+             data.connect(query);
+         },
+         u"Reading the report's rows: 256"_s},
+        {"while the database sorts before the first row",
+         [](SqlConnection &db, ReportDataSet &data) { data.read(db, u"SELECT * FROM t ORDER BY random()"_s); },
+         u"Reading the report's rows: 0"_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        ReportDataSet data = customers(3);
+        ScriptedInteraction desktop;
+        desktop.showProgressAfter(0ms, [](qint64) { return false; });
+        EXPECT_THROW(c.read(db, data), SilentAbort);
+        EXPECT_EQ(data.columns(), QStringList({u"id"_s, u"name"_s, u"balance"_s}));
+        EXPECT_EQ(data.rowCount(), 3);
+        ASSERT_EQ(desktop.progressWindows().size(), 1u);
+        EXPECT_EQ(desktop.progressWindows().front().label, c.label);
+    }
+    ReportDataSet data; // the connection reads again after a cancel
+    data.read(db, u"SELECT * FROM t ORDER BY id DESC"_s);
+    EXPECT_EQ(data.rowCount(), 5000);
+    EXPECT_EQ(data.text(0, 0), u"5000"_s);
 }
 
 TEST(ReportProgress, CancelledExportLeavesNoFileAndKeepsAnEarlierOne)
