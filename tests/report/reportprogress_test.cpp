@@ -53,13 +53,15 @@ TEST(ReportProgress, CancelledReadingKeepsTheDataSetAsItWas)
     };
     const Case cases[] = {
         {"while the rows arrive",
-         [](SqlConnection &db, ReportDataSet &data) {
-             SqlQuery query = db.query(u"SELECT * FROM t"_s);
+         [](SqlConnection &connection, ReportDataSet &data) {
+             SqlQuery query = connection.query(u"SELECT * FROM t"_s);
              data.connect(query);
          },
          u"Reading the report's rows: 256"_s},
         {"while the database sorts before the first row",
-         [](SqlConnection &db, ReportDataSet &data) { data.read(db, u"SELECT * FROM t ORDER BY random()"_s); },
+         [](SqlConnection &connection, ReportDataSet &data) {
+             data.read(connection, u"SELECT * FROM t ORDER BY random()"_s);
+         },
          u"Reading the report's rows: 0"_s},
     };
     for (const Case &c : cases) {
