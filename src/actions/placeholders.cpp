@@ -115,6 +115,10 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
                                            "(\"/*\" within \"/* */\"), which database engines end in different "
                                            "places; it is not run.")
                                 .arg(name));
+            // Right after a literal, a quote of ours would join it ('a''b' is one literal) and
+            // read with that literal's escapes: a space keeps them apart.
+            if (context == Context::Code && outside.startsWith(u'\'') && result.endsWith(u'\''))
+                result += u' ';
             result += context == Context::Code ? outside : escapedForLiteral(value, openQuote, backslashEscapes);
             i += placeholder.size();
             continue;

@@ -50,6 +50,10 @@ TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
         {"SELECT E'{Edit1}'", "a\\' OR 1=1 --", "SELECT E'a\\\\'' OR 1=1 --'"},
         {"SELECT e'x\\'{Edit1}'", "y", "SELECT e'x\\'y'"},
         {"SELECT name'{Edit1}'", "a\\", "SELECT name'a\\'"},
+        // A literal of ours right after one of the SQL's would join it and take its escapes.
+        {"SELECT E'a'{Edit1}", "\\' OR 1=1 --", "SELECT E'a' '\\'' OR 1=1 --'"},
+        {"SELECT 'a'{Edit1}", "b", "SELECT 'a' 'b'"},
+        {"SELECT 'a'{Edit1}", "7", "SELECT 'a'7"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(replacePlaceholder(QString::fromUtf8(c.sql), QStringLiteral("Edit1"), QString::fromUtf8(c.value)),
