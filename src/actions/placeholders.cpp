@@ -115,9 +115,10 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
                                            "(\"/*\" within \"/* */\"), which database engines end in different "
                                            "places; it is not run.")
                                 .arg(name));
-            // Right after a literal, a quote of ours would join it ('a''b' is one literal) and
-            // read with that literal's escapes: a space keeps them apart.
-            if (context == Context::Code && outside.startsWith(u'\'') && result.endsWith(u'\''))
+            // Right after a literal or a name, a quote of ours would join it ('a''b' is one
+            // literal, E'…' another kind) and read with its escapes: a space keeps them apart.
+            if (context == Context::Code && outside.startsWith(u'\'') && !result.isEmpty()
+                && (result.back() == u'\'' || isIdentifierCharacter(result.back())))
                 result += u' ';
             result += context == Context::Code ? outside : escapedForLiteral(value, openQuote, backslashEscapes);
             i += placeholder.size();

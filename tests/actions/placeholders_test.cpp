@@ -54,6 +54,7 @@ TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
         {"SELECT E'a'{Edit1}", "\\' OR 1=1 --", "SELECT E'a' '\\'' OR 1=1 --'"},
         {"SELECT 'a'{Edit1}", "b", "SELECT 'a' 'b'"},
         {"SELECT 'a'{Edit1}", "7", "SELECT 'a'7"},
+        {"SELECT E{Edit1}", "\\'", "SELECT E '\\'''"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(replacePlaceholder(QString::fromUtf8(c.sql), QStringLiteral("Edit1"), QString::fromUtf8(c.value)),
