@@ -211,6 +211,7 @@ void TfrmMain::followDatabaseChanges()
 
 // A server announces other users' saves on the connection's socket: grids and lists follow at once,
 // without polling. During an action the notice waits: the action follows the changes when it ends.
+// So does it while long work lets events through: the work's statement is still on the socket.
 // A connection made again after a loss has a socket of its own.
 void TfrmMain::followChangeNotices()
 {
@@ -222,7 +223,7 @@ void TfrmMain::followChangeNotices()
         return;
     m_changeNotices = new QSocketNotifier(socket, QSocketNotifier::Read, this);
     connect(m_changeNotices, &QSocketNotifier::activated, this, [this] {
-        if (m_actionsRunning == 0 && SQLConnection.isOpen())
+        if (m_actionsRunning == 0 && !WorkProgress::running() && SQLConnection.isOpen())
             guarded([this] { followDatabaseChanges(); });
     });
 }

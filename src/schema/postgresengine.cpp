@@ -1,10 +1,12 @@
 #include "schema/postgresengine.h"
 
+#include "platform/workprogress.h"
 #include "schema/databaselocation.h"
 #include "schema/valueconventions.h"
 
 #include <charconv>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <utility>
 #include <vector>
 
@@ -319,11 +321,15 @@ PGconn *PostgresEngine::connected()
 
 namespace {
 
-ResultHandle run(PGconn *conn, const QString &sql, const QList<QVariant> &values)
+// How long one wait for the server's answer lasts before the windows get their turn.
+constexpr int kWaitMs = 50;
+
+// Hands the text to the server without waiting for it; false when it could not be sent.
+bool send(PGconn *conn, const QString &sql, const QList<QVariant> &values)
 {
     const QByteArray text = sql.toUtf8();
     if (values.isEmpty()) // several statements may stand in a text without parameters
-        return ResultHandle(PQexec(conn, text.constData()));
+        return PQsendQuery(conn, text.constData());
     std::vector<QByteArray> kept;
     std::vector<const char *> pointers;
     std::vector<int> lengths, formats;
@@ -335,8 +341,56 @@ ResultHandle run(PGconn *conn, const QString &sql, const QList<QVariant> &values
         lengths.push_back(int(kept.back().size()));
         formats.push_back(isBytes ? 1 : 0);
     }
-    return ResultHandle(PQexecParams(conn, text.constData(), int(values.size()), nullptr, pointers.data(),
-                                     lengths.data(), formats.data(), 0));
+    return PQsendQueryParams(conn, text.constData(), int(values.size()), nullptr, pointers.data(), lengths.data(),
+                             formats.data(), 0);
+}
+
+// Until the next result has arrived in full the windows repaint, and after a while the progress
+// window offers Cancel. False when the user cancelled; a broken connection ends the wait too and
+// shows in the result. Notices that come meanwhile stay queued for drainNotifications().
+bool awaitResult(PGconn *conn)
+{
+    while (PQisBusy(conn)) {
+        pollfd socket{PQsocket(conn), POLLIN, 0};
+        poll(&socket, 1, kWaitMs);
+        if (!PQconsumeInput(conn))
+            return true;
+        if (PQisBusy(conn) && !WorkProgress::pulse())
+            return false;
+    }
+    return true;
+}
+
+// The server stops the statement (inside a transaction, that fails the transaction, which its
+// owner rolls back); what is left of the answer is read so the connection serves the next one.
+void cancel(PGconn *conn)
+{
+    if (PGcancel *request = PQgetCancel(conn)) {
+        char reason[256];
+        PQcancel(request, reason, sizeof reason);
+        PQfreeCancel(request);
+    }
+    while (PGresult *left = PQgetResult(conn))
+        PQclear(left);
+}
+
+// The last result of the text, as one blocking call would give it: an error ends the text there.
+// Null when the text could not be sent. Raises SilentAbort when the user cancels.
+ResultHandle run(PGconn *conn, const QString &sql, const QList<QVariant> &values)
+{
+    if (!send(conn, sql, values))
+        return nullptr;
+    ResultHandle last;
+    for (;;) {
+        if (!awaitResult(conn)) {
+            cancel(conn);
+            throw SilentAbort();
+        }
+        ResultHandle next(PQgetResult(conn));
+        if (!next)
+            return last;
+        last = std::move(next);
+    }
 }
 
 } // namespace

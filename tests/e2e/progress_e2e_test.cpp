@@ -1,6 +1,7 @@
 // A search that fills the grid with many rows shows its progress window; a click that reaches a
 // button meanwhile (the window lets events through) is dropped, not run on data half read, and a
-// close of the main window lets the search end with whole rows.
+// close of the main window lets the search end with whole rows. Cancel while the database still
+// works on a search stops it on either engine and leaves the grid as it was.
 #include "controls/dbedit.h"
 #include "e2e/e2eapp.h"
 
@@ -11,6 +12,7 @@ using namespace Qt::StringLiterals;
 using namespace tarvo;
 using namespace std::chrono_literals;
 using tarvo::test::E2eApp;
+using tarvo::test::Engine;
 
 namespace {
 
@@ -77,5 +79,50 @@ TEST_F(ProgressE2e, ClosingTheMainWindowDuringALongSearchLetsTheSearchEnd)
     EXPECT_FALSE(app.main().isVisible());
     expectEveryCustomerOnce();
 }
+
+class CancelE2e : public tarvo::test::BothEngines {
+protected:
+    void SetUp() override
+    {
+        if (serverMissing())
+            GTEST_SKIP() << "no test server";
+        ASSERT_TRUE(app.start());
+    }
+    E2eApp app{QStringLiteral("e2e-shop"), GetParam()};
+};
+
+TEST_P(CancelE2e, CancelWhileTheDatabaseSortsLeavesTheGridAsItWasAndTheNextActionRuns)
+{
+    app.seed(QStringLiteral("INSERT INTO customers (name) VALUES ('Ada'), ('Bob')"));
+    E2eApp::click("frmMain", "bSearch");
+    TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
+    const QStringList before = E2eApp::gridColumn("frmMain", "gridCustomers", 0);
+    ASSERT_EQ(before, QStringList({"Ada", "Bob"}));
+    const QStringList ids = grid.dbListId();
+    // Enough rows that sorting them takes the database a while before the first row comes.
+    app.seed(app.byEngine("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000)"
+                          " INSERT INTO customers (name) SELECT printf('c%06d', i) FROM n",
+                          "INSERT INTO customers (name) SELECT 'c' || lpad(i::text, 6, '0') "
+                          "FROM generate_series(1, 300000) i"));
+
+    QList<qint64> updates;
+    app.ui.showProgressAfter(0ms, [&](qint64 done) {
+        updates << done;
+        return false;
+    });
+    E2eApp::click("frmMain", "bSearch");
+
+    EXPECT_EQ(updates, QList<qint64>({0})); // no row had come yet
+    EXPECT_TRUE(app.ui.messages().empty());
+    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), before);
+    EXPECT_EQ(grid.dbListId(), ids);
+
+    app.ui.showProgressAfter(std::chrono::milliseconds::max());
+    E2eApp::control<TdbEdit>("frmMain", "edName").setText(QStringLiteral("Clicked"));
+    E2eApp::click("frmMain", "bAddCity");
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({"1"}));
+}
+
+TARVO_BOTH_ENGINES(CancelE2e);
 
 } // namespace

@@ -1,6 +1,8 @@
 // The same connection on both engines: what a value reads back as, the id of a new row, Unicode
-// searches, the schema of a new database, writers taking turns, and other users' changes.
+// searches, the schema of a new database, writers taking turns, other users' changes, and long
+// statements that the user waits for or cancels.
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 #include "schema/createtables.h"
 #include "schema/databaselocation.h"
 #include "schema/sqlconnection.h"
@@ -12,10 +14,15 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
+#include <optional>
 
 using namespace tarvo;
+using namespace std::chrono_literals;
 using tarvo::test::openError;
 using test::Engine;
 
@@ -183,6 +190,48 @@ TEST_P(Engines, ATableThatDiffersFromTheDefinitionsIsNamedByTheFirstFailingState
     }
 }
 
+// Minutes of work unless it is stopped.
+QString longStatement(Engine engine)
+{
+    return engine == Engine::Server
+               ? QStringLiteral("SELECT 1 FROM pg_sleep(120)")
+               : QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000000000) "
+                                "SELECT count(*) FROM n");
+}
+
+TEST_P(Engines, CancelStopsALongStatementAndTheConnectionServesTheNext)
+{
+    createTables("[city]\n_name=TEXT\n");
+    for (const bool inTransaction : {false, true}) {
+        SCOPED_TRACE(inTransaction ? "in a write transaction" : "on its own");
+        QElapsedTimer clock;
+        qint64 cancelledAt = -1;
+        {
+            test::ScriptedInteraction desktop;
+            desktop.showProgressAfter(0ms, [&](qint64) {
+                cancelledAt = clock.elapsed();
+                return false;
+            });
+            WorkProgress work(QStringLiteral("Searching"));
+            std::optional<SqlTransaction> writing;
+            if (inTransaction) {
+                writing.emplace(m_db);
+                m_db.execute(QStringLiteral("INSERT INTO city (name) VALUES ('cancelled')"));
+            }
+            clock.start();
+            EXPECT_THROW(m_db.query(longStatement(GetParam())), SilentAbort);
+        }
+        const qint64 stopped = clock.elapsed();
+        ASSERT_GE(cancelledAt, 0);
+        EXPECT_LT(stopped - cancelledAt, 2000);
+        std::cout << "[ figures  ] " << test::engineName(GetParam()) << ": " << (stopped - cancelledAt)
+                  << " ms from Cancel to stop\n";
+        m_db.execute(QStringLiteral("INSERT INTO city (name) VALUES ('next')"));
+    }
+    EXPECT_EQ(m_db.query(QStringLiteral("SELECT count(*) FROM city WHERE name = 'next'")).integer(0), 2);
+    EXPECT_EQ(m_db.query(QStringLiteral("SELECT count(*) FROM city")).integer(0), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(, Engines, ::testing::Values(Engine::File, Engine::Server),
                          [](const auto &p) { return std::string(test::engineName(p.param)); });
 
@@ -254,6 +303,65 @@ TEST_F(Server, ADatabaseMadeElsewhereChangesOnlyWhenShared)
             QThread::msleep(10);
     }
     EXPECT_TRUE(noticed);
+}
+
+TEST_F(Server, TheWindowsGetTheirTurnWhileTheServerWorks)
+{
+    SqlConnection db;
+    db.setDatabase(m_server->location());
+    db.open();
+    test::ScriptedInteraction desktop;
+    int ticks = 0; // of a timer, as the paint of a window dragged over Tarvo's would come
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start();
+    {
+        WorkProgress work(QStringLiteral("Searching"));
+        EXPECT_EQ(db.query(QStringLiteral("SELECT 7 FROM pg_sleep(0.6)")).text(0), QStringLiteral("7"));
+    }
+    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(desktop.progressWindows().empty());
+
+    // Once the delay is over, the progress window shows and follows the wait.
+    desktop.showProgressAfter(0ms);
+    {
+        WorkProgress work(QStringLiteral("Searching"));
+        EXPECT_EQ(db.query(QStringLiteral("SELECT 7 FROM pg_sleep(0.6)")).text(0), QStringLiteral("7"));
+    }
+    ASSERT_EQ(desktop.progressWindows().size(), 1u);
+    EXPECT_GE(desktop.progressWindows().front().updates.size(), 5);
+    EXPECT_TRUE(desktop.progressWindows().front().closed);
+}
+
+// The server sends the notices of a commit with the answer to the statement that waited for it.
+TEST_F(Server, ChangeNoticesThatComeWithALongStatementAreKept)
+{
+    m_folder.write(QStringLiteral("tables.ini"), QByteArray("[city]\n_name=TEXT\n[street]\n_name=TEXT\n"));
+    SqlConnection db;
+    db.setDatabase(m_server->location());
+    db.open();
+    db.createSchema(ReadTableDefinitions(m_folder.file(QStringLiteral("tables.ini"))));
+    SqlConnection other;
+    other.setDatabase(m_server->location());
+    other.open();
+    db.takeChangedTables();
+    EXPECT_FALSE(db.othersChanged());
+
+    test::ScriptedInteraction desktop;
+    bool theirs = false;
+    desktop.showProgressAfter(0ms, [&](qint64) {
+        if (!std::exchange(theirs, true))
+            other.execute(QStringLiteral("INSERT INTO street (name) VALUES ('theirs')"));
+        return true;
+    });
+    {
+        WorkProgress work(QStringLiteral("Saving"));
+        db.execute(QStringLiteral("INSERT INTO city (name) VALUES ('mine'); SELECT pg_sleep(0.3)"));
+    }
+    ASSERT_TRUE(theirs);
+    EXPECT_EQ(db.takeChangedTables(), QStringList{QStringLiteral("city")});
+    EXPECT_TRUE(db.othersChanged());
 }
 
 TEST_F(Server, BadLocationsAreReportedWithoutThePassword)
