@@ -94,10 +94,10 @@ protected:
 TEST_P(CancelE2e, CancelWhileTheDatabaseSortsLeavesTheGridAsItWasAndTheNextActionRuns)
 {
     app.seed(QStringLiteral("INSERT INTO customers (name) VALUES ('Ada'), ('Bob')"));
-    E2eApp::click("frmMain", "bSearch");
-    TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
-    const QStringList before = E2eApp::gridColumn("frmMain", "gridCustomers", 0);
-    ASSERT_EQ(before, QStringList({"Ada", "Bob"}));
+    E2eApp::click(u"frmMain"_s, u"bSearch"_s);
+    TdbStringGridEx &grid = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
+    const QStringList before = E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0);
+    ASSERT_EQ(before, QStringList({u"Ada"_s, u"Bob"_s}));
     const QStringList ids = grid.dbListId();
     // Enough rows that sorting them takes the database a while before the first row comes.
     app.seed(app.byEngine("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000)"
@@ -110,17 +110,17 @@ TEST_P(CancelE2e, CancelWhileTheDatabaseSortsLeavesTheGridAsItWasAndTheNextActio
         updates << done;
         return false;
     });
-    E2eApp::click("frmMain", "bSearch");
+    E2eApp::click(u"frmMain"_s, u"bSearch"_s);
 
     EXPECT_EQ(updates, QList<qint64>({0})); // no row had come yet
     EXPECT_TRUE(app.ui.messages().empty());
-    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), before);
+    EXPECT_EQ(E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0), before);
     EXPECT_EQ(grid.dbListId(), ids);
 
     app.ui.showProgressAfter(std::chrono::milliseconds::max());
-    E2eApp::control<TdbEdit>("frmMain", "edName").setText(QStringLiteral("Clicked"));
-    E2eApp::click("frmMain", "bAddCity");
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({"1"}));
+    E2eApp::control<TdbEdit>(u"frmMain"_s, u"edName"_s).setText(QStringLiteral("Clicked"));
+    E2eApp::click(u"frmMain"_s, u"bAddCity"_s);
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({u"1"_s}));
 }
 
 TARVO_BOTH_ENGINES(CancelE2e);
