@@ -51,6 +51,11 @@ bool isIdentifierCharacter(QChar c)
     return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
 
+bool joinsValue(QChar neighbour)
+{
+    return neighbour == u'\'' || isIdentifierCharacter(neighbour);
+}
+
 // The server's E'…' literal, in which a backslash escapes the next character. (The file database
 // reads E'…' as a syntax error, so reading it the server's way costs nothing there.)
 bool opensEscapeLiteral(const QString &sql, int i)
@@ -115,13 +120,18 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
                                            "(\"/*\" within \"/* */\"), which database engines end in different "
                                            "places; it is not run.")
                                 .arg(name));
-            // Right after a literal or a name, a quote of ours would join it ('a''b' is one
-            // literal, E'…' another kind) and read with its escapes: a space keeps them apart.
-            if (context == Context::Code && outside.startsWith(u'\'') && !result.isEmpty()
-                && (result.back() == u'\'' || isIdentifierCharacter(result.back())))
-                result += u' ';
-            result += context == Context::Code ? outside : escapedForLiteral(value, openQuote, backslashEscapes);
             i += placeholder.size();
+            if (context != Context::Code) {
+                result += escapedForLiteral(value, openQuote, backslashEscapes);
+                continue;
+            }
+            // Touching a literal or a name, a value would join it ('a''b' is one literal, E'…'
+            // another kind, 2e'…' no longer one) and change how it reads: a space keeps them apart.
+            if (!result.isEmpty() && joinsValue(result.back()))
+                result += u' ';
+            result += outside;
+            if (i < sql.size() && joinsValue(sql.at(i)))
+                result += u' ';
             continue;
         }
         const QChar c = sql.at(i);

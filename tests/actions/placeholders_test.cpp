@@ -53,7 +53,9 @@ TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
         // A literal of ours right after one of the SQL's would join it and take its escapes.
         {"SELECT E'a'{Edit1}", "\\' OR 1=1 --", "SELECT E'a' '\\'' OR 1=1 --'"},
         {"SELECT 'a'{Edit1}", "b", "SELECT 'a' 'b'"},
-        {"SELECT 'a'{Edit1}", "7", "SELECT 'a'7"},
+        {"SELECT 'a'{Edit1}", "7", "SELECT 'a' 7"},
+        {"SELECT {Edit1}e'x'", "2", "SELECT 2 e'x'"},
+        {"SELECT {Edit1}'x'", "a", "SELECT 'a' 'x'"},
         {"SELECT E{Edit1}", "\\'", "SELECT E '\\'''"},
     };
     for (const auto &c : cases)
