@@ -374,8 +374,12 @@ private:
                 newPage();
             else if (g.source->keepTogether && m_bodyPlaced)
                 keepTogether(g);
-            placeFlowing(g.header);
+            QString shown;
+            const Spot at = placeFlowing(g.header, &shown);
             g.headerPlaced = true;
+            if (shown.isEmpty())
+                shown = reportValueText(g.condition.evaluate(m_context));
+            m_out->outline << OutlineEntry{shown, int(level), at.page, at.y};
         }
     }
 
@@ -499,12 +503,19 @@ private:
         return m_footerTop - top;
     }
 
+    // Where a band begins on the pages: 0-based page, mm from the top margin.
+    struct Spot {
+        int page;
+        double y;
+    };
+
     // Places a band in the body: on a new page when it does not fit on this one but fits a
-    // page, split across pages when it fits no page.
-    void placeFlowing(const CompiledBand &band)
+    // page, split across pages when it fits no page. Returns where it begins (where it would
+    // have when it does not print); `shown`, when given, receives its texts.
+    Spot placeFlowing(const CompiledBand &band, QString *shown = nullptr)
     {
         if (!printable(band))
-            return;
+            return Spot{int(m_out->pages.size()) - 1, m_y};
         const BandType type = band.band->type;
         const bool startsBlock = type != BandType::GroupFooter && type != BandType::DetailFooter
                                  && type != BandType::Summary;
@@ -519,6 +530,9 @@ private:
             && (m_bodyPlaced || room < freshRoom() - epsilon)) {
             newPage();
         }
+        const Spot at{int(m_out->pages.size()) - 1, m_y};
+        if (shown)
+            *shown = textsOf(m);
         if (m.height <= m_footerTop - m_y + epsilon)
             place(band, m, m_y);
         else
@@ -527,6 +541,17 @@ private:
         m_bodyPlaced = true;
         if (band.band->pageBreakAfter)
             m_breakPending = true;
+        return at;
+    }
+
+    static QString textsOf(const MeasuredBand &m)
+    {
+        QStringList texts;
+        for (const MeasuredItem &mi : m.items) {
+            if (mi.source->item->kind == ItemKind::Text && !mi.text.trimmed().isEmpty())
+                texts << mi.text.simplified();
+        }
+        return texts.join(QLatin1Char(' '));
     }
 
     // Lines of a growing text as they wrap at its width on the reference device.

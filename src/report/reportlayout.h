@@ -33,12 +33,22 @@ struct PreparedPage {
     QList<PreparedItem> items;
 };
 
+// Where a group starts, for the preview's outline. Entries are in report order; an entry's
+// nested groups follow it with a greater level.
+struct OutlineEntry {
+    QString text;  // what the group's header shows, or the group's value
+    int level = 0; // 0 for the outermost group
+    int page = 0;  // 0-based
+    double y = 0;  // mm, from the top margin
+};
+
 struct PreparedReport {
     std::shared_ptr<const ReportTemplate> source;
     std::shared_ptr<const std::deque<ReportItem>> styles; // items as their highlights restyle them
     QPageLayout layout;
     QList<PreparedPage> pages;
     QString title;
+    QList<OutlineEntry> outline;
 };
 
 // Lays out every row of `data`; `layout` replaces the template's page (a printer's, say).

@@ -1,7 +1,9 @@
 #pragma once
 // The report preview: a dialog with a toolbar over QPrintPreviewWidget (print, page setup, zoom,
-// page navigation, find, export to PDF, HTML and SpreadsheetML, edit). Callers show it modally
-// through interaction(); every toolbar command runs guarded, so errors reach the error handler.
+// page navigation, find, save and open prepared reports, export to PDF, HTML and SpreadsheetML,
+// edit) and, for reports with groups, an outline of the groups beside the pages. Callers show it
+// modally through interaction(); every toolbar command runs guarded, so errors reach the error
+// handler.
 #include "report/reportlayout.h"
 
 #include <QAbstractScrollArea>
@@ -15,6 +17,9 @@ class QLineEdit;
 class QPrintPreviewWidget;
 class QPrinter;
 class QSpinBox;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace tarvo {
 
@@ -30,7 +35,8 @@ public:
     // Lays the report out again: on another page layout (after page setup, for a printer) or,
     // given none, on the template's own page (after editing).
     using Prepare = std::function<PreparedReport(std::optional<QPageLayout>)>;
-    // `edit`, when set, opens the designer.
+    // `edit`, when set, opens the designer. Without `prepare` (a report read from a file) the
+    // pages stay as they are: no page setup, and printers print them as laid out.
     ReportPreview(PreparedReport report, Prepare prepare, std::function<void()> edit = {}, QWidget *parent = nullptr);
     ~ReportPreview() override;
 
@@ -42,11 +48,23 @@ public:
     // Finds `text` on the pages after the current match (wrapping), shows and marks it.
     bool find(const QString &text);
 
+    // The outline of groups; hidden when the report has none. Activating an entry shows where
+    // its group starts.
+    QTreeWidget *outline() const { return m_outline; }
+    // Shows position `y` (mm from the top margin) of `page` (0-based) at the top of the view.
+    void showPosition(int page, double y);
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void buildToolBar();
+    void addMenuButton(QToolBar *bar, const QString &name, const QString &text, const QList<QAction *> &commands);
+    void fillOutline();
+    void showEntry(QTreeWidgetItem *item);
+    void setReport(PreparedReport report);
+    void save();
+    void open();
     QAction *addCommand(const QString &name, const QString &text, const QKeySequence &key,
                         std::function<void()> command);
     void paintRequested(QPrinter *printer);
@@ -63,6 +81,7 @@ private:
     std::function<void()> m_edit;
     std::unique_ptr<QPrinter> m_printer;
     QPrintPreviewWidget *m_view = nullptr;
+    QTreeWidget *m_outline = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageCount = nullptr;
     QLineEdit *m_findBox = nullptr;

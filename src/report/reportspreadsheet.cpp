@@ -1,5 +1,5 @@
 // SpreadsheetML 2003: the page header once, then one row per data row, in columns taken from
-// where the master-data band places its texts.
+// where the master-data band places its texts. Cells keep the fill and frame of their text.
 #include "report/reportexport.h"
 
 #include "platform/errors.h"
@@ -64,7 +64,41 @@ int columnFor(const QList<Column> &columns, const QRectF &r)
 struct Cell {
     QString text;
     QVariant number;
+    const ReportItem *style = nullptr; // of the cell's first text
 };
+
+// How a cell looks: the header's bold, and the fill and frame its text has on the page.
+struct CellStyle {
+    bool bold = false;
+    QColor fill;  // invalid: none
+    QColor frame; // invalid: none
+    int weight = 0;
+
+    bool isPlain() const { return !bold && !fill.isValid() && !frame.isValid(); }
+    QString key() const
+    {
+        return QStringLiteral("%1|%2|%3|%4")
+            .arg(int(bold))
+            .arg(fill.isValid() ? fill.name() : QString(), frame.isValid() ? frame.name() : QString())
+            .arg(weight);
+    }
+};
+
+CellStyle styleOf(const Cell &cell, bool header)
+{
+    CellStyle s;
+    s.bold = header;
+    if (!cell.style)
+        return s;
+    if (cell.style->fill.isValid() && cell.style->fill.alpha() > 0)
+        s.fill = cell.style->fill;
+    if (cell.style->border > 0) {
+        s.frame = cell.style->borderColour;
+        // Thin, medium and thick lines, as near to the printed width as they come.
+        s.weight = std::clamp(int(std::lround(cell.style->border / 0.35)), 1, 3);
+    }
+    return s;
+}
 
 using Row = QList<Cell>;
 
@@ -76,6 +110,7 @@ void addToRow(Row &row, const QList<Column> &columns, const PreparedItem &item)
     if (cell.text.isEmpty() && !cell.number.isValid()) {
         cell.text = item.text;
         cell.number = item.number;
+        cell.style = item.source;
     } else {
         cell.text += QLatin1Char(' ') + item.text;
         cell.number = QVariant();
@@ -117,11 +152,55 @@ Rows rowsOf(const PreparedReport &report, const QList<Column> &columns)
     return out;
 }
 
-void writeCell(QXmlStreamWriter &w, const Cell &cell, bool header)
+// Styles by key, each with its ID, in the order of first use.
+using StyleTable = QMap<QString, std::pair<QString, CellStyle>>;
+
+StyleTable stylesOf(const QList<Row> &rows, bool hasHeader)
+{
+    StyleTable styles;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        for (const Cell &cell : rows[r]) {
+            const CellStyle style = styleOf(cell, hasHeader && r == 0);
+            if (!style.isPlain() && !styles.contains(style.key()))
+                styles.insert(style.key(), {QStringLiteral("s%1").arg(styles.size() + 1), style});
+        }
+    }
+    return styles;
+}
+
+void writeStyle(QXmlStreamWriter &w, const QString &id, const CellStyle &s)
+{
+    w.writeStartElement(ns, QStringLiteral("Style"));
+    w.writeAttribute(ns, QStringLiteral("ID"), id);
+    if (s.bold) {
+        w.writeEmptyElement(ns, QStringLiteral("Font"));
+        w.writeAttribute(ns, QStringLiteral("Bold"), QStringLiteral("1"));
+    }
+    if (s.fill.isValid()) {
+        w.writeEmptyElement(ns, QStringLiteral("Interior"));
+        w.writeAttribute(ns, QStringLiteral("Color"), s.fill.name().toUpper());
+        w.writeAttribute(ns, QStringLiteral("Pattern"), QStringLiteral("Solid"));
+    }
+    if (s.frame.isValid()) {
+        w.writeStartElement(ns, QStringLiteral("Borders"));
+        for (const char *side : {"Left", "Top", "Right", "Bottom"}) {
+            w.writeEmptyElement(ns, QStringLiteral("Border"));
+            w.writeAttribute(ns, QStringLiteral("Position"), QLatin1String(side));
+            w.writeAttribute(ns, QStringLiteral("LineStyle"), QStringLiteral("Continuous"));
+            w.writeAttribute(ns, QStringLiteral("Weight"), QString::number(s.weight));
+            w.writeAttribute(ns, QStringLiteral("Color"), s.frame.name().toUpper());
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+}
+
+void writeCell(QXmlStreamWriter &w, const Cell &cell, bool header, const StyleTable &styles)
 {
     w.writeStartElement(ns, QStringLiteral("Cell"));
-    if (header)
-        w.writeAttribute(ns, QStringLiteral("StyleID"), QStringLiteral("header"));
+    const CellStyle style = styleOf(cell, header);
+    if (!style.isPlain())
+        w.writeAttribute(ns, QStringLiteral("StyleID"), styles.value(style.key()).first);
     w.writeStartElement(ns, QStringLiteral("Data"));
     const bool isNumber = cell.number.isValid();
     w.writeAttribute(ns, QStringLiteral("Type"), isNumber ? QStringLiteral("Number") : QStringLiteral("String"));
@@ -172,12 +251,10 @@ void exportSpreadsheetXml(const PreparedReport &report, const QString &path)
     w.writeStartDocument();
     w.writeProcessingInstruction(QStringLiteral("mso-application"), QStringLiteral("progid=\"Excel.Sheet\""));
     w.writeStartElement(ns, QStringLiteral("Workbook"));
+    const StyleTable styles = stylesOf(rows, hasHeader);
     w.writeStartElement(ns, QStringLiteral("Styles"));
-    w.writeStartElement(ns, QStringLiteral("Style"));
-    w.writeAttribute(ns, QStringLiteral("ID"), QStringLiteral("header"));
-    w.writeEmptyElement(ns, QStringLiteral("Font"));
-    w.writeAttribute(ns, QStringLiteral("Bold"), QStringLiteral("1"));
-    w.writeEndElement(); // Style
+    for (const auto &[id, style] : styles)
+        writeStyle(w, id, style);
     w.writeEndElement(); // Styles
     w.writeStartElement(ns, QStringLiteral("Worksheet"));
     w.writeAttribute(ns, QStringLiteral("Name"), worksheetName(report.title));
@@ -191,7 +268,7 @@ void exportSpreadsheetXml(const PreparedReport &report, const QString &path)
         progress.advanceOrAbort();
         w.writeStartElement(ns, QStringLiteral("Row"));
         for (const Cell &cell : rows[r])
-            writeCell(w, cell, hasHeader && r == 0);
+            writeCell(w, cell, hasHeader && r == 0, styles);
         w.writeEndElement();
     }
     w.writeEndElement(); // Table

@@ -8,6 +8,7 @@
 #include "support/externaltool.h"
 
 #include <QDomDocument>
+#include <QMap>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -144,6 +145,50 @@ TEST(ReportExport, SpreadsheetHasHeaderThenOneTypedRowPerDataRow)
     EXPECT_EQ(types, (QStringList{u"String"_s, u"String"_s, u"Number"_s}));
     EXPECT_EQ(rows[2], (QStringList{u"2"_s, u"bellhere"_s, u""_s})); // control character dropped
     EXPECT_EQ(rows[3], (QStringList{u"3"_s, u"line\nbreak"_s, u"-4"_s}));
+}
+
+TEST(ReportExport, SpreadsheetCellsKeepTheFillsAndFramesOfTheirTexts)
+{
+    const ProjectFolder folder;
+    exportSpreadsheetXml(prepareReport(regionsTemplate(), regionCustomers(1), std::nullopt, fixedNow),
+                         folder.file(u"out.xml"_s));
+    const QString ss = u"urn:schemas-microsoft-com:office:spreadsheet"_s;
+    QDomDocument doc = parsed(folder.read(u"out.xml"_s));
+
+    // Each style as "Bold Interior Borders" of its parts, by ID.
+    QMap<QString, QString> styles;
+    const QDomNodeList styleNodes = doc.elementsByTagNameNS(ss, u"Style"_s);
+    for (int i = 0; i < styleNodes.size(); ++i) {
+        const QDomElement style = styleNodes.at(i).toElement();
+        QStringList parts;
+        const QDomElement font = style.firstChildElement(u"Font"_s);
+        if (!font.isNull())
+            parts << u"bold="_s + font.attributeNS(ss, u"Bold"_s);
+        const QDomElement interior = style.firstChildElement(u"Interior"_s);
+        if (!interior.isNull())
+            parts << u"fill="_s + interior.attributeNS(ss, u"Color"_s) + u'/' + interior.attributeNS(ss, u"Pattern"_s);
+        const QDomNodeList borders = style.elementsByTagNameNS(ss, u"Border"_s);
+        for (int b = 0; b < borders.size(); ++b) {
+            const QDomElement border = borders.at(b).toElement();
+            parts << u"%1=%2/%3/%4"_s.arg(border.attributeNS(ss, u"Position"_s), border.attributeNS(ss, u"LineStyle"_s),
+                                          border.attributeNS(ss, u"Weight"_s), border.attributeNS(ss, u"Color"_s));
+        }
+        styles.insert(style.attributeNS(ss, u"ID"_s), parts.join(u' '));
+    }
+    const QDomNodeList rows = doc.elementsByTagNameNS(ss, u"Row"_s);
+    ASSERT_EQ(rows.size(), 1 + 18);
+    auto styleOfCell = [&](int row, int cell) {
+        const QDomElement c = rows.at(row).toElement().elementsByTagNameNS(ss, u"Cell"_s).at(cell).toElement();
+        return c.hasAttributeNS(ss, u"StyleID"_s) ? styles.value(c.attributeNS(ss, u"StyleID"_s), u"missing"_s)
+                                                  : u"plain"_s;
+    };
+    EXPECT_EQ(styleOfCell(0, 0), u"bold=1"_s);
+    EXPECT_EQ(styleOfCell(0, 1), u"bold=1"_s);
+    EXPECT_EQ(styleOfCell(1, 0), u"fill=#FFF2CC/Solid"_s);
+    EXPECT_EQ(styleOfCell(1, 1), u"Left=Continuous/1/#000000 Top=Continuous/1/#000000 "_s
+                                 u"Right=Continuous/1/#000000 Bottom=Continuous/1/#000000"_s);
+    EXPECT_EQ(styleOfCell(18, 0), styleOfCell(1, 0));
+    EXPECT_EQ(styles.size(), 3); // one style for each distinct look
 }
 
 TEST(ReportExport, WorksheetNamesAreLegal)

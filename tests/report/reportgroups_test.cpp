@@ -118,7 +118,7 @@ TEST(ReportGroups, NewPagePerGroupRepeatedHeadersAndPageTotals)
                                       {u"Page sum 7"_s, u"City Bergen"_s, u"7 rows, 7"_s},
                                       {u"Page sum 5"_s, u"City Oslo"_s, u"5 rows, 5"_s}};
     for (qsizetype p = 0; p < r.pages.size(); ++p) {
-        QStringList texts = allTexts(PreparedReport{r.source, r.styles, r.layout, {r.pages[p]}, r.title});
+        QStringList texts = allTexts(PreparedReport{r.source, r.styles, r.layout, {r.pages[p]}, r.title, {}});
         texts.removeAll(u"row"_s);
         EXPECT_EQ(texts, expected[p]) << "page " << p + 1;
     }

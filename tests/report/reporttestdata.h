@@ -19,6 +19,27 @@ inline ReportDataSet customers(int count)
     return ReportDataSet({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("balance")}, rows);
 }
 
+// Columns region, city, name, balance: `regions` regions of three cities of six customers each,
+// in order.
+inline ReportDataSet regionCustomers(int regions)
+{
+    QList<QVariantList> rows;
+    for (int r = 1; r <= regions; ++r)
+        for (int c = 1; c <= 3; ++c)
+            for (int i = 1; i <= 6; ++i)
+                rows << QVariantList{QStringLiteral("Region %1").arg(r), QStringLiteral("City %1.%2").arg(r).arg(c),
+                                     QStringLiteral("Customer %1.%2.%3").arg(r).arg(c).arg(i),
+                                     qint64(r * 100 + c * 10 + i)};
+    return ReportDataSet({QStringLiteral("region"), QStringLiteral("city"), QStringLiteral("name"),
+                          QStringLiteral("balance")},
+                         rows);
+}
+
+inline ReportTemplate regionsTemplate()
+{
+    return ReportTemplate::load(fixturePath(QStringLiteral("report-regions/regions.trp")));
+}
+
 inline ReportTemplate listTemplate()
 {
     return ReportTemplate::load(fixturePath(QStringLiteral("report-list/list.trp")));
