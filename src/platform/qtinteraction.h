@@ -1,6 +1,6 @@
 #pragma once
-// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the print and
-// page setup dialogs, the clipboard and the desktop shell. The only place in Tarvo that calls them.
+// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the print, page
+// setup, colour and font dialogs, the clipboard and the desktop shell. The only place in Tarvo that calls them.
 #include "platform/interaction.h"
 
 namespace tarvo {
@@ -25,6 +25,8 @@ public:
     bool choosePrinter(QPrinter &printer, QWidget *owner) override;
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
     std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
+    std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial) override;
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
 };
 
 } // namespace tarvo
