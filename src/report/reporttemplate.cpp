@@ -65,7 +65,12 @@ const ReportBand *ReportTemplate::band(BandType type) const
 
 ReportBand *ReportTemplate::band(BandType type)
 {
-    return const_cast<ReportBand *>(std::as_const(*this).band(type));
+    // Non-const access: a copy of the template that shares the bands gets its own before an edit.
+    for (ReportBand &b : m_bands) {
+        if (b.type == type)
+            return &b;
+    }
+    return nullptr;
 }
 
 ReportBand &ReportTemplate::addBand(BandType type)

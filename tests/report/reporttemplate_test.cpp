@@ -142,3 +142,13 @@ TEST(ReportTemplate, TableLayoutPrintsEveryColumn)
     EXPECT_EQ(textsOf(r.pages[0], BandType::PageFooter), QStringList{"Page 1 of 1"});
     EXPECT_TRUE(t.missingFields(data).isEmpty());
 }
+
+TEST(ReportTemplate, EditingACopysBandsLeavesTheOriginalAlone)
+{
+    const ReportTemplate original = listTemplate();
+    ReportTemplate copy = original;
+    copy.band(BandType::MasterData)->items[0].rect.moveLeft(5);
+    copy.addBand(BandType::Summary).items.clear();
+    EXPECT_EQ(original.band(BandType::MasterData)->items[0].rect.x(), 0);
+    EXPECT_EQ(original.band(BandType::Summary)->items.size(), 2);
+}
