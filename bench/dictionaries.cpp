@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,13 +30,13 @@ struct Project {
 
     Project()
     {
-        db.setDatabase(dir.filePath("bench.db"));
+        db.setDatabase(dir.filePath(u"bench.db"_s));
         db.open();
-        db.execute("BEGIN");
+        db.execute(u"BEGIN"_s);
         for (int t = 0; t < kBoxes; ++t) {
             const QString table = QStringLiteral("dict%1").arg(t);
-            db.execute("CREATE TABLE " + table
-                       + " (id INTEGER PRIMARY KEY, name TEXT, lastname TEXT, firstname TEXT)");
+            db.execute(u"CREATE TABLE "_s + table
+                       + u" (id INTEGER PRIMARY KEY, name TEXT, lastname TEXT, firstname TEXT)"_s);
             for (int i = 1; i <= kRows; ++i)
                 db.execute(QStringLiteral("INSERT INTO %1 VALUES (%2, 'name %3', 'last %3',"
                                           " 'first %2')")
@@ -49,7 +50,7 @@ struct Project {
             form.addComponent(box);
             boxes << box;
         }
-        db.execute("COMMIT");
+        db.execute(u"COMMIT"_s);
     }
 };
 

@@ -27,6 +27,7 @@
 #include <memory>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -53,7 +54,7 @@ QString control(const char *kind, int form, int index)
 
 QByteArray generateFormsXml()
 {
-    QString xml = "<main>";
+    QString xml = u"<main>"_s;
     for (int f = 0; f < kForms; ++f) {
         xml += QStringLiteral(R"(<frm%1 Width="800" Height="600" Caption="Form %1">)").arg(f);
         for (int p = 0; p < 5; ++p) {
@@ -61,16 +62,16 @@ QByteArray generateFormsXml()
                        .arg(f).arg(p).arg(p * 115);
             for (int k = 0; k < 9; ++k)
                 xml += control(kKinds[k], f, p * 9 + k);
-            xml += "</TdbPanel>";
+            xml += u"</TdbPanel>"_s;
         }
         xml += QStringLiteral("</frm%1>").arg(f);
     }
-    return (xml + "</main>").toUtf8();
+    return (xml + u"</main>"_s).toUtf8();
 }
 
 QString writeFormsXml(const QTemporaryDir &dir)
 {
-    const QString path = dir.filePath("forms.xml");
+    const QString path = dir.filePath(u"forms.xml"_s);
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(generateFormsXml());
@@ -80,15 +81,15 @@ QString writeFormsXml(const QTemporaryDir &dir)
 QWidget *createBare(const char *kind, QWidget *parent)
 {
     const QLatin1StringView k(kind);
-    if (k == "TdbEdit")
+    if (k == QLatin1StringView("TdbEdit"))
         return new TdbEdit(parent);
-    if (k == "TdbComboBox")
+    if (k == QLatin1StringView("TdbComboBox"))
         return new TdbComboBox(parent);
-    if (k == "TdbCheckBox")
+    if (k == QLatin1StringView("TdbCheckBox"))
         return new TdbCheckBox(parent);
-    if (k == "TdbLabel")
+    if (k == QLatin1StringView("TdbLabel"))
         return new QLabel(parent);
-    if (k == "TdbPanel")
+    if (k == QLatin1StringView("TdbPanel"))
         return new TdbPanel(parent);
     return new TdbButton(parent);
 }

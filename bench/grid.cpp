@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -27,12 +28,12 @@ struct Project {
     Project()
     {
         writeItemProject(dir);
-        db.setDatabase(dir.filePath("bench.db"));
+        db.setDatabase(dir.filePath(u"bench.db"_s));
         db.open();
-        db.execute("CREATE TABLE kind (id INTEGER PRIMARY KEY, name TEXT)");
-        db.execute("CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, born TEXT,"
+        db.execute(u"CREATE TABLE kind (id INTEGER PRIMARY KEY, name TEXT)"_s);
+        db.execute(u"CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, born TEXT,"_s
                    " active INTEGER, qty INTEGER, id_kind INTEGER)");
-        db.execute("BEGIN");
+        db.execute(u"BEGIN"_s);
         for (int k = 1; k <= 50; ++k)
             db.execute(QStringLiteral("INSERT INTO kind VALUES (%1, 'kind %1')").arg(k));
         for (int i = 1; i <= kRows; ++i)
@@ -40,11 +41,11 @@ struct Project {
                                       "'%3 00:00:00.000', %4, %5, %6)")
                            .arg(i)
                            .arg(i, 6, 10, QLatin1Char('0'))
-                           .arg(QDate(2000, 1, 1).addDays(i % 9000).toString("yyyy-MM-dd"))
+                           .arg(QDate(2000, 1, 1).addDays(i % 9000).toString(u"yyyy-MM-dd"_s))
                            .arg(i % 2)
                            .arg(i * 7)
                            .arg(i % 50 + 1));
-        db.execute("COMMIT");
+        db.execute(u"COMMIT"_s);
         grid = addItemGrid(form, db);
     }
 };

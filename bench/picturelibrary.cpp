@@ -15,6 +15,8 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Entry {
@@ -58,7 +60,7 @@ struct Library {
         for (int i = 0; i < 200; ++i) {
             const bool png = i % 2 == 0;
             Entry e;
-            e.name = QStringLiteral("Pictures.frmBench.img%1.%2").arg(i).arg(png ? "png" : "jpg");
+            e.name = QStringLiteral("Pictures.frmBench.img%1.%2").arg(i).arg(png ? u"png"_s : u"jpg"_s);
             e.format = png ? "png" : "jpeg";
             e.picture = png ? encode(noise(256, 256, i), "PNG", -1) : encode(noise(420, 420, i), "JPEG", 95);
             uLongf length = compressBound(uLong(e.picture.size()));

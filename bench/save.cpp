@@ -20,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -47,22 +48,22 @@ struct Project {
             ini += QStringLiteral("_f%1=TEXT\r\n").arg(f).toUtf8();
             columns += QStringLiteral(", f%1 TEXT").arg(f);
         }
-        QFile file(dir.filePath("tables.ini"));
+        QFile file(dir.filePath(u"tables.ini"_s));
         file.open(QIODevice::WriteOnly);
         file.write(ini);
         file.close();
-        setProjectFolder(dir.path() + "/");
-        LoadFieldCatalogue(dir.filePath("tables.ini"));
-        db.setDatabase(dir.filePath("bench.db"));
+        setProjectFolder(dir.path() + u"/"_s);
+        LoadFieldCatalogue(dir.filePath(u"tables.ini"_s));
+        db.setDatabase(dir.filePath(u"bench.db"_s));
         db.open();
-        db.execute("CREATE TABLE person (id INTEGER PRIMARY KEY" + columns + ")");
-        db.execute("INSERT INTO person (f0) VALUES ('first')");
+        db.execute(u"CREATE TABLE person (id INTEGER PRIMARY KEY"_s + columns + u")"_s);
+        db.execute(u"INSERT INTO person (f0) VALUES ('first')"_s);
 
         QStringList names;
         for (int f = 0; f < kFields; ++f) {
             auto *edit = new TdbEdit(&form);
             edit->setObjectName(QStringLiteral("ed%1").arg(f));
-            edit->setDbTable("person");
+            edit->setDbTable(u"person"_s);
             edit->setDbField(QStringLiteral("f%1").arg(f));
             edit->setText(QStringLiteral("value %1 of a typical record").arg(f));
             form.addComponent(edit);
@@ -72,9 +73,9 @@ struct Project {
         save = new TdbButton(&form);
         save->setObjectName("bSave");
         save->setDbActionType(TdbButton::adbSaveRecord);
-        save->setDbGeneralTable("person");
+        save->setDbGeneralTable(u"person"_s);
         save->setDbGeneralTableId(1);
-        save->setDbListControls(names.join(','));
+        save->setDbListControls(names.join(u','));
         form.addComponent(save);
         context.connection = &db;
     }
@@ -87,7 +88,7 @@ struct Project {
         if (!checked)
             context.filledRows.clear();
         else if (!context.filledRows.contains(&form))
-            context.filledRows.insert(&form, *readStoredRow(db, "person", 1));
+            context.filledRows.insert(&form, *readStoredRow(db, u"person"_s, 1));
         save->setDbDoCloseForm(false);
         actionSaveRecord(*save, context);
     }

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -67,13 +68,13 @@ struct Project {
         db.setDatabase(databaseOnServer(name));
         db.open();
         db.createSchema(ReadTableDefinitions(tablesIni));
-        db.execute("INSERT INTO kind (id, name) SELECT k, 'kind ' || k FROM generate_series(1, 50) k");
+        db.execute(u"INSERT INTO kind (id, name) SELECT k, 'kind ' || k FROM generate_series(1, 50) k"_s);
         db.execute(QStringLiteral("INSERT INTO item (id, name, born, active, qty, id_kind)"
                                   " SELECT i, 'name ' || lpad(i::text, 6, '0'),"
                                   " to_char(date '2000-01-01' + i % 9000, 'YYYY-MM-DD') || ' 00:00:00.000',"
                                   " i % 2, i * 7, i % 50 + 1 FROM generate_series(1, %1) i")
                        .arg(kRows));
-        db.execute("ANALYZE");
+        db.execute(u"ANALYZE"_s);
         floor = connectTo(databaseOnServer(name));
         grid = addItemGrid(form, db);
     }

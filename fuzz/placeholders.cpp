@@ -1,6 +1,7 @@
 // Placeholder expansion of designer-written SQL with a user's value. Input: SQL, NUL, name,
-// NUL, value; names are identifiers, as the form loader admits no others. A value that lands only inside quoted literals must not end them: the result has
-// the same literals open at its end as the SQL had.
+// NUL, value; names are identifiers, as the form loader admits no others. A value that lands only
+// inside quoted literals (a typed value outside them becomes one) must not end them: the result
+// ends inside the same literal or comment as the SQL does.
 #include "fuzzing.h"
 
 #include "actions/placeholders.h"
@@ -8,32 +9,59 @@
 
 namespace {
 
-// Which characters of `sql` lie outside every quoted literal, and the quote of the literal still
-// open at its end (null if none); a doubled quote inside a literal stays inside it.
+// Where each character of `sql` lies as SQL reads it, and where its end lies: in code, in a quoted
+// literal (a doubled quote stays inside it) or in a comment, whose quotes open no literal.
+enum class Place { Code, SingleQuoted, DoubleQuoted, LineComment, BlockComment };
+
 struct QuoteScan {
-    QList<bool> outside;
-    QChar openAtEnd;
+    QList<Place> places;
+    Place atEnd = Place::Code;
 };
 
 QuoteScan scanQuotes(const QString &sql)
 {
     QuoteScan scan;
-    scan.outside.resize(sql.size());
-    QChar open;
+    scan.places.resize(sql.size());
+    Place place = Place::Code;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql.at(i);
-        scan.outside[i] = open.isNull();
-        if (open.isNull()) {
-            if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
-                open = c;
-        } else if (c == open) {
-            if (i + 1 < sql.size() && sql.at(i + 1) == c)
-                scan.outside[++i] = false;
-            else
-                open = QChar();
+        const QChar next = i + 1 < sql.size() ? sql.at(i + 1) : QChar();
+        scan.places[i] = place;
+        switch (place) {
+        case Place::Code:
+            if (c == u'\'')
+                place = Place::SingleQuoted;
+            else if (c == u'"')
+                place = Place::DoubleQuoted;
+            else if (c == u'-' && next == u'-')
+                place = Place::LineComment;
+            else if (c == u'/' && next == u'*')
+                place = Place::BlockComment;
+            if (place == Place::LineComment || place == Place::BlockComment)
+                scan.places[++i] = place;
+            break;
+        case Place::SingleQuoted:
+        case Place::DoubleQuoted:
+            if (c == (place == Place::SingleQuoted ? u'\'' : u'"')) {
+                if (next == c)
+                    scan.places[++i] = place;
+                else
+                    place = Place::Code;
+            }
+            break;
+        case Place::LineComment:
+            if (c == u'\n')
+                place = Place::Code;
+            break;
+        case Place::BlockComment:
+            if (c == u'*' && next == u'/') {
+                scan.places[++i] = place;
+                place = Place::Code;
+            }
+            break;
         }
     }
-    scan.openAtEnd = open;
+    scan.atEnd = place;
     return scan;
 }
 
@@ -42,7 +70,7 @@ bool onlyInsideLiterals(const QString &marked, QChar marker)
 {
     const QuoteScan scan = scanQuotes(marked);
     for (qsizetype i = 0; i < marked.size(); ++i)
-        if (marked.at(i) == marker && scan.outside[i])
+        if (marked.at(i) == marker && scan.places[i] != Place::SingleQuoted && scan.places[i] != Place::DoubleQuoted)
             return false;
     return true;
 }
@@ -66,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString marked = replacePlaceholder(sql, name, QString(marker));
     if (!marked.contains(marker) && result != sql)
         fuzz::propertyFailed("SQL without the placeholder changed", sql, result);
-    if (onlyInsideLiterals(marked, marker) && scanQuotes(result).openAtEnd != scanQuotes(sql).openAtEnd)
+    if (onlyInsideLiterals(marked, marker) && scanQuotes(result).atEnd != scanQuotes(sql).atEnd)
         fuzz::propertyFailed("a value inside a literal ended it", sql, result);
     return 0;
 }

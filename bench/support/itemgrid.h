@@ -15,13 +15,13 @@
 // the path of tables.ini.
 inline QString writeItemProject(const QTemporaryDir &dir)
 {
-    const QString path = dir.filePath("tables.ini");
+    const QString path = dir.filePath(QStringLiteral("tables.ini"));
     QFile ini(path);
     ini.open(QIODevice::WriteOnly);
     ini.write("[item]\r\n-name=TEXT\r\n_born=DATE\r\n_active=BOOLEAN\r\n>qty=INTEGER\r\n"
               ">id_kind=\r\n[kind]\r\nisdictionary=1\r\n-name=TEXT\r\n");
     ini.close();
-    tarvo::setProjectFolder(dir.path() + "/");
+    tarvo::setProjectFolder(dir.path() + QStringLiteral("/"));
     tarvo::LoadFieldCatalogue(path);
     return path;
 }
@@ -32,7 +32,7 @@ inline tarvo::TdbStringGridEx *addItemGrid(tarvo::TForm &form, tarvo::SqlConnect
     grid->setObjectName("grdItems");
     form.addComponent(grid);
     grid->setDbSQLConnection(&db);
-    grid->setDbGeneralTable("item");
-    grid->setDbListFields("item.name,item.born,item.active,kind.name,item.qty");
+    grid->setDbGeneralTable(QStringLiteral("item"));
+    grid->setDbListFields(QStringLiteral("item.name,item.born,item.active,kind.name,item.qty"));
     return grid;
 }

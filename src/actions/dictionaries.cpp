@@ -11,6 +11,7 @@ namespace {
 
 void fillBox(SqlConnection &connection, TdbComboBox &box)
 {
+    const qsizetype before = box.count(); // a list is mostly filled again at about its size
     box.Clear();
     if (box.dbTable().isEmpty() || box.dbField().isEmpty())
         return;
@@ -23,8 +24,12 @@ void fillBox(SqlConnection &connection, TdbComboBox &box)
     SqlQuery rows = connection.query(lookupQueryText(box.dbTable(), box.dbField(), box.dbSort()));
     const LookupDisplay display(box.dbField(), rows);
     // One insertion for the whole list: item by item, the box re-measures and signals per row.
-    QList<int> ids{-1};
-    QStringList texts{QString()};
+    QList<int> ids;
+    QStringList texts;
+    ids.reserve(before);
+    texts.reserve(before);
+    ids << -1;
+    texts << QString();
     for (; !rows.eof(); rows.next()) {
         ids << int(rows.integer(0));
         texts << display.text(rows);

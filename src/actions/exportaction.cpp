@@ -63,10 +63,14 @@ void actionGridToExcel(TdbButton &button, ActionContext &context)
         offerToSaveWorkbook(*grid, name, context);
         return;
     }
-    const QString path = newExportFolder() + QLatin1Char('/') + name + QStringLiteral(".xlsx");
-    {
+    const QString folder = newExportFolder();
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".xlsx");
+    try {
         const WaitCursor busy;
         writeGridWorkbook(path, exportBlock(*grid));
+    } catch (...) {
+        QDir(folder).removeRecursively(); // a cancelled or failed export leaves nothing behind
+        throw;
     }
     // A workbook nobody opens is a failed export, even though the file exists.
     if (!interaction().openUrl(QUrl::fromLocalFile(path)))

@@ -1,10 +1,15 @@
 #include "actions/gridworkbook.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <filesystem>
 #include <xlsxwriter.h>
 
 namespace tarvo {
@@ -55,7 +60,13 @@ void writeGridWorkbook(const QString &path, const QList<QStringList> &block)
         throw Error(QStringLiteral("The grid is larger than a worksheet (%1 rows, %2 columns)")
                         .arg(kMaxRows).arg(kMaxColumns));
 
-    lxw_workbook *workbook = workbook_new(QDir::toNativeSeparators(path).toUtf8().constData());
+    // Written beside its place and moved there when whole, so that a cancelled or failed export
+    // leaves neither a workbook that looks complete nor a damaged one where one was.
+    QTemporaryFile part(QFileInfo(path).absolutePath() + QStringLiteral("/.tarvo-XXXXXX.xlsx"));
+    if (!part.open())
+        throw FileError(QStringLiteral("Unable to write to ") + path);
+    part.close();
+    lxw_workbook *workbook = workbook_new(QDir::toNativeSeparators(part.fileName()).toUtf8().constData());
     if (!workbook)
         throw FileError(QStringLiteral("Unable to write to ") + path);
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
@@ -65,14 +76,28 @@ void writeGridWorkbook(const QString &path, const QList<QStringList> &block)
     format_set_bg_color(title, 0xC8C8C8);
     lxw_format *cell = borderedFormat(workbook);
 
-    for (int r = 0; r < rows; ++r)
+    WorkProgress progress(QObject::tr("Writing row %1"), rows);
+    for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c)
             worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
                                    cellText(block[r].value(c)).constData(), r == 0 ? title : cell);
+        if (!progress.advance()) {
+            lxw_workbook_free(workbook); // frees without writing anything
+            throw SilentAbort();
+        }
+    }
     worksheet_set_selection(sheet, 0, 0, 0, 0);
 
     if (workbook_close(workbook) != LXW_NO_ERROR)
         throw FileError(QStringLiteral("Unable to write to ") + path);
+    // A temporary file is the owner's alone; a workbook is as readable as any file the user saves.
+    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    std::error_code failed;
+    std::filesystem::rename(part.fileName().toStdString(), path.toStdString(), failed); // replaces at once
+    if (failed)
+        throw FileError(QStringLiteral("Unable to write to ") + path);
+    part.setAutoRemove(false);
 }
 
 } // namespace tarvo

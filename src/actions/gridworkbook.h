@@ -8,8 +8,9 @@
 
 namespace tarvo {
 
-// Rows of equal length. Raises FileError when the workbook cannot be written, and Error when the
-// block does not fit a worksheet. Cells longer than a worksheet cell holds are cut.
+// Rows of equal length. Raises FileError when the workbook cannot be written, Error when the
+// block does not fit a worksheet, and SilentAbort when the user cancels its progress window; the
+// file at `path` then stays as it was. Cells longer than a worksheet cell holds are cut.
 void writeGridWorkbook(const QString &path, const QList<QStringList> &block);
 
 // A new, uniquely named folder under the temporary folder that outlives Tarvo, so that the

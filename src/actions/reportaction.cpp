@@ -10,6 +10,7 @@
 #include "controls/dbstringgridex.h"
 #include "controls/form.h"
 #include "platform/projectfolder.h"
+#include "platform/waitcursor.h"
 #include "report/reportengine.h"
 #include "schema/sqlconnection.h"
 
@@ -65,6 +66,7 @@ void actionReport(TdbButton &button, ActionContext &context)
 
     ReportEngine &report = *context.report;
     if (!sql.isEmpty()) {
+        const WaitCursor busy;
         SqlQuery rows = context.connection->query(sql);
         report.dataSet().connect(rows);
         report.dataSet().setName(QStringLiteral("Report"));

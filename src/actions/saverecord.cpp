@@ -11,6 +11,7 @@
 #include "controls/dbbutton.h"
 #include "controls/form.h"
 #include "platform/errors.h"
+#include "platform/waitcursor.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/valueconventions.h"
 
@@ -321,11 +322,14 @@ std::optional<Written> writeRecord(TdbButton &button, ActionContext &context, co
     SqlConnection &connection = *context.connection;
     SaveAs how = SaveAs::Bound;
     for (;;) {
+        // The save may wait seconds for another user's lock; a question gets the normal cursor.
+        std::optional<WaitCursor> busy(std::in_place);
         SqlTransaction transaction(connection);
         if (how == SaveAs::Bound && remembered) {
             const RowChange change = changeSince(*remembered, connection);
             if (change != RowChange::None) {
                 transaction.rollback(); // never hold the lock while the user decides
+                busy.reset();
                 const std::optional<SaveAs> answer = askAboutOtherUser(change, context);
                 if (!answer)
                     return std::nullopt;
@@ -337,6 +341,7 @@ std::optional<Written> writeRecord(TdbButton &button, ActionContext &context, co
             buildSaveStatement(button, connection, how == SaveAs::NewRecord ? remembered : nullptr);
         if (save.isEmptyInsert) {
             transaction.rollback();
+            busy.reset();
             showActionMessage(context, QStringLiteral("No data to add"), QStringLiteral("Error"));
             return std::nullopt;
         }

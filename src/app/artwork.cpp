@@ -11,6 +11,8 @@ static void registerArtwork()
 
 namespace tarvo {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString artworkPath(const QString &relative)
@@ -33,20 +35,20 @@ QList<QIcon> imageList(const QString &folder, const QStringList &names)
 QList<QIcon> buttonIconsImageList()
 {
     return imageList(QStringLiteral("buttonicons"),
-                     {"new", "edit", "delete", "ok", "cancel", "search", "printer", "report",
-                      "save", "exit", "excel", "database"});
+                     {u"new"_s, u"edit"_s, u"delete"_s, u"ok"_s, u"cancel"_s, u"search"_s, u"printer"_s,
+                      u"report"_s, u"save"_s, u"exit"_s, u"excel"_s, u"database"_s});
 }
 
 QList<QIcon> buttonEditImageList()
 {
     return imageList(QStringLiteral("buttonedit"),
-                     {"right-normal", "right-hot", "right-pressed", "right-disabled",
-                      "left-normal", "left-hot", "left-pressed"});
+                     {u"right-normal"_s, u"right-hot"_s, u"right-pressed"_s, u"right-disabled"_s,
+                      u"left-normal"_s, u"left-hot"_s, u"left-pressed"_s});
 }
 
 QList<QIcon> imageDataBaseImageList()
 {
-    return imageList(QStringLiteral("imagedatabase"), {"open", "save", "delete"});
+    return imageList(QStringLiteral("imagedatabase"), {u"open"_s, u"save"_s, u"delete"_s});
 }
 
 QPixmap aboutPicture()

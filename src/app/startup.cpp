@@ -11,11 +11,11 @@
 #include "schema/createtables.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/databaselocation.h"
+#include "schema/tablepresence.h"
 #include "controls/dbstringgridex.h"
 #include "forms/formloader.h"
 
 #include <QFileInfo>
-#include <algorithm>
 
 namespace tarvo {
 
@@ -51,13 +51,6 @@ void chooseDatabaseFile(StartupState &state)
     state.databaseFile = stored;
 }
 
-bool holdsAnyTableOf(SqlConnection &connection, const QList<TableDefinition> &tables)
-{
-    const QStringList present = connection.tableNames();
-    return std::any_of(tables.begin(), tables.end(),
-                       [&](const TableDefinition &table) { return present.contains(table.name.toLower()); });
-}
-
 // A server that cannot be reached takes the path of a missing database file: the message, the
 // options to name another database, and the end of the program.
 void openConnection(StartupState &state)
@@ -71,7 +64,10 @@ void openConnection(StartupState &state)
     }
     try {
         connection.open();
-        state.isNewDatabase = !holdsAnyTableOf(connection, ReadTableDefinitions(tablesIni()));
+        const QStringList present = tablePresence(connection, ReadTableDefinitions(tablesIni())).present;
+        state.isNewDatabase = present.isEmpty();
+        if (!state.isNewDatabase)
+            connection.shareTables(present);
     } catch (const DatabaseError &error) {
         interaction().showMessage(&state.main, {error.message(), QStringLiteral("Error"), MessageIcon::Information,
                                                 MessageButtons::Ok});

@@ -16,6 +16,7 @@
 #include "forms/formloader.h"
 #include "platform/errorhandler.h"
 #include "platform/interaction.h"
+#include "platform/workprogress.h"
 #include "schema/fieldcatalogue.h"
 
 #include <QCloseEvent>
@@ -72,9 +73,10 @@ TfrmMain::TfrmMain(QWidget *parent)
     m_actions.mainWindow = this;
     m_actions.connection = &SQLConnection;
     m_actions.report = &frxReport;
-    // Coming back from another program (perhaps another user's Tarvo) shows what changed meanwhile.
+    // Coming back from another program (perhaps another user's Tarvo) shows what changed meanwhile;
+    // not while long work lets events through: its statement may be in the middle of a step.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && SQLConnection.isOpen())
+        if (state == Qt::ApplicationActive && !WorkProgress::running() && SQLConnection.isOpen())
             guarded([this] { followDatabaseChanges(); });
     });
 }
@@ -188,6 +190,11 @@ void TfrmMain::mniReportClick()
 
 void TfrmMain::OnButtonClick(TdbButton *Sender)
 {
+    // A click that reaches a button while long work runs (its progress window lets events
+    // through) would start an action on data half read; the modal window keeps the user's own
+    // clicks out, and this keeps out the rest.
+    if (WorkProgress::running())
+        return;
     // Nested clicks (the new-record action's save) come through here again with their own guard.
     ++m_actionsRunning;
     guarded([&] { tarvo::OnButtonClick(*Sender, m_actions); });

@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/interaction.h"
 #include "platform/projectfolder.h"
+#include "platform/waitcursor.h"
 #include "schema/createtables.h"
 #include "schema/databaselocation.h"
 #include "schema/sqlconnection.h"
@@ -153,7 +154,11 @@ void TfrmOptions::bTestConnectionClick()
                                          QStringLiteral("Test connection"), MessageIcon::Warning, MessageButtons::Ok});
         return;
     }
-    interaction().showMessage(this, probeDatabase(location, projectTables()));
+    const Message found = [&] {
+        const WaitCursor busy; // an unreachable server takes up to its 10 s connect timeout
+        return probeDatabase(location, projectTables());
+    }();
+    interaction().showMessage(this, found);
 }
 
 // Start-up takes a stored file that is not there for a lost one (a network share gone), so a new

@@ -41,10 +41,10 @@ struct Form {
     QList<Control> controls; // depth first, as they are built
 
     // Components are found by name ignoring case, as the actions find them.
-    const Control *find(const QString &name) const
+    const Control *find(const QString &componentName) const
     {
         for (const Control &c : controls)
-            if (!name.isEmpty() && c.name.compare(name, Qt::CaseInsensitive) == 0)
+            if (!componentName.isEmpty() && c.name.compare(componentName, Qt::CaseInsensitive) == 0)
                 return &c;
         return nullptr;
     }

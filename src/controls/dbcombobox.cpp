@@ -80,7 +80,10 @@ public:
             return;
         const int first = int(m_texts.size());
         beginInsertRows({}, first, first + int(texts.size()) - 1);
-        m_texts += texts;
+        if (m_texts.isEmpty())
+            m_texts = texts; // shared, not copied item by item
+        else
+            m_texts += texts;
         endInsertRows();
     }
 

@@ -2,13 +2,16 @@
 // TdbStringGridEx: the result grid. A table view over a GridModel that reads like a string grid
 // (row 0 is the title row shown as the header, data rows are 1 and following). dbExecute builds
 // and runs the search of its properties and the filter controls of its form; dbSQLExecute runs
-// dbSQL. Both clear the grid first and raise DatabaseError with SQLite's text, leaving the grid
-// cleared. dbListId holds the id of each data row; dbItemID is the current row's id or -1.
+// dbSQL. Both read the whole result before the grid changes; a fill that takes long shows a
+// progress window, and Cancel there leaves the grid as it was. They raise DatabaseError with
+// SQLite's text, leaving the grid cleared. dbListId holds the id of each data row; dbItemID is
+// the current row's id or -1.
 #include "controls/searchstatement.h"
 
 #include <QStringList>
 #include <QTableView>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -98,7 +101,8 @@ public:
     // Runs again what the grid last ran (the same search, not one built from the filters as they
     // are now) and keeps the current record; a grid that never ran stays as it is.
     void dbRefresh();
-    // The statement that the last dbExecute ran (or tried to run).
+    // The statement that the last dbExecute ran (or tried to run; a cancelled one leaves the
+    // statement the rows on show were read by).
     const SqlStatement &lastSearch() const { return m_lastSearch; }
 
     void ShowRecord();         // clicks the show-record buttons of the form that name this grid
@@ -145,6 +149,21 @@ private:
     bool m_restoringWidths = false;
     SqlStatement m_lastSearch;
     void runLastSearch();
+
+    struct GridFill;
+    void fillFrom(const std::function<void(GridFill &)> &read);
+    bool m_filling = false;
+    // What the rows on show were read by: put back when a fill is cancelled, so that the rows,
+    // the properties and a refresh agree again.
+    struct FillSource {
+        QString sql;
+        SqlStatement search;
+        QString generalTable;
+        QString listFields;
+        QString listFieldsNames;
+    };
+    FillSource fillSource() const { return {FSQL, m_lastSearch, FGeneralTable, FListFields, FListFieldsNames}; }
+    std::optional<FillSource> m_filledBy;
 };
 
 } // namespace tarvo

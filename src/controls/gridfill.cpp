@@ -6,9 +6,12 @@
 #include "controls/form.h"
 #include "controls/gridmodel.h"
 #include "platform/waitcursor.h"
+#include "platform/workprogress.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
+
+#include <QScopedValueRollback>
 
 namespace tarvo {
 
@@ -32,14 +35,6 @@ QList<ColumnKind> columnKinds(const QString &listFields)
         kinds << byType.value(GetCatalogueFieldType(table, field), ColumnKind::Text);
     }
     return kinds;
-}
-
-bool isAscii(QByteArrayView bytes)
-{
-    unsigned char any = 0;
-    for (const char c : bytes)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
 }
 
 // A shown text as the grid displays it. ASCII texts are Latin and keep their case, so they go
@@ -140,25 +135,35 @@ QString tableAfterFrom(const QString &sql)
     return text.mid(start, text.indexOf(QLatin1Char(' '), start) - start).remove(QLatin1Char(' '));
 }
 
-struct FillBuffers {
-    PackedCells cells;
-    QStringList ids;
-};
-
-// A grid is mostly filled again with a result of about the size it holds (the same search once
-// more, the refresh after a save); buffers sized up front are not grown and copied cell by cell.
-FillBuffers buffersSizedLike(const GridModel &model, const QStringList &ids)
-{
-    FillBuffers buffers;
-    buffers.cells.reserveLike(model.cells());
-    buffers.ids.reserve(ids.size());
-    return buffers;
-}
+// Rows between looks at the clock and the Cancel button: a look costs about as much as a row.
+constexpr int kRowsPerCheck = 512;
 
 } // namespace
 
+// A result as it is read, before the grid shows it.
+struct TdbStringGridEx::GridFill {
+    explicit GridFill(TdbStringGridEx *grid)
+        : progress(TdbStringGridEx::tr("Reading rows: %1"), 0, kRowsPerCheck, grid)
+    {
+        // A grid is mostly filled again with a result of about the size it holds (the same
+        // search once more, the refresh after a save); buffers sized up front are not grown and
+        // copied cell by cell.
+        cells.reserveLike(grid->gridModel()->cells());
+        ids.reserve(grid->dbListId().size());
+    }
+
+    WorkProgress progress;
+    int columns = -1; // shown columns; -1 while the statement has given no result set
+    QStringList titles;
+    PackedCells cells;
+    QStringList ids;
+    int rows() const { return int(progress.done()); } // a unit of progress is a row
+};
+
 void TdbStringGridEx::dbExecute()
 {
+    if (m_filling)
+        return; // see fillFrom
     FSQL.clear();
     m_lastSearch = buildSearchStatement(searchParameters(), formOf(this), this);
     runLastSearch();
@@ -166,7 +171,7 @@ void TdbStringGridEx::dbExecute()
 
 void TdbStringGridEx::dbRefresh()
 {
-    if (!FIsUsed || (FSQL.isEmpty() && m_lastSearch.isEmpty()))
+    if (m_filling || !FIsUsed || (FSQL.isEmpty() && m_lastSearch.isEmpty()))
         return;
     const int current = dbItemID();
     if (FSQL.isEmpty())
@@ -179,63 +184,95 @@ void TdbStringGridEx::dbRefresh()
 
 void TdbStringGridEx::runLastSearch()
 {
-    const WaitCursor busy; // after the statement is built: its messages get the normal cursor
     const QList<ColumnKind> kinds = columnKinds(FListFields);
-
-    FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
-    dbClear();
-    SqlQuery query = connection().query(m_lastSearch);
-    QStringList titles = titlesFrom(FListFieldsNames, query);
-    titles << QString();
-    const int shown = query.columnCount() - 1; // the trailing main-table id is not shown
-    setColCount(shown);
-    setTitles(titles);
-    FIsUsed = true;
-    FListId.clear();
-
-    const CellFormatter format;
-    int rows = 0;
-    for (; !query.eof(); query.next(), ++rows) {
-        for (int c = 0; c < shown; ++c)
-            format.append(buffers.cells, kinds.value(c, ColumnKind::Text), query, c);
-        buffers.ids << query.text(shown);
-    }
-    if (rows == 0 || shown < 1)
-        return;
-    keepCurrentRowAcross([&] { gridModel()->fill(shown, rows, std::move(buffers.cells)); });
-    FListId = std::move(buffers.ids);
+    fillFrom([&](GridFill &fill) {
+        SqlQuery query = connection().query(m_lastSearch);
+        const int shown = query.columnCount() - 1; // the trailing main-table id is not shown
+        fill.titles = titlesFrom(FListFieldsNames, query) << QString();
+        fill.columns = shown;
+        const CellFormatter format;
+        for (; !query.eof(); query.next()) {
+            for (int c = 0; c < shown; ++c)
+                format.append(fill.cells, kinds.value(c, ColumnKind::Text), query, c);
+            fill.ids << query.text(shown);
+            if (!fill.progress.advance())
+                return;
+        }
+    });
 }
 
 void TdbStringGridEx::dbSQLExecute()
 {
-    const WaitCursor busy;
+    if (m_filling)
+        return;
     const QString table = tableAfterFrom(FSQL);
     if (!table.isNull())
         FGeneralTable = table;
+    fillFrom([&](GridFill &fill) {
+        SqlQuery query = connection().query(FSQL);
+        const int columns = query.columnCount();
+        if (columns < 1)
+            return; // a statement without a result set
+        fill.titles = titlesFrom(FListFieldsNames, query);
+        fill.columns = columns;
+        const int idColumn = query.columnIndex(QStringLiteral("id"));
+        for (; !query.eof(); query.next()) {
+            for (int c = 0; c < columns; ++c)
+                appendText(fill.cells, query, c);
+            if (idColumn >= 0)
+                fill.ids << query.text(idColumn);
+            if (!fill.progress.advance())
+                return;
+        }
+    });
+}
 
-    FillBuffers buffers = buffersSizedLike(*gridModel(), FListId);
-    dbClear();
-    SqlQuery query = connection().query(FSQL);
-    const int columns = query.columnCount();
-    if (columns < 1)
-        return; // a statement without a result set
-    setColCount(columns);
-    setTitles(titlesFrom(FListFieldsNames, query));
-    FIsUsed = true;
-    FListId.clear();
-
-    const int idColumn = query.columnIndex(QStringLiteral("id"));
-    int rows = 0;
-    for (; !query.eof(); query.next(), ++rows) {
-        for (int c = 0; c < columns; ++c)
-            appendText(buffers.cells, query, c);
-        if (idColumn >= 0)
-            buffers.ids << query.text(idColumn);
+// The whole result is read before the grid changes: a cancelled fill leaves the grid as it was,
+// and the windows repaint the old rows meanwhile. A fill asked for while one runs (a refresh for
+// another user's change, noticed while the rows arrive) is left out: the running one shows the
+// data as it now is.
+void TdbStringGridEx::fillFrom(const std::function<void(GridFill &)> &read)
+{
+    const QScopedValueRollback filling(m_filling, true);
+    const WaitCursor busy; // after the statement is built: its messages get the normal cursor
+    FillSource source = fillSource();
+    GridFill fill(this);
+    const auto showHeader = [&] {
+        if (fill.columns < 0)
+            return;
+        setColCount(fill.columns);
+        setTitles(fill.titles);
+        FIsUsed = true;
+    };
+    try {
+        read(fill);
+    } catch (...) {
+        // Cancel while the database works on the statement interrupts it; that is no failure.
+        if (!fill.progress.cancelled()) {
+            // A failed fill leaves no rows of an earlier one that could pass for its result.
+            dbClear();
+            showHeader();
+            m_filledBy = std::move(source);
+            throw;
+        }
     }
-    if (rows == 0)
+    if (fill.progress.cancelled()) {
+        if (m_filledBy) {
+            FSQL = m_filledBy->sql;
+            m_lastSearch = m_filledBy->search;
+            FGeneralTable = m_filledBy->generalTable;
+            FListFields = m_filledBy->listFields;
+            FListFieldsNames = m_filledBy->listFieldsNames;
+        }
         return;
-    keepCurrentRowAcross([&] { gridModel()->fill(columns, rows, std::move(buffers.cells)); });
-    FListId = std::move(buffers.ids);
+    }
+    dbClear();
+    showHeader();
+    m_filledBy = std::move(source);
+    if (fill.rows() == 0 || fill.columns < 1)
+        return;
+    keepCurrentRowAcross([&] { gridModel()->fill(fill.columns, fill.rows(), std::move(fill.cells)); });
+    FListId = std::move(fill.ids);
 }
 
 } // namespace tarvo

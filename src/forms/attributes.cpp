@@ -138,11 +138,11 @@ bool readBoolean(QStringView text)
     return text == u"True";
 }
 
-std::optional<int> readEnumeration(QStringView text, std::span<const EnumText> texts)
+std::optional<int> readEnumeration(QStringView text, const QMetaEnum &keys)
 {
-    for (const EnumText &entry : texts)
-        if (text == QLatin1StringView(entry.text))
-            return entry.value;
+    for (int i = 0; i < keys.keyCount(); ++i)
+        if (text == QLatin1StringView(keys.key(i)))
+            return keys.value(i);
     return std::nullopt;
 }
 

@@ -3,10 +3,10 @@
 // cannot read gives the caller's default, never an error.
 #include <QColor>
 #include <QFont>
+#include <QMetaEnum>
 #include <QString>
 #include <QStringView>
 #include <optional>
-#include <span>
 
 namespace tarvo {
 
@@ -22,12 +22,9 @@ std::optional<QColor> readColour(QStringView text);
 // True only for the exact text "True".
 bool readBoolean(QStringView text);
 
-struct EnumText {
-    const char *text;
-    int value;
-};
-// The value of the listed text that equals `text` exactly; nullopt leaves the property as it was.
-std::optional<int> readEnumeration(QStringView text, std::span<const EnumText> texts);
+// The value of the key of `keys` that equals `text` exactly (no scope prefix, no case folding);
+// nullopt leaves the property as it was.
+std::optional<int> readEnumeration(QStringView text, const QMetaEnum &keys);
 
 // One of "=", ">", ">=", "<", "<=", else "="; with bracket translation "(" reads "<", ")" ">".
 QString readComparison(QStringView text, bool translateBrackets);

@@ -1,5 +1,10 @@
 #include "forms/attributetable.h"
 
+#include "controls/dbbutton.h"
+#include "controls/dbcheckbox.h"
+#include "controls/dbdatetimepicker.h"
+#include "controls/dbstringgridex.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -10,15 +15,6 @@ namespace {
 constexpr qint32 windowBackground = qint32(0xFF000005);
 constexpr qint32 buttonFace = qint32(0xFF00000F);
 
-constexpr EnumText actionTypes[] = {
-    {"adbNone", 0},     {"adbSearch", 1},   {"adbNewRecord", 2}, {"adbSaveRecord", 3},
-    {"adbShowRecord", 4}, {"adbDelete", 5}, {"adbSQL", 6},       {"adbReport", 7},
-    {"adbShowForm", 8}, {"adbCloseForm", 9}, {"adbGridToExcel", 10},
-};
-constexpr EnumText checkBoxStates[] = {{"cbUnchecked", 0}, {"cbChecked", 1}, {"cbGrayed", 2}};
-constexpr EnumText dateTimeKinds[] = {{"dtkDate", 0}, {"dtkTime", 1}};
-constexpr EnumText dateFormats[] = {{"dfShort", 0}, {"dfLong", 1}};
-constexpr EnumText drawingStyles[] = {{"gdsClassic", 0}, {"gdsThemed", 1}, {"gdsGradient", 2}};
 
 using Definitions = std::vector<AttributeDefinition>;
 
@@ -29,9 +25,10 @@ AttributeDefinition colour(const char *name, std::optional<qint32> fallback)
 {
     return {name, Rule::Colour, fallback};
 }
-AttributeDefinition enumeration(const char *name, std::span<const EnumText> texts)
+// Read by the names of the enum's keys, as the control declares them.
+template <class Enum> AttributeDefinition enumeration(const char *name)
 {
-    return {name, Rule::Enumeration, std::nullopt, texts};
+    return {name, Rule::Enumeration, std::nullopt, QMetaEnum::fromType<Enum>()};
 }
 
 Definitions operator+(Definitions a, const Definitions &b)
@@ -59,7 +56,7 @@ std::vector<ElementAttributes> buildControlAttributes()
     return {
         {"TdbButton", true,
          name + geometry + caption + font + keyboard
-             + Definitions{text("dbIconName"), enumeration("dbActionType", actionTypes),
+             + Definitions{text("dbIconName"), enumeration<TdbButton::TActionDbType>("dbActionType"),
                      text("dbGeneralTable"), text("dbListControls"), text("dbListFields"),
                      text("dbListFieldsNames"), text("dbResultControl"), text("dbFormName"),
                      {"dbSQL", Rule::Statement, 0}, text("dbSortField"), boolean("dbSortAsc"),
@@ -74,11 +71,11 @@ std::vector<ElementAttributes> buildControlAttributes()
          name + geometry + windowColour + font + keyboard + Definitions{text("dbDefaultValue")} + binding},
         {"TdbCheckBox", true,
          name + geometry + caption + font + keyboard + binding
-             + Definitions{boolean("AllowGrayed"), enumeration("dbDefaultState", checkBoxStates)}},
+             + Definitions{boolean("AllowGrayed"), enumeration<TdbCheckBox::TCheckBoxState>("dbDefaultState")}},
         {"TdbDateTimePicker", true,
          name + geometry + font + keyboard
-             + Definitions{enumeration("Kind", dateTimeKinds), text("Format"),
-                     {"dbFilter", Rule::BracketComparison, 0}, enumeration("DateFormat", dateFormats)}
+             + Definitions{enumeration<TdbDateTimePicker::TDateTimeKind>("Kind"), text("Format"),
+                     {"dbFilter", Rule::BracketComparison, 0}, enumeration<TdbDateTimePicker::TDTDateFormat>("DateFormat")}
              + binding + Definitions{text("dbCalendarControl"), boolean("Checked")}},
         {"TdbMonthCalendar", true,
          name + geometry + keyboard + Definitions{{"dbFilter", Rule::Comparison, 0}} + binding},
@@ -87,7 +84,7 @@ std::vector<ElementAttributes> buildControlAttributes()
              + Definitions{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
         {"TdbStringGrid", true,
          name + geometry + font + keyboard
-             + Definitions{integer("DefaultRowHeight", 18), enumeration("DrawingStyle", drawingStyles),
+             + Definitions{integer("DefaultRowHeight", 18), enumeration<TdbStringGridEx::TGridDrawingStyle>("DrawingStyle"),
                      text("dbGeneralTable"), text("dbListFields"), text("dbListFieldsNames"),
                      boolean("dbAutoExecute"), text("dbSortField"), boolean("dbSortAsc")}},
         {"TdbLabel", false, name + position + height + caption + font},
@@ -186,7 +183,7 @@ bool AttributeReader::boolean(const char *name) const
 std::optional<int> AttributeReader::enumeration(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Enumeration});
-    return readEnumeration(value(name), s.texts);
+    return readEnumeration(value(name), s.keys);
 }
 
 QString AttributeReader::comparison(const char *name) const

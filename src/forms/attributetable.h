@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace tarvo {
@@ -29,7 +28,7 @@ struct AttributeDefinition {
     const char *name;
     Rule rule;
     std::optional<qint32> fallback; // nullopt: the property keeps its current value
-    std::span<const EnumText> texts = {};
+    QMetaEnum keys = {}; // Rule::Enumeration: the control's Q_ENUM its texts name
 };
 
 struct ElementAttributes {

@@ -9,21 +9,23 @@
 
 namespace tarvo {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The fixed forms exist before forms.xml is read; their names are taken even where a test
 // runs without them.
-const QStringList fixedForms = {"frmOptions", "frmTarvoAbout", "frmTarvoImageViewer"};
+const QStringList fixedForms = {u"frmOptions"_s, u"frmTarvoAbout"_s, u"frmTarvoImageViewer"_s};
 
 // The main window's own components: the menu, the shared resources and its helpers.
 const QStringList mainWindowComponents = {
-    "MainMenu1",           "File1",          "Close1",         "mniOptions",
-    "mniDBLocation",       "mniReport",      "mniAbout",       "SQLConnection",
-    "ImageListButtonIcons", "ImageListButtonEdit", "ImageListImageDataBase", "OpenPictureDialog",
-    "SavePictureDialog",   "OpenDialog",     "SaveDialog",     "frxReport",
-    "frxDBDataset",        "frxDesigner",    "frxPDFExport1",  "frxHTMLExport1",
-    "frxXMLExport1",       "MemoInput264325", "MemoOut236235", "bSQL234235",
-    "Button111545",        "XMLDocument1",   "DateTimePicker23623523",
+    u"MainMenu1"_s,         u"File1"_s,           u"Close1"_s,        u"mniOptions"_s,
+    u"mniDBLocation"_s,     u"mniReport"_s,       u"mniAbout"_s,      u"SQLConnection"_s,
+    u"ImageListButtonIcons"_s, u"ImageListButtonEdit"_s, u"ImageListImageDataBase"_s, u"OpenPictureDialog"_s,
+    u"SavePictureDialog"_s, u"OpenDialog"_s,      u"SaveDialog"_s,    u"frxReport"_s,
+    u"frxDBDataset"_s,      u"frxDesigner"_s,     u"frxPDFExport1"_s, u"frxHTMLExport1"_s,
+    u"frxXMLExport1"_s,     u"MemoInput264325"_s, u"MemoOut236235"_s, u"bSQL234235"_s,
+    u"Button111545"_s,      u"XMLDocument1"_s,    u"DateTimePicker23623523"_s,
 };
 
 [[noreturn]] void invalidName(const QString &name)

@@ -15,6 +15,11 @@ Interaction &interaction()
     return *g_interaction;
 }
 
+bool hasInteraction()
+{
+    return g_interaction != nullptr;
+}
+
 Interaction *setInteraction(Interaction *implementation)
 {
     Interaction *previous = g_interaction;

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QString>
 #include <QUrl>
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -22,6 +24,15 @@ struct Message {
     QString caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+};
+
+// The window of a piece of long work, open while the object lives (see WorkProgress).
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // Shows `done` of the total (of unknown total: a busy bar) under `label`, lets the windows
+    // repaint and the user press Cancel; false once the user cancelled.
+    virtual bool update(qint64 done, const QString &label) = 0;
 };
 
 class Interaction {
@@ -76,10 +87,23 @@ public:
         (void)initial;
         return std::nullopt;
     }
+    // How long work runs before its progress window shows; by default it never does.
+    virtual std::chrono::milliseconds progressDelay() const { return std::chrono::milliseconds::max(); }
+    // A modal progress window with Cancel for `total` steps (0: unknown); null when nothing can
+    // be shown.
+    virtual std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total)
+    {
+        (void)owner;
+        (void)label;
+        (void)total;
+        return nullptr;
+    }
 };
 
-// The installed implementation; never null once the application or a test has started.
+// The installed implementation; never missing once the application or a test has started.
 Interaction &interaction();
+// Whether one is installed: code that runs without a desktop (benchmarks) then asks nobody.
+bool hasInteraction();
 // Installs `implementation` (not owned); returns the previous one.
 Interaction *setInteraction(Interaction *implementation);
 

@@ -1,10 +1,13 @@
 #include "platform/qtinteraction.h"
 
+#include "platform/waitcursor.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -13,6 +16,8 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QProgressDialog>
+#include <algorithm>
 
 namespace tarvo {
 
@@ -70,6 +75,7 @@ MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
 
 std::optional<QString> QtInteraction::askPassword(QWidget *owner, const QString &prompt)
 {
+    const NormalCursor asking;
     bool accepted = false;
     const QString password = QInputDialog::getText(owner, QStringLiteral("Password"), prompt, QLineEdit::Password,
                                                    QString(), &accepted);
@@ -150,6 +156,58 @@ bool QtInteraction::hasApplicationFor(const QString &mimeType)
         return false;
     // xdg-mime prints nothing (and still exits 0) when no application is registered.
     return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+namespace {
+
+class QtProgressWindow : public ProgressWindow {
+public:
+    QtProgressWindow(QWidget *owner, const QString &label, qint64 total)
+        : m_dialog(label, QProgressDialog::tr("Cancel"), 0, 0, messageParent(owner)), m_total(total)
+    {
+        m_dialog.setObjectName(QStringLiteral("WorkProgress"));
+        m_dialog.setWindowTitle(QGuiApplication::applicationDisplayName());
+        // Nothing else may change what the work reads, nor start other work, while it runs.
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setMinimumDuration(0); // the work has already waited its delay
+        m_dialog.setMinimumWidth(360);
+        if (total > 0)
+            m_dialog.setMaximum(kSteps);
+        // The wait cursor of the work would hide that Cancel can be clicked.
+        QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+        m_dialog.show();
+        QCoreApplication::processEvents();
+        m_sinceEvents.start();
+    }
+    ~QtProgressWindow() override { QGuiApplication::restoreOverrideCursor(); }
+
+    bool update(qint64 done, const QString &label) override
+    {
+        // Events cost more than a few rows: a window repainted 25 times a second looks smooth.
+        if (m_sinceEvents.elapsed() < 40)
+            return !m_dialog.wasCanceled();
+        m_dialog.setLabelText(label);
+        if (m_total > 0)
+            m_dialog.setValue(int(std::clamp<qint64>(done * kSteps / m_total, 0, kSteps)));
+        QCoreApplication::processEvents();
+        m_sinceEvents.restart();
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    static constexpr int kSteps = 1000; // a total beyond int's range still fits
+    QProgressDialog m_dialog;
+    qint64 m_total;
+    QElapsedTimer m_sinceEvents;
+};
+
+} // namespace
+
+std::unique_ptr<ProgressWindow> QtInteraction::showProgress(QWidget *owner, const QString &label, qint64 total)
+{
+    return std::make_unique<QtProgressWindow>(owner, label, total);
 }
 
 bool QtInteraction::choosePrinter(QPrinter &printer, QWidget *owner)

@@ -27,6 +27,9 @@ public:
     std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
     std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial) override;
     std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
+    // Half a second: shorter work is over before a window could be read.
+    std::chrono::milliseconds progressDelay() const override { return std::chrono::milliseconds(500); }
+    std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total) override;
 };
 
 } // namespace tarvo

@@ -6,23 +6,39 @@
 
 namespace tarvo {
 
-class WaitCursor {
+// An application-wide cursor while it lives, set only when `wanted`.
+class ScopedCursor {
 public:
-    WaitCursor() : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    ScopedCursor(Qt::CursorShape shape, bool wanted) : m_set(wanted)
     {
-        if (m_shown)
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        if (m_set)
+            QGuiApplication::setOverrideCursor(QCursor(shape));
     }
-    ~WaitCursor()
+    ~ScopedCursor()
     {
-        if (m_shown)
+        if (m_set)
             QGuiApplication::restoreOverrideCursor();
     }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
+    ScopedCursor(const ScopedCursor &) = delete;
+    ScopedCursor &operator=(const ScopedCursor &) = delete;
 
 private:
-    bool m_shown;
+    bool m_set;
+};
+
+class WaitCursor : public ScopedCursor {
+public:
+    WaitCursor()
+        : ScopedCursor(Qt::WaitCursor, qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+    }
+};
+
+// The normal cursor while the user is asked something in the middle of long work (a password
+// the server wants while a wait cursor is up).
+class NormalCursor : public ScopedCursor {
+public:
+    NormalCursor() : ScopedCursor(Qt::ArrowCursor, QGuiApplication::overrideCursor() != nullptr) {}
 };
 
 } // namespace tarvo

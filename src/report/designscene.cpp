@@ -33,6 +33,11 @@ QString bandCaption(BandType type)
     case BandType::MasterData: return QObject::tr("Master data");
     case BandType::Summary: return QObject::tr("Summary");
     case BandType::PageFooter: return QObject::tr("Page footer");
+    case BandType::GroupHeader: return QObject::tr("Group header");
+    case BandType::GroupFooter: return QObject::tr("Group footer");
+    case BandType::DetailHeader: return QObject::tr("Detail header");
+    case BandType::DetailData: return QObject::tr("Detail data");
+    case BandType::DetailFooter: return QObject::tr("Detail footer");
     }
     return {};
 }

@@ -1,9 +1,11 @@
 #include "report/reportdataset.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
 
+#include <QObject>
 
 namespace tarvo {
 
@@ -22,12 +24,14 @@ void ReportDataSet::connect(SqlQuery &query)
     QList<QVariantList> rows;
     const int count = query.columnCount();
     // The storage class decides the value type, as the database keeps it (a number stays a number).
+    WorkProgress progress(QObject::tr("Reading the report's rows: %1"));
     for (; !query.eof(); query.next()) {
         QVariantList row;
         row.reserve(count);
         for (int c = 0; c < count; ++c)
             row << query.value(c);
         rows << row;
+        progress.advanceOrAbort();
     }
     m_columns = std::move(columns);
     m_rows = std::move(rows);

@@ -17,7 +17,8 @@ public:
     ReportDataSet() = default;
     ReportDataSet(QStringList columns, QList<QVariantList> rows);
 
-    // Reads every remaining row of `query`; raises DatabaseError and then keeps the previous data.
+    // Reads every remaining row of `query`; raises DatabaseError, or SilentAbort when the user
+    // cancels its progress window, and then keeps the previous data.
     // Remembers the query's connection for detail queries.
     void connect(SqlQuery &query);
     void setConnection(SqlConnection *connection) { m_connection = connection; }

@@ -87,9 +87,9 @@ QString refsKey(const QList<ItemRef> &refs)
 
 } // namespace
 
-ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &data,
+ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
                                QWidget *parent)
-    : QDialog(parent), m_tpl(tpl), m_fileName(fileName), m_data(data)
+    : QDialog(parent), m_tpl(tpl), m_fileName(fileName), m_data(dataSet)
 {
     setObjectName(QStringLiteral("ReportDesigner"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -495,9 +495,9 @@ void ReportDesigner::preview()
 {
     // The designer previews whatever it has: fields the data lack print empty here.
     const ReportTemplate &tpl = m_tpl;
-    const ReportDataSet &data = m_data;
-    ReportPreview view(prepareReport(tpl, data),
-                       [&tpl, &data](std::optional<QPageLayout> layout) { return prepareReport(tpl, data, layout); },
+    const ReportDataSet &rows = m_data;
+    ReportPreview view(prepareReport(tpl, rows),
+                       [&tpl, &rows](std::optional<QPageLayout> layout) { return prepareReport(tpl, rows, layout); },
                        {}, this);
     view.setWindowState(view.windowState() | Qt::WindowMaximized);
     interaction().showModal(&view);

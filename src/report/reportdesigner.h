@@ -27,7 +27,7 @@ struct ItemProperty;
 class ReportDesigner : public QDialog {
     Q_OBJECT
 public:
-    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &data,
+    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
                    QWidget *parent = nullptr);
     ~ReportDesigner() override;
 

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/interaction.h"
+#include "platform/waitcursor.h"
 #include "report/reportdesigner.h"
 #include "report/reportpreview.h"
 
@@ -47,6 +48,7 @@ PreparedReport ReportEngine::prepare(std::optional<QPageLayout> layout) const
         throw Error(QStringLiteral("Report template \"%1\": data set \"%2\" has no field %3")
                         .arg(m_fileName, m_data.name(),
                              QLatin1Char('"') + missing.join(QStringLiteral("\", \"")) + QLatin1Char('"')));
+    const WaitCursor busy;
     return prepareReport(*m_template, m_data, layout);
 }
 

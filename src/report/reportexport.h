@@ -1,6 +1,7 @@
 #pragma once
 // Exports of prepared reports besides PDF (reportpainter.h): one HTML file, and a SpreadsheetML
-// 2003 workbook of the page header and the master-data rows. Both raise FileError.
+// 2003 workbook of the page header and the master-data rows. Both raise FileError, or SilentAbort
+// when the user cancels their progress window; either leaves the file as it was.
 #include "report/reportlayout.h"
 
 #include <QString>

@@ -2,7 +2,10 @@
 
 #include "report/reportdataset.h"
 
+#include <QtNumeric>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarvo {
 
@@ -27,6 +30,7 @@ struct ExpressionNode {
     DisplayFormat format;  // FORMAT with a constant pattern
     bool onDetail = false; // fields of the detail data set
     bool unknown = false;  // a field of another data set or an unknown variable
+    int height = 1;        // of the tree below, whose walks recurse
     const ExpressionNode *target = nullptr; // variables, once bound
     mutable const ReportDataSet *boundSet = nullptr; // fields: the column found in which set
     mutable int column = -1;
@@ -67,8 +71,27 @@ struct SyntaxError {
 };
 
 // Recursive descent over one expression; throws SyntaxError for text that is no expression and
-// collects unknown functions and wrong argument counts in `errors`.
+// collects unknown functions and wrong argument counts in `errors`. Its own recursion and the
+// height of the tree are bounded, far beyond written expressions, so that no text exhausts the stack.
 class Parser {
+    static constexpr int maxNesting = 200;
+
+    // Counts one level of the parser's recursion while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser &parser) : m_parser(parser)
+        {
+            if (++m_parser.m_nesting > maxNesting)
+                m_parser.fail(QStringLiteral("nested more than %1 deep").arg(maxNesting));
+        }
+        ~Nesting() { --m_parser.m_nesting; }
+        Nesting(const Nesting &) = delete;
+        Nesting &operator=(const Nesting &) = delete;
+
+    private:
+        Parser &m_parser;
+    };
+
 public:
     Parser(const QString &text, QStringList &errors) : m_text(text), m_errors(errors) {}
 
@@ -104,13 +127,22 @@ private:
         return true;
     }
 
-    static NodePtr binary(ExpressionNode::Operator op, NodePtr left, NodePtr right)
+    NodePtr withArgs(NodePtr n, QList<NodePtr> args)
+    {
+        for (const NodePtr &arg : args)
+            n->height = std::max(n->height, arg->height + 1);
+        if (n->height > maxNesting)
+            fail(QStringLiteral("nested more than %1 deep").arg(maxNesting));
+        n->args = std::move(args);
+        return n;
+    }
+
+    NodePtr binary(ExpressionNode::Operator op, NodePtr left, NodePtr right)
     {
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Binary;
         n->op = op;
-        n->args = {std::move(left), std::move(right)};
-        return n;
+        return withArgs(n, {std::move(left), std::move(right)});
     }
 
     template <size_t N>
@@ -133,6 +165,7 @@ private:
 
     NodePtr parseOr()
     {
+        const Nesting nesting(*this);
         static const std::pair<const char *, ExpressionNode::Operator> ops[] = {{"OR", ExpressionNode::Operator::Or}};
         return parseLevel(ops, &Parser::parseAnd);
     }
@@ -145,10 +178,10 @@ private:
     {
         if (!accept("NOT"))
             return parseComparison();
+        const Nesting nesting(*this);
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Not;
-        n->args = {parseNot()};
-        return n;
+        return withArgs(n, {parseNot()});
     }
     NodePtr parseComparison()
     {
@@ -175,10 +208,10 @@ private:
     {
         if (!accept("-"))
             return parsePrimary();
+        const Nesting nesting(*this);
         auto n = std::make_shared<ExpressionNode>();
         n->kind = ExpressionNode::Negate;
-        n->args = {parseUnary()};
-        return n;
+        return withArgs(n, {parseUnary()});
     }
 
     QString readString()
@@ -263,13 +296,15 @@ private:
     {
         n->kind = ExpressionNode::Call;
         n->name = name.toUpper();
+        QList<NodePtr> args;
         if (!accept(")")) {
             do
-                n->args << parseOr();
+                args << parseOr();
             while (accept(","));
             if (!accept(")"))
                 fail(QStringLiteral("a \")\" is missing after the arguments of %1").arg(name));
         }
+        withArgs(n, std::move(args));
         const auto info = std::find_if(std::begin(functions), std::end(functions), [&](const FunctionInfo &f) {
             return n->name == QLatin1String(f.name);
         });
@@ -321,6 +356,7 @@ private:
     const QString &m_text;
     QStringList &m_errors;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 // The index after the "]" closing the bracket that opens at `open`, quotes respected; -1 when
@@ -365,6 +401,23 @@ bool isWhole(const QVariant &v)
     return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool;
 }
 
+// Whole numbers stay whole while the result fits; a result that would overflow is left to the
+// floating-point path, as are division and a zero divisor.
+std::optional<qint64> wholeArithmetic(ExpressionNode::Operator op, qint64 i, qint64 j)
+{
+    qint64 result = 0;
+    switch (op) {
+    case ExpressionNode::Operator::Add: return qAddOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Subtract: return qSubOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Multiply: return qMulOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Modulo:
+        if (j == 0)
+            return std::nullopt;
+        return j == -1 ? 0 : i % j; // the smallest whole number % -1 overflows, though the remainder is 0
+    default: return std::nullopt;
+    }
+}
+
 QVariant arithmetic(ExpressionNode::Operator op, const QVariant &a, const QVariant &b)
 {
     const auto x = reportNumber(a), y = reportNumber(b);
@@ -372,16 +425,9 @@ QVariant arithmetic(ExpressionNode::Operator op, const QVariant &a, const QVaria
         return reportValueText(a) + reportValueText(b);
     if (!x || !y)
         return {};
-    if (isWhole(a) && isWhole(b) && op != ExpressionNode::Operator::Divide) {
-        const qint64 i = a.toLongLong(), j = b.toLongLong();
-        switch (op) {
-        case ExpressionNode::Operator::Add: return i + j;
-        case ExpressionNode::Operator::Subtract: return i - j;
-        case ExpressionNode::Operator::Multiply: return i * j;
-        case ExpressionNode::Operator::Modulo: return j == 0 ? QVariant() : QVariant(i % j);
-        default: break;
-        }
-    }
+    if (isWhole(a) && isWhole(b))
+        if (const auto whole = wholeArithmetic(op, a.toLongLong(), b.toLongLong()))
+            return *whole;
     switch (op) {
     case ExpressionNode::Operator::Add: return *x + *y;
     case ExpressionNode::Operator::Subtract: return *x - *y;
@@ -430,6 +476,16 @@ QVariant datePart(ExpressionNode::Function f, const QVariant &v)
     }
 }
 
+// A character position or count from any number: whole, and far inside qint64 so that the
+// arithmetic on it cannot overflow; no number gives the fallback.
+qint64 position(std::optional<double> number, qint64 fallback)
+{
+    if (!number || std::isnan(*number))
+        return fallback;
+    constexpr double limit = 1e18;
+    return qint64(std::clamp(*number, -limit, limit));
+}
+
 QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
 {
     if (n.function == ExpressionNode::Function::Aggregate)
@@ -443,8 +499,8 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
     case ExpressionNode::Function::Trim: return reportValueText(a).trimmed();
     case ExpressionNode::Function::Length: return qint64(reportValueText(a).size());
     case ExpressionNode::Function::Substr: {
-        const qint64 start = reportNumber(evaluateNode(*n.args[1], c)).value_or(1);
-        const qint64 length = n.args.size() > 2 ? reportNumber(evaluateNode(*n.args[2], c)).value_or(0) : -1;
+        const qint64 start = position(reportNumber(evaluateNode(*n.args[1], c)), 1);
+        const qint64 length = n.args.size() > 2 ? position(reportNumber(evaluateNode(*n.args[2], c)), 0) : -1;
         return reportValueText(a).mid(std::max<qint64>(0, start - 1), length < 0 ? -1 : length);
     }
     case ExpressionNode::Function::Year:
@@ -460,7 +516,7 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
         return std::round(*x * scale) / scale;
     }
     case ExpressionNode::Function::Abs: {
-        if (isWhole(a))
+        if (isWhole(a) && a.toLongLong() != std::numeric_limits<qint64>::min()) // whose opposite does not fit
             return std::abs(a.toLongLong());
         const auto x = reportNumber(a);
         return x ? QVariant(std::abs(*x)) : QVariant();

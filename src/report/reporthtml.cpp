@@ -1,8 +1,10 @@
 #include "report/reportexport.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 
 #include <QBuffer>
+#include <QObject>
 #include <QSaveFile>
 
 namespace tarvo {
@@ -100,7 +102,9 @@ QByteArray htmlDocument(const PreparedReport &report)
         "@media print{body{background:none}.page{margin:0}}\n"
         "@page{size:%2 %3;margin:0}\n</style></head><body>\n")
                        .arg(withoutControlCharacters(report.title).toHtmlEscaped(), mm(page.width()), mm(page.height()));
+    WorkProgress progress(QObject::tr("Writing page %1"), report.pages.size(), 1);
     for (const PreparedPage &p : report.pages) {
+        progress.advanceOrAbort();
         html += QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n")
                     .arg(mm(page.width()), mm(page.height()));
         QString shapes;

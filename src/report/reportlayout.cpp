@@ -1,6 +1,7 @@
 #include "report/reportlayout.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 #include "report/reportdataset.h"
 #include "report/reportexpression.h"
 
@@ -83,7 +84,7 @@ struct Accumulator {
     qint64 count = 0;
     double sum = 0;
     bool whole = true;
-    QVariant min, max;
+    QVariant min{}, max{}; // the {} keeps Accumulator{set, from, to} free of missing-initializer warnings
 };
 
 bool less(const QVariant &a, const QVariant &b)
@@ -128,7 +129,9 @@ public:
         openPage(true);
         const CompiledBand &master = m_bands[int(BandType::MasterData)];
         const int rows = m_data.rowCount();
+        WorkProgress progress(QObject::tr("Preparing the report: row %1"), rows, 16);
         for (int row = 0; row < rows; ++row) {
+            progress.advanceOrAbort();
             const int level = breakLevel(row);
             if (row > 0)
                 closeGroups(level, row - 1);

@@ -43,7 +43,8 @@ struct PreparedReport {
 
 // Lays out every row of `data`; `layout` replaces the template's page (a printer's, say).
 // Raises ParseError when the title, page header and footer leave no room for the data, or an
-// expression, group or variable of the template is wrong; Error when a detail query fails.
+// expression, group or variable of the template is wrong; Error when a detail query fails;
+// SilentAbort when the user cancels its progress window.
 PreparedReport prepareReport(const ReportTemplate &tpl, const ReportDataSet &data,
                              std::optional<QPageLayout> layout = std::nullopt,
                              const QDateTime &now = QDateTime::currentDateTime());

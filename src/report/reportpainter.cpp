@@ -1,13 +1,16 @@
 #include "report/reportpainter.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 
 #include <QFile>
 #include <QHash>
+#include <QObject>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 
 namespace tarvo {
 
@@ -104,7 +107,11 @@ void printReport(const PreparedReport &report, QPrinter &printer, int fromPage, 
 
 void exportPdf(const PreparedReport &report, const QString &path)
 {
-    QPdfWriter writer(path);
+    // The file appears only when whole: a cancelled or failed export leaves what was there.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("Cannot write the file %1.").arg(path));
+    QPdfWriter writer(&file);
     writer.setTitle(report.title);
     writer.setCreator(QStringLiteral("Tarvo"));
     writer.setResolution(1200);
@@ -112,8 +119,12 @@ void exportPdf(const PreparedReport &report, const QString &path)
     QPainter painter;
     if (!painter.begin(&writer))
         throw FileError(QStringLiteral("Cannot write the file %1.").arg(path));
-    paintAll(painter, report, 0, int(report.pages.size()) - 1, [&] { writer.newPage(); });
-    if (!painter.end())
+    WorkProgress progress(QObject::tr("Writing page %1"), report.pages.size(), 1);
+    paintAll(painter, report, 0, int(report.pages.size()) - 1, [&] {
+        progress.advanceOrAbort();
+        writer.newPage();
+    });
+    if (!painter.end() || !file.commit())
         throw FileError(QStringLiteral("Cannot write the file %1.").arg(path));
 }
 

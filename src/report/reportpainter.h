@@ -20,7 +20,8 @@ void paintPage(QPainter &painter, const PreparedPage &page, const PaintOptions &
 // Raises FileError when the printer cannot start.
 void printReport(const PreparedReport &report, QPrinter &printer, int fromPage = 0, int toPage = 0);
 
-// Writes the pages to a PDF file titled with the report's title. Raises FileError.
+// Writes the pages to a PDF file titled with the report's title. Raises FileError, or
+// SilentAbort when the user cancels its progress window; either leaves no file behind.
 void exportPdf(const PreparedReport &report, const QString &path);
 
 } // namespace tarvo

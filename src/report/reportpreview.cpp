@@ -2,6 +2,7 @@
 
 #include "platform/errorhandler.h"
 #include "platform/interaction.h"
+#include "platform/waitcursor.h"
 #include "report/reportexport.h"
 #include "report/reportpainter.h"
 
@@ -214,6 +215,7 @@ void ReportPreview::print()
     // A printer may enlarge the margins or change the paper: lay out for what it prints on.
     const QPageLayout chosen = printer.pageLayout();
     const PreparedReport report = chosen.isEquivalentTo(m_report.layout) ? m_report : m_prepare(chosen);
+    const WaitCursor busy;
     printReport(report, printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }
 
@@ -230,8 +232,10 @@ void ReportPreview::exportAs(const QString &filter, const QString &suffix,
 {
     const QString base = m_report.title.isEmpty() ? QStringLiteral("report") : m_report.title;
     const QString path = interaction().saveFileName(this, base + QLatin1Char('.') + suffix, filter, suffix);
-    if (!path.isEmpty())
-        write(m_report, path);
+    if (path.isEmpty())
+        return;
+    const WaitCursor busy;
+    write(m_report, path);
 }
 
 void ReportPreview::edit()

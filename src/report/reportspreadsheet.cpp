@@ -3,8 +3,10 @@
 #include "report/reportexport.h"
 
 #include "platform/errors.h"
+#include "platform/workprogress.h"
 
 #include <QMap>
+#include <QObject>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
@@ -185,7 +187,9 @@ void exportSpreadsheetXml(const PreparedReport &report, const QString &path)
         w.writeEmptyElement(ns, QStringLiteral("Column"));
         w.writeAttribute(ns, QStringLiteral("Width"), QString::number(c.width * 72 / 25.4, 'f', 1));
     }
+    WorkProgress progress(QObject::tr("Writing row %1"), rows.size(), 64);
     for (qsizetype r = 0; r < rows.size(); ++r) {
+        progress.advanceOrAbort();
         w.writeStartElement(ns, QStringLiteral("Row"));
         for (const Cell &cell : rows[r])
             writeCell(w, cell, hasHeader && r == 0);

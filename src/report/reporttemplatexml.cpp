@@ -312,6 +312,34 @@ void readVariable(const Reader &r, const QDomElement &e, ReportTemplate &t)
                                   e.lineNumber()};
 }
 
+bool isText(const QString &text)
+{
+    return QStringView(text).isValidUtf16();
+}
+
+// A declared encoding may decode to a lone surrogate, which no XML text may hold and no file can
+// keep: such a template is refused rather than saved with its text changed.
+void checkText(const Reader &r, const QDomElement &root)
+{
+    QDomNode n = root;
+    while (!n.isNull()) {
+        bool valid = !n.isCharacterData() || isText(n.toCharacterData().data());
+        const QDomNamedNodeMap attributes = n.attributes();
+        for (int i = 0; valid && i < attributes.count(); ++i)
+            valid = isText(attributes.item(i).nodeValue());
+        if (!valid)
+            r.fail(QStringLiteral("line %1: a character that is no Unicode").arg(n.lineNumber()));
+        // On to the next node in document order, without recursion: nesting may be deep.
+        if (!n.firstChild().isNull()) {
+            n = n.firstChild();
+            continue;
+        }
+        while (n != root && n.nextSibling().isNull())
+            n = n.parentNode();
+        n = n == root ? QDomNode() : n.nextSibling();
+    }
+}
+
 QString mm(double value)
 {
     return QString::number(value, 'g', 10);
@@ -463,6 +491,8 @@ ReportTemplate ReportTemplate::fromXml(const QByteArray &xml, const QString &sou
     const QDomElement root = doc.documentElement();
     if (root.tagName() != QLatin1String("report"))
         r.fail(QStringLiteral("the root element is <%1>, not <report>").arg(root.tagName()));
+
+    checkText(r, root);
 
     ReportTemplate t;
     t.sourceName = sourceName;

@@ -74,6 +74,9 @@ public:
     // Creates the tables of a new database as this engine writes them. Raises DatabaseError with
     // the first failure.
     virtual void createSchema(const QList<TableDefinition> &tables) = 0;
+    // Readies a database that other means made for several users of `tables`: writers take turns
+    // and changes are announced. A database this engine made is ready already; so is any file.
+    virtual void shareTables(const QStringList &tables) { Q_UNUSED(tables); }
 };
 
 } // namespace tarvo

@@ -1,6 +1,6 @@
 #pragma once
-// TDateTime: a date and time as counted by the described toolkit (days since 1899-12-30, the
-// fraction being the time of day), kept as whole milliseconds so that conversions are exact.
+// TDateTime: a date and time counted from day zero, 1899-12-30 (days, the fraction being the time
+// of day), kept as whole milliseconds so that conversions are exact.
 #include <QDateTime>
 #include <QtGlobal>
 

@@ -3,6 +3,8 @@
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <utility>
 
@@ -91,27 +93,65 @@ LookupDisplay::LookupDisplay(const QString &dbField, const SqlQuery &query)
         i = close;
     }
     m_pieces.append({literal, -1});
+    for (const Piece &piece : std::as_const(m_pieces)) {
+        m_literalLength += piece.literal.size();
+        m_literalsNonLatin = m_literalsNonLatin || isNonLatin(piece.literal);
+    }
 }
 
 QString LookupDisplay::text(const SqlQuery &row) const
 {
-    auto value = [&](int i) { return m_columns[i] < 0 ? QString() : row.text(m_columns[i]); };
     if (!m_isTemplate) // the box shows the column's value as it is
-        return NormalizeDisplayCase(value(0));
+        return shownValue(row, m_columns[0]);
+    if (std::optional<QString> direct = asciiValuesPutIn(row))
+        return *direct;
     QStringList values;
     values.reserve(m_fields.size());
-    for (int i = 0; i < m_fields.size(); ++i)
-        values << value(i);
+    for (const int column : m_columns)
+        values << (column < 0 ? QString() : row.text(column));
     if (m_pieces.isEmpty() || std::any_of(values.begin(), values.end(), hasBrace))
         return NormalizeDisplayCase(replacedOneByOne(values));
-    qsizetype length = 0;
-    for (const Piece &piece : m_pieces)
-        length += piece.field < 0 ? piece.literal.size() : values[piece.field].size();
     QString text;
-    text.reserve(length);
     for (const Piece &piece : m_pieces)
         text += piece.field < 0 ? piece.literal : values[piece.field];
     return NormalizeDisplayCase(text);
+}
+
+// Lists are long and mostly ASCII: such a value goes in without a text of its own.
+QString LookupDisplay::shownValue(const SqlQuery &row, int column)
+{
+    if (column < 0)
+        return {};
+    const std::optional<QByteArrayView> utf8 = row.utf8(column);
+    if (utf8 && isAscii(*utf8))
+        return QString::fromLatin1(*utf8);
+    return NormalizeDisplayCase(row.text(column));
+}
+
+// The template with its fields put in straight from the stored bytes, when every value is ASCII
+// without braces; nullopt otherwise.
+std::optional<QString> LookupDisplay::asciiValuesPutIn(const SqlQuery &row) const
+{
+    if (m_pieces.isEmpty())
+        return std::nullopt;
+    QVarLengthArray<QByteArrayView, 8> values;
+    qsizetype length = 0;
+    for (const int column : m_columns) {
+        const std::optional<QByteArrayView> utf8 = column < 0 ? QByteArrayView() : row.utf8(column);
+        if (!utf8 || !isAscii(*utf8) || utf8->contains('{') || utf8->contains('}'))
+            return std::nullopt;
+        values.append(*utf8);
+        length += utf8->size();
+    }
+    QString text;
+    text.reserve(length + m_literalLength);
+    for (const Piece &piece : m_pieces) {
+        if (piece.field < 0)
+            text += piece.literal;
+        else
+            text += QLatin1StringView(values[piece.field].data(), values[piece.field].size());
+    }
+    return m_literalsNonLatin ? NormalizeDisplayCase(text) : text;
 }
 
 // Replacements work on the result of the previous ones, as the template rule says.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace tarvo {
 
 class SqlQuery;
@@ -21,6 +23,8 @@ public:
     QString text(const SqlQuery &row) const; // in display case
 
 private:
+    static QString shownValue(const SqlQuery &row, int column);
+    std::optional<QString> asciiValuesPutIn(const SqlQuery &row) const;
     QString replacedOneByOne(const QStringList &values) const;
     // The template cut at its field names: literal text, or the index of the field whose value
     // stands there. Used when the replacements cannot interact (no field named twice, no brace
@@ -34,6 +38,8 @@ private:
     QList<int> m_columns;
     bool m_isTemplate;
     QList<Piece> m_pieces; // empty when the fields cannot be put in directly
+    qsizetype m_literalLength = 0;
+    bool m_literalsNonLatin = false;
 };
 
 } // namespace tarvo

@@ -237,22 +237,26 @@ PostgresEngine::~PostgresEngine()
 }
 
 // A wait for a lock ends after the same 5 s as with the file database; changes arrive as
-// notifications from the triggers that come with the schema.
+// notifications from the triggers that come with the schema. Opening changes nothing in the
+// database: a connection may only be looking (the options dialog's test).
 void PostgresEngine::setUpSession()
 {
     execute(QStringLiteral("SET lock_timeout = '5s'; SET bytea_output = 'hex'; LISTEN ") + QLatin1String(kChannel),
             {});
-    ResultHandle present(PQexec(m_conn, "SELECT to_regclass('tarvo_writer') IS NOT NULL"));
-    if (PQresultStatus(present.get()) == PGRES_TUPLES_OK && qstrcmp(PQgetvalue(present.get(), 0, 0), "f") == 0) {
-        // A database made by other means: it gets what following changes needs, nothing else.
-        execute(QStringLiteral("BEGIN"), {});
-        try {
-            followChangesOf(tableNames());
-            execute(QStringLiteral("COMMIT"), {});
-        } catch (...) {
-            rollback();
-            throw;
-        }
+}
+
+void PostgresEngine::shareTables(const QStringList &tables)
+{
+    if (firstColumn(query(QStringLiteral("SELECT to_regclass('tarvo_writer') IS NOT NULL"), {}, false))
+        == QStringList{QStringLiteral("1")})
+        return;
+    execute(QStringLiteral("BEGIN"), {});
+    try {
+        followChangesOf(tables);
+        execute(QStringLiteral("COMMIT"), {});
+    } catch (...) {
+        rollback();
+        throw;
     }
 }
 

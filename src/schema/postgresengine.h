@@ -31,6 +31,7 @@ public:
     QStringList foreignKeyColumns(const QString &table) override;
     QStringList tableNames() override;
     void createSchema(const QList<TableDefinition> &tables) override;
+    void shareTables(const QStringList &tables) override;
 
 private:
     PGconn *connected();

@@ -340,6 +340,11 @@ void SqlConnection::createSchema(const QList<TableDefinition> &tables)
     engine().createSchema(tables);
 }
 
+void SqlConnection::shareTables(const QStringList &tables)
+{
+    engine().shareTables(tables);
+}
+
 // ---- SqlTransaction ----
 
 SqlTransaction::SqlTransaction(SqlConnection &connection) : m_connection(connection)

@@ -146,6 +146,9 @@ public:
     // The tables of a new database; raises DatabaseError with the first failure. On a server all
     // tables are made or none.
     void createSchema(const QList<TableDefinition> &tables);
+    // Readies a server database made by other means for several users of these tables (writers
+    // take turns, changes are announced); nothing to do for a file.
+    void shareTables(const QStringList &tables);
 
     // The file database's own handle, for tools that inspect SQLite itself; null on a server.
     sqlite3 *handle() const;

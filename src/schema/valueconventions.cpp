@@ -107,6 +107,14 @@ bool isNonLatin(const QString &text)
     return false;
 }
 
+bool isAscii(QByteArrayView utf8)
+{
+    unsigned char any = 0;
+    for (const char c : utf8)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
 QString NormalizeDisplayCase(const QString &text)
 {
     if (!isNonLatin(text))

@@ -24,6 +24,8 @@ std::optional<QString> realLiteral(const QString &text);
 
 // A text is non-Latin when a UTF-16 code unit is at or above 247.
 bool isNonLatin(const QString &text);
+// Stored UTF-8 bytes that are all ASCII: Latin, so shown as they are, and read as Latin-1.
+bool isAscii(QByteArrayView utf8);
 // Non-Latin: lower case with the first character upper case; otherwise unchanged.
 QString NormalizeDisplayCase(const QString &text);
 // Non-Latin: upper case; then every double quote doubled.

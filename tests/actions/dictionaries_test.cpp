@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -33,13 +34,13 @@ class Dictionaries : public testing::Test {
 protected:
     void SetUp() override
     {
-        db.setDatabase(dir.filePath("t.db"));
+        db.setDatabase(dir.filePath(u"t.db"_s));
         db.open();
-        db.execute("CREATE TABLE person (id INTEGER PRIMARY KEY, lastname TEXT, firstname TEXT)");
+        db.execute(u"CREATE TABLE person (id INTEGER PRIMARY KEY, lastname TEXT, firstname TEXT)"_s);
         db.execute(QString::fromUtf8("INSERT INTO person VALUES (3, 'Smith', 'Ann'), (5, NULL, 'Bob'),"
                                      " (8, 'ИВАНОВ', 'ПЁТР')"));
-        db.execute("CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)");
-        db.execute("INSERT INTO city VALUES (1, 'Oslo'), (2, 'Bergen')");
+        db.execute(u"CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)"_s);
+        db.execute(u"INSERT INTO city VALUES (1, 'Oslo'), (2, 'Bergen')"_s);
     }
 
     TdbComboBox *box(const char *table, const char *field, bool sort = false, int defaultId = 0)
@@ -87,7 +88,7 @@ TEST_F(Dictionaries, EachBoxGetsItsRowsIdsAndDefaultItem)
     for (const BoxCase &c : cases)
         boxes << box(c.table, c.field, c.sort, c.defaultId);
     FillDictionaries(db, QString());
-    for (int i = 0; i < std::size(cases); ++i) {
+    for (int i = 0; i < std::ssize(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_EQ(texts(boxes[i]), cases[i].texts);
         EXPECT_EQ(boxes[i]->itemIdStrings(), cases[i].ids);
@@ -100,9 +101,9 @@ TEST_F(Dictionaries, TableNameRefillsOnlyItsBoxesAndARefillDoesNotDuplicate)
     TdbComboBox *city = box("city", "name");
     TdbComboBox *person = box("person", "lastname");
     FillDictionaries(db, QString());
-    db.execute("INSERT INTO city VALUES (4, 'Bodø')");
-    db.execute("INSERT INTO person VALUES (9, 'Lee', 'Kim')");
-    FillDictionaries(db, "city");
+    db.execute(u"INSERT INTO city VALUES (4, 'Bodø')"_s);
+    db.execute(u"INSERT INTO person VALUES (9, 'Lee', 'Kim')"_s);
+    FillDictionaries(db, u"city"_s);
     EXPECT_EQ(city->itemIdStrings(), u8({"-1", "1", "2", "4"}));
     EXPECT_EQ(city->count(), 4);
     EXPECT_EQ(person->itemIdStrings(), u8({"-1", "3", "5", "8"}));

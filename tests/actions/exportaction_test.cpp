@@ -14,9 +14,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 using tarvo::test::readWorkbook;
@@ -44,8 +46,8 @@ protected:
         qputenv("TMPDIR", QDir::cleanPath(temp.path()).toUtf8());
 
         setProjectFolder(folder.path());
-        LoadFieldCatalogue(folder.file("tables.ini"));
-        db.setDatabase(folder.file("grid.db"));
+        LoadFieldCatalogue(folder.file(u"tables.ini"_s));
+        db.setDatabase(folder.file(u"grid.db"_s));
         db.open();
         for (const char *sql : {
                  "CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
@@ -64,15 +66,15 @@ protected:
         grid = new TdbStringGridEx(&form);
         grid->setObjectName("grdPeople");
         grid->setDbSQLConnection(&db);
-        grid->setDbGeneralTable("person");
-        grid->setDbListFields("person.name,person.born,person.active,city.name,person.note");
-        grid->setDbListFieldsNames("Имя,Born,Active,City,Note");
-        grid->setDbSortField("person.id");
+        grid->setDbGeneralTable(u"person"_s);
+        grid->setDbListFields(u"person.name,person.born,person.active,city.name,person.note"_s);
+        grid->setDbListFieldsNames(u"Имя,Born,Active,City,Note"_s);
+        grid->setDbSortField(u"person.id"_s);
         form.addComponent(grid);
         button = new TdbButton(&form);
         button->setObjectName("bExcel");
-        button->setProperty("dbActionType", "adbGridToExcel");
-        button->setProperty("dbResultControl", "grdPeople");
+        button->setProperty("dbActionType", u"adbGridToExcel"_s);
+        button->setProperty("dbResultControl", u"grdPeople"_s);
         form.addComponent(button);
     }
     void TearDown() override
@@ -102,7 +104,7 @@ protected:
     }
 
     ProjectFolder temp;
-    ProjectFolder folder{"controls-grid"};
+    ProjectFolder folder{u"controls-grid"_s};
     SqlConnection db;
     TForm form;
     TdbStringGridEx *grid = nullptr;
@@ -131,12 +133,12 @@ TEST_F(GridExport, WithoutSpreadsheetApplicationShowsTheMessageThenOffersToSaveT
         click();
         ui.verify();
         ASSERT_EQ(ui.messages().size(), 1u);
-        EXPECT_EQ(ui.messages()[0].text, "Your computer does not have Excel.");
-        EXPECT_EQ(ui.messages()[0].caption, "Error");
+        EXPECT_EQ(ui.messages()[0].text, u"Your computer does not have Excel."_s);
+        EXPECT_EQ(ui.messages()[0].caption, u"Error"_s);
         EXPECT_TRUE(ui.openedUrls().empty());
         EXPECT_TRUE(exportFolders().isEmpty());
         if (!chosen.isEmpty()) {
-            EXPECT_EQ(readWorkbook(chosen).texts().value(1).value(3), "Oslo");
+            EXPECT_EQ(readWorkbook(chosen).texts().value(1).value(3), u"Oslo"_s);
         }
     }
 }
@@ -148,30 +150,30 @@ TEST_F(GridExport, CopiesTheGridAsShownIntoANewWorkbookAndOpensIt)
     click();
     ASSERT_EQ(ui.openedUrls().size(), 1u);
     const QString path = openedWorkbook(ui, 0);
-    EXPECT_TRUE(path.endsWith(".xlsx"));
+    EXPECT_TRUE(path.endsWith(u".xlsx"_s));
     // In a folder of its own under the temporary folder, which outlives the action.
     EXPECT_EQ(QFileInfo(QFileInfo(path).absolutePath()).absolutePath(), QDir::cleanPath(temp.path()));
     EXPECT_EQ(exportFolders().size(), 1);
 
     const auto book = readWorkbook(path);
     const QList<QStringList> expected = {
-        {"Имя", "Born", "Active", "City", "Note"},
-        {"smith", "3/7/24", "Да", "Oslo", "n"},
-        {"Иванов", "без даты", "Нет", "", QString::fromUtf8("Две\nстроки & <tag>")},
+        {u"Имя"_s, u"Born"_s, u"Active"_s, u"City"_s, u"Note"_s},
+        {u"smith"_s, u"3/7/24"_s, u"Да"_s, u"Oslo"_s, u"n"_s},
+        {u"Иванов"_s, u"без даты"_s, u"Нет"_s, u""_s, QString::fromUtf8("Две\nстроки & <tag>")},
     };
     EXPECT_EQ(book.texts(), expected);
     for (int r = 0; r < book.rows.size(); ++r) {
         ASSERT_EQ(book.rows[r].size(), 5) << r;
         for (int c = 0; c < 5; ++c) {
             SCOPED_TRACE(testing::Message() << "row " << r << " column " << c);
-            EXPECT_EQ(book.rows[r][c].fill, r == 0 ? QString("FFC8C8C8") : QString());
+            EXPECT_EQ(book.rows[r][c].fill, r == 0 ? u"FFC8C8C8"_s : QString());
             EXPECT_TRUE(book.rows[r][c].thinBorders);
             EXPECT_TRUE(book.rows[r][c].shrink);
         }
     }
     // The first cell is the selection: no other one is named.
-    const QString selection = test::elements(book.sheetXml, "(<selection [^>]*>)").value(0);
-    EXPECT_TRUE(selection.isEmpty() || selection.contains("activeCell=\"A1\"")) << selection.toStdString();
+    const QString selection = test::elements(book.sheetXml, u"(<selection [^>]*>)"_s).value(0);
+    EXPECT_TRUE(selection.isEmpty() || selection.contains(u"activeCell=\"A1\""_s)) << selection.toStdString();
 
     // Exporting the same grid again opens a second, separate workbook.
     click();
@@ -185,12 +187,12 @@ TEST_F(GridExport, CopiesTheGridAsShownIntoANewWorkbookAndOpensIt)
 TEST_F(GridExport, EmptyGridExportsTitlesAndOneEmptyRow)
 {
     ScriptedInteraction ui;
-    db.execute("DELETE FROM person");
+    db.execute(u"DELETE FROM person"_s);
     grid->dbExecute();
     click();
     const auto book = readWorkbook(openedWorkbook(ui, 0));
-    EXPECT_EQ(book.texts(), (QList<QStringList>{{"Имя", "Born", "Active", "City", "Note"},
-                                                {"", "", "", "", ""}}));
+    EXPECT_EQ(book.texts(), (QList<QStringList>{{u"Имя"_s, u"Born"_s, u"Active"_s, u"City"_s, u"Note"_s},
+                                                {u""_s, u""_s, u""_s, u""_s, u""_s}}));
     for (const auto &cell : book.rows.value(1))
         EXPECT_TRUE(cell.thinBorders && cell.shrink);
 }
@@ -204,8 +206,21 @@ TEST_F(GridExport, WorkbookTheDesktopCannotOpenIsReportedAsAnError)
         FAIL() << "no error raised";
     } catch (const Error &error) {
         ASSERT_EQ(ui.openedUrls().size(), 1u);
-        EXPECT_TRUE(QString(error.what()).contains(openedWorkbook(ui, 0))) << error.what();
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(openedWorkbook(ui, 0))) << error.what();
     }
 }
 
 } // namespace
+
+TEST_F(GridExport, CancelledExportOpensNothingAndLeavesNothingBehind)
+{
+    db.execute("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+               " INSERT INTO person (id, name) SELECT i, 'p' || i FROM n");
+    grid->dbExecute();
+    ScriptedInteraction ui;
+    ui.showProgressAfter(std::chrono::milliseconds(0), [](qint64) { return false; });
+    EXPECT_THROW(click(), SilentAbort); // the guard shows no message for it
+    ASSERT_EQ(ui.progressWindows().size(), 1u);
+    EXPECT_TRUE(ui.openedUrls().empty());
+    EXPECT_TRUE(exportFolders().empty());
+}

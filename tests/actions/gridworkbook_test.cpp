@@ -2,8 +2,11 @@
 #include "platform/errors.h"
 #include "support/fixtures.h"
 #include "support/printto.h"
+#include "support/scriptedinteraction.h"
 #include "workbookreader.h"
 
+#include <QDir>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -59,4 +62,26 @@ TEST(GridWorkbook, UnwritablePathIsAFileError)
 {
     EXPECT_THROW(writeGridWorkbook(QStringLiteral("/nonexistent-folder/x.xlsx"), {{QStringLiteral("T")}}),
                  FileError);
+}
+
+TEST(GridWorkbook, CancelLeavesNoWorkbookAndKeepsAnEarlierOne)
+{
+    QList<QStringList> block;
+    for (int r = 0; r < 2000; ++r)
+        block << QStringList{QString::number(r), QStringLiteral("row %1").arg(r)};
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "over an earlier file" : "a new file");
+        test::ProjectFolder folder;
+        if (earlier)
+            folder.write(QStringLiteral("grid.xlsx"), QByteArray("earlier"));
+        test::ScriptedInteraction desktop;
+        desktop.showProgressAfter(std::chrono::milliseconds(0), [](qint64) { return false; });
+        EXPECT_THROW(writeGridWorkbook(folder.file(QStringLiteral("grid.xlsx")), block), SilentAbort);
+        ASSERT_EQ(desktop.progressWindows().size(), 1u);
+        EXPECT_EQ(desktop.progressWindows().front().total, 2000);
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                  earlier ? QStringList({"grid.xlsx"}) : QStringList());
+        if (earlier)
+            EXPECT_EQ(folder.read(QStringLiteral("grid.xlsx")), "earlier");
+    }
 }

@@ -40,6 +40,7 @@ TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
         {"SELECT 1 -- {Edit1}\n", "x", "SELECT 1 -- {Edit1}\n"},
         {"/* {Edit1} */ SELECT {Edit1}", "7", "/* {Edit1} */ SELECT 7"},
         {"-- it's\nSELECT {Edit1}", "1 OR 1=1", "-- it's\nSELECT '1 OR 1=1'"},
+        {"/* say \"hi */ SELECT {Edit1}", "a\"b", "/* say \"hi */ SELECT 'a\"b'"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(replacePlaceholder(QString::fromUtf8(c.sql), QStringLiteral("Edit1"), QString::fromUtf8(c.value)),

@@ -23,9 +23,11 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -175,7 +177,7 @@ TEST_F(ReportActionTest, PreviewShowsTheChosenOrderAndAnEmptyQueryKeepsItsData)
         "WHERE orders.id = $ID ORDER BY order_lines.id"));
     fillGrid(QStringLiteral("SELECT id, number FROM orders ORDER BY id"), 2);
     const QStringList second = previewOf(ui, [&] { click(); });
-    EXPECT_EQ(second, QStringList({"Order B-2", "Engine", "1", "Notes", "2"}));
+    EXPECT_EQ(second, QStringList({u"Order B-2"_s, u"Engine"_s, u"1"_s, u"Notes"_s, u"2"_s}));
     EXPECT_EQ(engine.fileName(), reportFolder() + QStringLiteral("/lines.trp"));
 
     // No query: the rows of the previous run, whatever the grid now points at.
@@ -206,7 +208,7 @@ TEST_F(ReportActionTest, WithoutATemplateTheDesignerOpensOnAClearedReportWithThe
         EXPECT_TRUE(fields.join(QLatin1Char('|')).contains(QStringLiteral("product"))) << fields.join(QLatin1Char('|')).toStdString();
     });
     click();
-    EXPECT_EQ(column(engine.dataSet(), QStringLiteral("product")), QStringList({"Cards", "Engine", "Notes"}));
+    EXPECT_EQ(column(engine.dataSet(), QStringLiteral("product")), QStringList({u"Cards"_s, u"Engine"_s, u"Notes"_s}));
 }
 
 TEST_F(ReportActionTest, DesignerCommandKeepsTheReportAsLastUsed)
@@ -264,6 +266,24 @@ TEST_F(ReportActionTest, FailuresReachTheCallerAndLeaveThePreviousDataIntact)
     }
     button->setDbSQL(QString());
     EXPECT_EQ(previewOf(ui, [&] { click(); }), first);
+}
+
+TEST_F(ReportActionTest, CancelWhileReadingOrPreparingOpensNoPreview)
+{
+    button->setDbSQL(QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
+    previewOf(ui, [&] { click(); });
+    // Rows enough for the progress of reading them and of laying them out.
+    button->setDbSQL(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                                    " SELECT 'A-1' AS number, 'p' || i AS product, i AS quantity FROM n"));
+    for (const std::size_t cancelled : {1u, 2u}) { // the window of reading the rows, of preparing
+        SCOPED_TRACE(cancelled);
+        ScriptedInteraction desktop; // strict: a preview would be an unexpected modal form
+        desktop.showProgressAfter(std::chrono::milliseconds(0),
+                                  [&](qint64) { return desktop.progressWindows().size() < cancelled; });
+        EXPECT_THROW(click(), SilentAbort);
+        EXPECT_EQ(desktop.progressWindows().size(), cancelled);
+        EXPECT_EQ(engine.dataSet().rowCount(), cancelled == 1 ? 3 : 300); // reading keeps the data
+    }
 }
 
 // The demo project as a user runs it: sample data, the customer list, then an order's invoice.

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -53,7 +54,7 @@ TEST_F(MainWindowTest, DesignBeforeTheFormsAreApplied)
     QStringList titles;
     for (QAction *a : main.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"File", "Options", "About"}));
+    EXPECT_EQ(titles, QStringList({u"File"_s, u"Options"_s, u"About"_s}));
     EXPECT_EQ(command("mniAbout")->menu(), nullptr); // a command on the bar itself
     EXPECT_EQ(command("Close1")->text(), QStringLiteral("Close"));
     EXPECT_EQ(command("mniDBLocation")->text(), QStringLiteral("Database location"));

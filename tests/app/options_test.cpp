@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -131,7 +132,7 @@ TEST_F(OptionsTest, OkMakesANewDatabaseFileWithTheTablesBeforeStoringIt)
             SqlConnection made;
             made.setDatabase(fresh);
             made.open();
-            EXPECT_EQ(made.tableNames(), QStringList({"city", "customers"}));
+            EXPECT_EQ(made.tableNames(), QStringList({u"city"_s, u"customers"_s}));
         } else {
             EXPECT_EQ(ui.messages().back().icon, MessageIcon::Error);
             dialog.hide();

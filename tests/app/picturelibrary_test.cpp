@@ -3,13 +3,15 @@
 #include "app/picturelibrary.h"
 #include "controls/dbimage.h"
 #include "controls/dbimagedatabase.h"
-#include "controls/imagefields_support.h"
 #include "controls/tform.h"
 #include "platform/errors.h"
 #include "support/fixtures.h"
+#include "support/pictures.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
+
+using namespace Qt::StringLiterals;
 
 namespace tarvo {
 namespace {
@@ -63,7 +65,7 @@ TEST_F(PictureLibrary, ReadsConsecutiveEntriesWithoutACompressedLength)
     const QByteArray first(3000, 'a'), second("second picture");
     const Delivered got = read(int32(2) + entry("Pictures.frmMain.imgA.png", first) +
                                entry("\xcf\xf0.frmMain.imgB.png", second) + QByteArray("trailing"));
-    EXPECT_EQ(got.names, QStringList({"Pictures.frmMain.imgA.png", "Пр.frmMain.imgB.png"}));
+    EXPECT_EQ(got.names, QStringList({u"Pictures.frmMain.imgA.png"_s, u"Пр.frmMain.imgB.png"_s}));
     ASSERT_EQ(got.pictures.size(), 2);
     EXPECT_EQ(got.pictures[0], first);
     EXPECT_EQ(got.pictures[1], second);
@@ -103,11 +105,11 @@ TEST_F(PictureLibrary, DamageRaisesParseErrorNamingTheEntryAfterEarlierEntriesAr
                                [&](const QByteArray &, const QString &n) { got.names << n; });
             ADD_FAILURE() << c.what << ": no error";
         } catch (const ParseError &error) {
-            EXPECT_TRUE(error.message().contains("graphics.dll")) << c.what;
-            EXPECT_TRUE(error.message().contains("entry 2")) << c.what << ": " << error.what();
+            EXPECT_TRUE(error.message().contains(u"graphics.dll"_s)) << c.what;
+            EXPECT_TRUE(error.message().contains(u"entry 2"_s)) << c.what << ": " << error.what();
             EXPECT_TRUE(error.message().contains(QString::fromLatin1(c.reason))) << c.what << ": " << error.what();
         }
-        EXPECT_EQ(got.names, QStringList{"x.frmMain.imgGood.png"}) << c.what;
+        EXPECT_EQ(got.names, QStringList{u"x.frmMain.imgGood.png"_s}) << c.what;
     }
 }
 
@@ -183,7 +185,7 @@ TEST_F(PictureLibraryForms, PictureTheDecoderRejectsEndsLoadingAtThatEntry)
         LoadPictureLibrary(folder.file(QStringLiteral("graphics.dll")), loadLibraryPicture);
         ADD_FAILURE() << "no error";
     } catch (const ParseError &error) {
-        EXPECT_TRUE(error.message().contains("P.frmMain.imgPhoto.jpg")) << error.what();
+        EXPECT_TRUE(error.message().contains(u"P.frmMain.imgPhoto.jpg"_s)) << error.what();
     }
     EXPECT_EQ(twinLogo->picture().image().size(), QSize(10, 10));
     EXPECT_TRUE(images.at("imgIcon")->picture().isNull());

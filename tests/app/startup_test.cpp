@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -58,7 +59,7 @@ TEST_F(StartupTest, NewDatabaseGetsTheTablesInSectionOrderAndTheSharedResources)
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(main.SQLConnection.database(), folder.file(QStringLiteral("sqlite.db")));
     EXPECT_EQ(tablesOf(folder.file(QStringLiteral("sqlite.db"))),
-              QStringList({"customers", "city", "orders"}));
+              QStringList({u"customers"_s, u"city"_s, u"orders"_s}));
     EXPECT_EQ(main.SQLConnection.query(QStringLiteral("PRAGMA foreign_keys")).text(0), QStringLiteral("1"));
     EXPECT_TRUE(FindCatalogueField(QStringLiteral("orders"), QStringLiteral("number")));
 
@@ -86,7 +87,7 @@ TEST_F(StartupTest, ExistingDatabaseIsUsedUnchangedAndTheCatalogueStillLoads)
     EXPECT_TRUE(windows.showMainWindow());
 
     EXPECT_TRUE(ui.messages().empty());
-    EXPECT_EQ(tablesOf(folder.file(QStringLiteral("sqlite.db"))), QStringList({"customers"}));
+    EXPECT_EQ(tablesOf(folder.file(QStringLiteral("sqlite.db"))), QStringList({u"customers"_s}));
     EXPECT_TRUE(FindCatalogueField(QStringLiteral("orders"), QStringLiteral("number")));
 }
 
@@ -104,7 +105,7 @@ TEST_F(StartupTest, FirstFailingCreateStatementIsReportedOnceAndTheRestSkipped)
     EXPECT_EQ(shown.text, QStringLiteral("Exception raised with message: duplicate column name: id"));
     EXPECT_EQ(shown.caption, applicationTitle());
     EXPECT_EQ(shown.icon, MessageIcon::None);
-    EXPECT_EQ(tablesOf(folder.file(QStringLiteral("sqlite.db"))), QStringList({"first"}));
+    EXPECT_EQ(tablesOf(folder.file(QStringLiteral("sqlite.db"))), QStringList({u"first"_s}));
     EXPECT_TRUE(FindCatalogueField(QStringLiteral("third"), QStringLiteral("name"))); // start-up went on
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,7 +22,7 @@ TEST(Button, ConstructionValues)
     EXPECT_TRUE(b.dbSortAsc());
     EXPECT_TRUE(b.dbDoCloseForm());
     EXPECT_FALSE(b.dbConfirmDelete());
-    EXPECT_EQ(b.dbIconName(), "none");
+    EXPECT_EQ(b.dbIconName(), u"none"_s);
     EXPECT_EQ(b.imageIndex(), -1);
     EXPECT_TRUE(b.icon().isNull());
     for (const char *name : {"dbListControls", "dbListFields", "dbListFieldsNames",
@@ -37,7 +38,7 @@ TEST(Button, ActionTypeOrdinalsAndNames)
                            "adbShowForm", "adbCloseForm", "adbGridToExcel"};
     TdbButton b;
     for (int ordinal = 0; ordinal < 11; ++ordinal) {
-        ASSERT_TRUE(b.setProperty("dbActionType", names[ordinal])) << names[ordinal];
+        ASSERT_TRUE(b.setProperty("dbActionType", QString::fromLatin1(names[ordinal]))) << names[ordinal];
         EXPECT_EQ(int(b.dbActionType()), ordinal);
     }
 }
@@ -87,8 +88,8 @@ TEST(Button, PictureKeepsItsLeftMargin)
     green.fill(Qt::green);
     shared.buttonIcons = {QIcon(green)};
     TdbButton b;
-    b.setText("Save");
-    b.setDbIconName("New");
+    b.setText(u"Save"_s);
+    b.setDbIconName(u"New"_s);
     b.resize(160, 30);
     const QImage shown = b.grab().toImage();
     int left = -1;

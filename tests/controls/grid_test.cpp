@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
 using tarvo::test::ScriptedInteraction;
 
@@ -34,8 +35,8 @@ protected:
     void SetUp() override
     {
         setProjectFolder(folder.path());
-        LoadFieldCatalogue(folder.file("tables.ini"));
-        db.setDatabase(folder.file("grid.db"));
+        LoadFieldCatalogue(folder.file(u"tables.ini"_s));
+        db.setDatabase(folder.file(u"grid.db"_s));
         db.open();
         for (const char *sql : {
                  "CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
@@ -59,7 +60,7 @@ protected:
         grid->setObjectName("grdPeople");
         form.addComponent(grid);
         grid->setDbSQLConnection(&db);
-        grid->setDbGeneralTable("person");
+        grid->setDbGeneralTable(u"person"_s);
     }
     void TearDown() override
     {
@@ -91,32 +92,32 @@ public:
     }
 
     ScriptedInteraction ui;
-    ProjectFolder folder{"controls-grid"};
+    ProjectFolder folder{u"controls-grid"_s};
     SqlConnection db;
     TForm form;
     TdbStringGridEx *grid = nullptr;
 };
 
-TEST_F(Grid, WorkedExampleRunsAndFills)
+TEST_F(Grid, ASearchWithAFilterJoinAndSortRunsAndFills)
 {
-    auto *age = add<TdbEdit>("edAge", "person", "age");
-    age->setDbFilter(">=");
-    age->setText("30");
-    grid->setDbListFields("person.name,city.name");
-    grid->setDbListControls("edAge");
-    grid->setDbSortField("person.name");
-    grid->setDbSQL("SELECT 1");
+    auto *age = add<TdbEdit>(u"edAge"_s, u"person"_s, u"age"_s);
+    age->setDbFilter(u">="_s);
+    age->setText(u"30"_s);
+    grid->setDbListFields(u"person.name,city.name"_s);
+    grid->setDbListControls(u"edAge"_s);
+    grid->setDbSortField(u"person.name"_s);
+    grid->setDbSQL(u"SELECT 1"_s);
     grid->dbExecute();
     EXPECT_EQ(grid->lastSearch().renderedText(),
-              "SELECT DISTINCT person.name,city.name,person.id FROM person LEFT OUTER JOIN city"
-              " ON person.id_city=city.id WHERE person.age>=30 ORDER BY person.name ASC");
+              u"SELECT DISTINCT person.name,city.name,person.id FROM person LEFT OUTER JOIN city"
+              " ON person.id_city=city.id WHERE person.age>=30 ORDER BY person.name ASC"_s);
     EXPECT_TRUE(grid->dbSQL().isEmpty());
     EXPECT_TRUE(grid->dbIfUsed());
     EXPECT_EQ(grid->colCount(), 2);
-    EXPECT_EQ(grid->cell(0, 0), "name");
-    EXPECT_EQ(column(0), QStringList({"a\"b", "smith"}));
-    EXPECT_EQ(column(1), QStringList({"", "Oslo"}));
-    EXPECT_EQ(grid->dbListId(), QStringList({"3", "1"}));
+    EXPECT_EQ(grid->cell(0, 0), u"name"_s);
+    EXPECT_EQ(column(0), QStringList({u"a\"b"_s, u"smith"_s}));
+    EXPECT_EQ(column(1), QStringList({u""_s, u"Oslo"_s}));
+    EXPECT_EQ(grid->dbListId(), QStringList({u"3"_s, u"1"_s}));
 }
 
 struct StatementCase {
@@ -131,47 +132,47 @@ public:
     // Every case lists these filter controls; a case gives values to some of them.
     void addFilters()
     {
-        add<TdbEdit>("edName", "person", "name")->setDbFilter("=");
-        add<TdbMemo>("mmNote", "person", "note");
-        add<TdbEditCount>("ecCount", "person");
-        add<TdbCheckBox>("cbActive", "person", "active")->setState(TdbCheckBox::cbGrayed);
-        auto *city = add<TdbComboBox>("cmbCity", "city", "name");
-        city->AddRecord(-1, "");
-        city->AddRecord(1, "Oslo");
-        city->AddRecord(2, "Bergen");
+        add<TdbEdit>(u"edName"_s, u"person"_s, u"name"_s)->setDbFilter(u"="_s);
+        add<TdbMemo>(u"mmNote"_s, u"person"_s, u"note"_s);
+        add<TdbEditCount>(u"ecCount"_s, u"person"_s);
+        add<TdbCheckBox>(u"cbActive"_s, u"person"_s, u"active"_s)->setState(TdbCheckBox::cbGrayed);
+        auto *city = add<TdbComboBox>(u"cmbCity"_s, u"city"_s, u"name"_s);
+        city->AddRecord(-1, u""_s);
+        city->AddRecord(1, u"Oslo"_s);
+        city->AddRecord(2, u"Bergen"_s);
         city->setCurrentIndex(0);
-        add<TdbDateTimePicker>("dtBorn", "person", "born")->setDbFilter(">=");
-        add<TdbDateTimePicker>("dtSeen", "person", "seen")->setDbFilter("=");
-        grid->setDbListControls("edName,mmNote,ecCount,cbActive,cmbCity,dtBorn,dtSeen,missing");
-        grid->setDbListFields("person.name");
+        add<TdbDateTimePicker>(u"dtBorn"_s, u"person"_s, u"born"_s)->setDbFilter(u">="_s);
+        add<TdbDateTimePicker>(u"dtSeen"_s, u"person"_s, u"seen"_s)->setDbFilter(u"="_s);
+        grid->setDbListControls(u"edName,mmNote,ecCount,cbActive,cmbCity,dtBorn,dtSeen,missing"_s);
+        grid->setDbListFields(u"person.name"_s);
     }
     template <class T> T *find(const char *name)
     {
-        return qobject_cast<T *>(form.findComponent(name));
+        return qobject_cast<T *>(form.findComponent(QString::fromUtf8(name)));
     }
 };
 
 TEST_F(GridStatement, TextsOfTheSearch)
 {
-    const QString head = "SELECT DISTINCT person.name,person.id FROM person";
+    const QString head = u"SELECT DISTINCT person.name,person.id FROM person"_s;
     const TDateTime afternoon = TDateTime::fromDateAndTime(QDate(2024, 3, 7), QTime(14, 5, 9));
     const StatementCase cases[] = {
         {"no_values", [](Grid &) {}, ""},
         {"edit_like_upper_case_untrimmed",
-         [](Grid &g) { static_cast<GridStatement &>(g).find<TdbEdit>("edName")->setText(" smith"); },
+         [](Grid &g) { static_cast<GridStatement &>(g).find<TdbEdit>("edName")->setText(u" smith"_s); },
          " WHERE person.name LIKE \" SMITH\""},
         {"two_values_in_list_order",
          [](Grid &g) {
              auto &t = static_cast<GridStatement &>(g);
              t.find<TdbCheckBox>("cbActive")->setState(TdbCheckBox::cbUnchecked);
-             t.find<TdbEdit>("edName")->setText("smith");
+             t.find<TdbEdit>("edName")->setText(u"smith"_s);
          },
          " WHERE person.name LIKE \"SMITH\" AND person.active=0"},
         {"memo_counter_checked_combo",
          [](Grid &g) {
              auto &t = static_cast<GridStatement &>(g);
-             t.find<TdbMemo>("mmNote")->setText("n");
-             t.find<TdbEditCount>("ecCount")->setText("2");
+             t.find<TdbMemo>("mmNote")->setText(u"n"_s);
+             t.find<TdbEditCount>("ecCount")->setText(u"2"_s);
              t.find<TdbCheckBox>("cbActive")->setState(TdbCheckBox::cbChecked);
              t.find<TdbComboBox>("cmbCity")->setDbItemID(2);
          },
@@ -189,9 +190,9 @@ TEST_F(GridStatement, TextsOfTheSearch)
          [](Grid &g) {
              auto &t = static_cast<GridStatement &>(g);
              EXPECT_EQ(t.find<TdbDateTimePicker>("dtBorn")->dbStringDateTime(),
-                       "2024-03-07 00:00:00.000");
+                       u"2024-03-07 00:00:00.000"_s);
              EXPECT_EQ(t.find<TdbDateTimePicker>("dtSeen")->dbStringDateTime(),
-                       "2024-03-07 14:05:09.000");
+                       u"2024-03-07 14:05:09.000"_s);
          }},
         {"time_picker_no_condition",
          [](Grid &g) {
@@ -202,16 +203,16 @@ TEST_F(GridStatement, TextsOfTheSearch)
          ""},
         {"parent_limit_ignores_controls",
          [](Grid &g) {
-             static_cast<GridStatement &>(g).find<TdbEdit>("edName")->setText("smith");
-             g.grid->setDbParentTable("company");
+             static_cast<GridStatement &>(g).find<TdbEdit>("edName")->setText(u"smith"_s);
+             g.grid->setDbParentTable(u"company"_s);
              g.grid->setDbParentTableId(5);
-             g.grid->setDbSortField("person.name");
+             g.grid->setDbSortField(u"person.name"_s);
              g.grid->setDbSortAsc(false);
          },
          " WHERE person.id_company=5 ORDER BY person.name DESC"},
         {"parent_without_link_column",
          [](Grid &g) {
-             g.grid->setDbParentTable("pet");
+             g.grid->setDbParentTable(u"pet"_s);
              g.grid->setDbParentTableId(1);
          },
          ""},
@@ -234,16 +235,16 @@ TEST_F(GridStatement, TextsOfTheSearch)
 
 TEST_F(Grid, JoinsDictionaryLastReverseLinkAndFilterTables)
 {
-    auto *picker = add<TdbDateTimePicker>("dtCompany", "company", "name");
+    auto *picker = add<TdbDateTimePicker>(u"dtCompany"_s, u"company"_s, u"name"_s);
     picker->setChecked(true); // a checked picker adds its table although it adds no condition
-    grid->setDbListFields("person.name,city.name,pet.name");
-    grid->setDbListControls("dtCompany");
+    grid->setDbListFields(u"person.name,city.name,pet.name"_s);
+    grid->setDbListControls(u"dtCompany"_s);
     grid->dbExecute();
     EXPECT_EQ(grid->lastSearch().renderedText(),
-              "SELECT DISTINCT person.name,city.name,pet.name,person.id FROM person"
+              u"SELECT DISTINCT person.name,city.name,pet.name,person.id FROM person"
               " LEFT OUTER JOIN pet ON person.id=pet.id_person"
               " LEFT OUTER JOIN company ON person.id_company=company.id"
-              " LEFT OUTER JOIN city ON person.id_city=city.id");
+              " LEFT OUTER JOIN city ON person.id_city=city.id"_s);
 }
 
 TEST_F(Grid, NumericFilterRejectsNonNumbers)
@@ -253,88 +254,88 @@ TEST_F(Grid, NumericFilterRejectsNonNumbers)
         const char *condition; // nullptr: rejected
     } cases[] = {{"abc", nullptr}, {"1.5", nullptr}, {"-5", " WHERE person.age<-5"},
                  {"+7", " WHERE person.age<+7"}, {"12", " WHERE person.age<12"}};
-    auto *age = add<TdbEdit>("edAge", "person", "age");
-    age->setDbFilter("<");
-    grid->setDbListFields("person.name");
-    grid->setDbListControls("edAge");
+    auto *age = add<TdbEdit>(u"edAge"_s, u"person"_s, u"age"_s);
+    age->setDbFilter(u"<"_s);
+    grid->setDbListFields(u"person.name"_s);
+    grid->setDbListControls(u"edAge"_s);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        age->setText(c.text);
+        age->setText(QString::fromUtf8(c.text));
         if (!c.condition)
             ui.expectMessage();
         grid->dbExecute();
-        const QString head = "SELECT DISTINCT person.name,person.id FROM person";
+        const QString head = u"SELECT DISTINCT person.name,person.id FROM person"_s;
         EXPECT_EQ(grid->lastSearch().renderedText(),
                   head + (c.condition ? QString::fromUtf8(c.condition) : QString()));
-        EXPECT_EQ(age->text(), c.condition ? QString(c.text) : QString());
+        EXPECT_EQ(age->text(), c.condition ? QString::fromUtf8(c.text) : QString());
     }
     ASSERT_EQ(ui.messages().size(), 2u);
-    EXPECT_EQ(ui.messages()[0].text, "\"abc\" Not a number.");
-    EXPECT_EQ(ui.messages()[0].caption, "Error");
+    EXPECT_EQ(ui.messages()[0].text, u"\"abc\" Not a number."_s);
+    EXPECT_EQ(ui.messages()[0].caption, u"Error"_s);
     EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Information);
 }
 
 TEST_F(Grid, UserTextsAreSearchedAsTextNeverExecuted)
 {
-    auto *name = add<TdbEdit>("edName", "person", "name");
-    name->setDbFilter("=");
-    auto *note = add<TdbMemo>("mmNote", "person", "note");
-    grid->setDbListFields("person.name");
+    auto *name = add<TdbEdit>(u"edName"_s, u"person"_s, u"name"_s);
+    name->setDbFilter(u"="_s);
+    auto *note = add<TdbMemo>(u"mmNote"_s, u"person"_s, u"note"_s);
+    grid->setDbListFields(u"person.name"_s);
     struct Case {
         const char *name;
         const char *note;
         QStringList ids;
     } cases[] = {
-        {"a\"b", "", {"3"}},
+        {"a\"b", "", {u"3"_s}},
         {"NAME", "", {}},                               // a column's name stays a text
         {"x\" OR 1=1 --", "", {}},
         {"'); DROP TABLE person; --", "", {}},
-        {"", "100%", {"3"}},                            // LIKE's own wildcard, as typed
+        {"", "100%", {u"3"_s}},                            // LIKE's own wildcard, as typed
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         name->setText(QString::fromUtf8(c.name));
         note->setPlainText(QString::fromUtf8(c.note));
-        grid->setDbListControls("edName,mmNote");
+        grid->setDbListControls(u"edName,mmNote"_s);
         EXPECT_NO_THROW(grid->dbExecute());
         EXPECT_EQ(grid->dbListId(), c.ids);
     }
-    EXPECT_EQ(db.query("SELECT count(*) FROM person").text(0), "3");
+    EXPECT_EQ(db.query(u"SELECT count(*) FROM person"_s).text(0), u"3"_s);
 }
 
 TEST_F(Grid, FillFormatsByCatalogueType)
 {
-    grid->setDbListFields("person.name,person.born,person.wake,person.seen,person.active,"
+    grid->setDbListFields(u"person.name,person.born,person.wake,person.seen,person.active,"_s
                           "person.record_count");
-    grid->setDbListFieldsNames("Name,Born,Wake,Seen,Active");
-    grid->setDbSortField("person.id");
+    grid->setDbListFieldsNames(u"Name,Born,Wake,Seen,Active"_s);
+    grid->setDbSortField(u"person.id"_s);
     grid->dbExecute();
     ASSERT_EQ(grid->colCount(), 6);
-    EXPECT_EQ(grid->cell(4, 0), "Active");
-    EXPECT_EQ(grid->cell(5, 0), ""); // one title fewer than columns
-    EXPECT_EQ(column(0), QStringList({"smith", "Иванов", "a\"b"}));
-    EXPECT_EQ(column(1), QStringList({"3/7/24", "без даты", "без даты"}));
-    EXPECT_EQ(column(2), QStringList({"1:45 PM", "без даты", "без даты"}));
-    EXPECT_EQ(column(3).mid(1), QStringList({"3/8/24", "без даты"}));
-    EXPECT_TRUE(column(3).at(0).startsWith("3/7/24 2:05:09 PM"));
-    EXPECT_EQ(column(4), QStringList({"Да", "Нет", ""}));
-    EXPECT_EQ(column(5), QStringList({"1", "2", "3"})); // not in the catalogue: text
-    EXPECT_EQ(grid->dbListId(), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(grid->cell(4, 0), u"Active"_s);
+    EXPECT_EQ(grid->cell(5, 0), u""_s); // one title fewer than columns
+    EXPECT_EQ(column(0), QStringList({u"smith"_s, u"Иванов"_s, u"a\"b"_s}));
+    EXPECT_EQ(column(1), QStringList({u"3/7/24"_s, u"без даты"_s, u"без даты"_s}));
+    EXPECT_EQ(column(2), QStringList({u"1:45 PM"_s, u"без даты"_s, u"без даты"_s}));
+    EXPECT_EQ(column(3).mid(1), QStringList({u"3/8/24"_s, u"без даты"_s}));
+    EXPECT_TRUE(column(3).at(0).startsWith(u"3/7/24 2:05:09 PM"_s));
+    EXPECT_EQ(column(4), QStringList({u"Да"_s, u"Нет"_s, u""_s}));
+    EXPECT_EQ(column(5), QStringList({u"1"_s, u"2"_s, u"3"_s})); // not in the catalogue: text
+    EXPECT_EQ(grid->dbListId(), QStringList({u"1"_s, u"2"_s, u"3"_s}));
 }
 
 TEST_F(Grid, EmptyResultAndDatabaseErrorLeaveTheGridCleared)
 {
-    grid->setDbListFields("person.name");
+    grid->setDbListFields(u"person.name"_s);
     grid->dbExecute();
     ASSERT_EQ(grid->rowCount(), 4);
     grid->setRow(2);
 
-    grid->setDbListFields("person.name");
-    grid->setDbParentTable("company");
+    grid->setDbListFields(u"person.name"_s);
+    grid->setDbParentTable(u"company"_s);
     grid->setDbParentTableId(99);
     grid->dbExecute();
     EXPECT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->cell(0, 1), "");
+    EXPECT_EQ(grid->cell(0, 1), u""_s);
     EXPECT_TRUE(grid->dbListId().isEmpty());
     EXPECT_EQ(grid->dbItemID(), -1);
     grid->setDbItemID(1);
@@ -343,7 +344,7 @@ TEST_F(Grid, EmptyResultAndDatabaseErrorLeaveTheGridCleared)
     grid->setDbParentTableId(-1);
     grid->dbExecute();
     for (const char *fields : {"person.nosuch", "person.name,orphan.name"}) {
-        grid->setDbListFields(fields);
+        grid->setDbListFields(QString::fromUtf8(fields));
         EXPECT_THROW(grid->dbExecute(), DatabaseError) << fields;
         EXPECT_EQ(grid->rowCount(), 2);
         EXPECT_TRUE(grid->dbListId().isEmpty());
@@ -358,34 +359,34 @@ TEST_F(Grid, SqlModeTakesTheMainTableAndCollectsIds)
         QStringList ids;
         QStringList firstColumn;
     } cases[] = {
-        {"select name, ID FROM   person\r\nwhere\tid<3 ORDER BY id", "person", {"1", "2"},
-         {"smith", "Иванов"}},
-        {"SELECT name FROM company", "company", {}, {"Acme"}},
-        {"UPDATE pet SET name = 'Max'", "company", {}, {""}},
+        {"select name, ID FROM   person\r\nwhere\tid<3 ORDER BY id", "person", {u"1"_s, u"2"_s},
+         {u"smith"_s, u"Иванов"_s}},
+        {"SELECT name FROM company", "company", {}, {u"Acme"_s}},
+        {"UPDATE pet SET name = 'Max'", "company", {}, {u""_s}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.sql);
         grid->setDbSQL(QString::fromUtf8(c.sql));
         grid->dbSQLExecute();
-        EXPECT_EQ(grid->dbGeneralTable(), c.table);
+        EXPECT_EQ(grid->dbGeneralTable(), QString::fromUtf8(c.table));
         EXPECT_EQ(grid->dbListId(), c.ids);
         EXPECT_EQ(column(0), c.firstColumn);
     }
-    grid->setDbSQL("select id, name from city order by id");
+    grid->setDbSQL(u"select id, name from city order by id"_s);
     grid->dbSQLExecute();
-    grid->setDbListFieldsNames("Key");
+    grid->setDbListFieldsNames(u"Key"_s);
     grid->dbSQLExecute();
     EXPECT_EQ(grid->colCount(), 2);
-    EXPECT_EQ(grid->cell(0, 0), "Key");
-    EXPECT_EQ(grid->cell(1, 0), "name"); // a title cell without a new name keeps its text
-    EXPECT_EQ(column(0), QStringList({"1", "2"}));
+    EXPECT_EQ(grid->cell(0, 0), u"Key"_s);
+    EXPECT_EQ(grid->cell(1, 0), u"name"_s); // a title cell without a new name keeps its text
+    EXPECT_EQ(column(0), QStringList({u"1"_s, u"2"_s}));
 }
 
 TEST_F(Grid, CurrentRowIdsAndClipboardTexts)
 {
-    grid->setDbListFields("person.name,city.name");
-    grid->setDbListFieldsNames("Name,City");
-    grid->setDbSortField("person.id");
+    grid->setDbListFields(u"person.name,city.name"_s);
+    grid->setDbListFieldsNames(u"Name,City"_s);
+    grid->setDbSortField(u"person.id"_s);
     grid->dbExecute();
     EXPECT_EQ(grid->row(), 1); // a fill keeps the current row
     EXPECT_EQ(grid->dbItemID(), 1);
@@ -395,23 +396,23 @@ TEST_F(Grid, CurrentRowIdsAndClipboardTexts)
     EXPECT_EQ(grid->row(), 2);
 
     grid->setDbItemID(1);
-    QAction *copy = grid->popupMenu()->findChild<QAction *>("mniCopy");
-    QAction *copyAll = grid->popupMenu()->findChild<QAction *>("mniCopyAll");
+    QAction *copy = grid->popupMenu()->findChild<QAction *>(u"mniCopy"_s);
+    QAction *copyAll = grid->popupMenu()->findChild<QAction *>(u"mniCopyAll"_s);
     copy->trigger();
-    EXPECT_EQ(ui.clipboard(), "Name: smith\r\nCity: Oslo");
+    EXPECT_EQ(ui.clipboard(), u"Name: smith\r\nCity: Oslo"_s);
     copyAll->trigger();
     EXPECT_EQ(ui.clipboard(),
-              "Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n");
+              u"Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n"_s);
 
     grid->dbUnSelect();
     EXPECT_EQ(grid->row(), -1);
     EXPECT_EQ(grid->dbItemID(), -1);
     copy->trigger();
-    EXPECT_EQ(ui.clipboard(), "Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n");
+    EXPECT_EQ(ui.clipboard(), u"Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n"_s);
 
     const QRect cell = grid->visualRect(grid->model()->index(1, 1));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
-    EXPECT_EQ(ui.clipboard(), "Bergen");
+    EXPECT_EQ(ui.clipboard(), u"Bergen"_s);
     EXPECT_EQ(grid->row(), 2); // and the click selects the row as usual
 }
 
@@ -422,13 +423,13 @@ TEST_F(Grid, PopupMenuItems)
     const char *names[] = {"mniShowRecord", "mniSep22", "mniCopy", "mniCopyAll"};
     const char *captions[] = {"Show record", "", "Copy", "Copy all"};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(items[i]->objectName(), names[i]);
-        EXPECT_EQ(items[i]->text(), captions[i]);
+        EXPECT_EQ(items[i]->objectName(), QString::fromUtf8(names[i]));
+        EXPECT_EQ(items[i]->text(), QString::fromUtf8(captions[i]));
     }
     EXPECT_TRUE(items[1]->isSeparator());
     EXPECT_EQ(grid->popupMenu()->defaultAction(), items[0]);
-    EXPECT_EQ(items[2]->shortcut(), QKeySequence("Ctrl+C"));
-    EXPECT_EQ(items[3]->shortcut(), QKeySequence("Ctrl+Shift+C"));
+    EXPECT_EQ(items[2]->shortcut(), QKeySequence(u"Ctrl+C"_s));
+    EXPECT_EQ(items[3]->shortcut(), QKeySequence(u"Ctrl+Shift+C"_s));
     EXPECT_TRUE(grid->actions().contains(items[2]));
     EXPECT_EQ(items[3]->shortcutContext(), Qt::WidgetShortcut);
 }
@@ -437,19 +438,19 @@ TEST_F(Grid, ShowRecordClicksTheMatchingButtonsInFormOrder)
 {
     QStringList clicked;
     auto button = [&](const char *name, TActionDbType action, const char *result) {
-        auto *b = add<TdbButton>(name);
+        auto *b = add<TdbButton>(QString::fromUtf8(name));
         b->setDbActionType(action);
-        b->setDbResultControl(result);
-        QObject::connect(b, &QPushButton::clicked, [&clicked, name] { clicked << name; });
+        b->setDbResultControl(QString::fromUtf8(result));
+        QObject::connect(b, &QPushButton::clicked, [&clicked, name] { clicked << QString::fromUtf8(name); });
     };
     button("bShow1", TdbButton::adbShowRecord, "grdPeople");
     button("bSearch", TdbButton::adbSearch, "grdPeople");
     button("bCase", TdbButton::adbShowRecord, "GRDPEOPLE");
     button("bShow2", TdbButton::adbShowRecord, "grdPeople");
-    grid->setDbListFields("person.name");
+    grid->setDbListFields(u"person.name"_s);
     grid->dbExecute();
 
-    const QStringList expected{"bShow1", "bShow2"};
+    const QStringList expected{u"bShow1"_s, u"bShow2"_s};
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                        grid->visualRect(grid->model()->index(0, 0)).center());
     EXPECT_EQ(clicked, expected);
@@ -457,28 +458,28 @@ TEST_F(Grid, ShowRecordClicksTheMatchingButtonsInFormOrder)
     QTest::keyClick(grid, Qt::Key_Return);
     EXPECT_EQ(clicked, expected);
     clicked.clear();
-    grid->popupMenu()->findChild<QAction *>("mniShowRecord")->trigger();
+    grid->popupMenu()->findChild<QAction *>(u"mniShowRecord"_s)->trigger();
     EXPECT_EQ(clicked, expected);
 }
 
 TEST_F(Grid, TitlesOnlyAndColumnWidthsSurviveFills)
 {
-    grid->setDbListFieldsNames("A,B,");
+    grid->setDbListFieldsNames(u"A,B,"_s);
     grid->dbFillColumnsName();
     EXPECT_EQ(grid->colCount(), 2);
     EXPECT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->cell(1, 0), "B");
+    EXPECT_EQ(grid->cell(1, 0), u"B"_s);
 
     grid->setColWidth(0, 77);
     grid->setDbListFieldsNames({});
-    grid->setDbListFields("person.name,person.age");
+    grid->setDbListFields(u"person.name,person.age"_s);
     grid->dbExecute();
     EXPECT_EQ(grid->colWidth(0), 77);
     grid->dbFillColumnsName(); // no names: the previous columns and titles, one empty row
     EXPECT_EQ(grid->colCount(), 2);
-    EXPECT_EQ(grid->cell(1, 0), "age");
+    EXPECT_EQ(grid->cell(1, 0), u"age"_s);
     EXPECT_EQ(grid->rowCount(), 2);
-    EXPECT_EQ(grid->cell(0, 1), "");
+    EXPECT_EQ(grid->cell(0, 1), u""_s);
 }
 
 TEST(GridConstruction, StringGridDefaults)
@@ -491,7 +492,7 @@ TEST(GridConstruction, StringGridDefaults)
     EXPECT_TRUE(grid.dbSortAsc());
     EXPECT_FALSE(grid.dbIfUsed());
     EXPECT_EQ(grid.drawingStyle(), TdbStringGridEx::gdsGradient);
-    EXPECT_TRUE(grid.setProperty("drawingStyle", "gdsClassic"));
+    EXPECT_TRUE(grid.setProperty("drawingStyle", u"gdsClassic"_s));
     EXPECT_EQ(grid.selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_TRUE(grid.verticalHeader()->isHidden());

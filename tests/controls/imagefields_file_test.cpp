@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tarvo {
 namespace {
 
@@ -59,12 +61,12 @@ TEST_F(ImageFieldsFile, StartsEmptyWithItsMenuAndHints)
     EXPECT_TRUE(field->isReadOnly());
     EXPECT_EQ(field->dbID(), -1);
     EXPECT_FALSE(field->rightButtonEnabled());
-    EXPECT_EQ(field->leftButton()->toolTip(), "Выбрать файл для сохранения в базу данных.");
-    EXPECT_EQ(field->rightButton()->toolTip(), "Сохранение или открытие файла из базы данных.");
+    EXPECT_EQ(field->leftButton()->toolTip(), u"Выбрать файл для сохранения в базу данных."_s);
+    EXPECT_EQ(field->rightButton()->toolTip(), u"Сохранение или открытие файла из базы данных."_s);
     QStringList items;
     for (QAction *item : field->popupMenu()->actions())
-        items << (item->isSeparator() ? QStringLiteral("-") : item->objectName() + "=" + item->text());
-    EXPECT_EQ(items.join('|'), "mniRunFile=Open file|mniSaveFile=Save file|-|mniDeleteFile=Delete file");
+        items << (item->isSeparator() ? QStringLiteral("-") : item->objectName() + u"="_s + item->text());
+    EXPECT_EQ(items.join(u'|'), u"mniRunFile=Open file|mniSaveFile=Save file|-|mniDeleteFile=Delete file"_s);
 }
 
 TEST_F(ImageFieldsFile, LeftButtonTakesOnlyAnExistingFile)
@@ -80,7 +82,7 @@ TEST_F(ImageFieldsFile, LeftButtonTakesOnlyAnExistingFile)
     ui.expectOpenFile(folder.file(QStringLiteral("contract.docx")));
     field->leftButton()->trigger();
     EXPECT_EQ(field->dbFileName(), folder.file(QStringLiteral("contract.docx")));
-    EXPECT_EQ(field->text(), "contract.docx");
+    EXPECT_EQ(field->text(), u"contract.docx"_s);
     EXPECT_TRUE(field->dbFileIsChanged());
     EXPECT_FALSE(field->rightButtonEnabled()); // keeps its state
 }
@@ -102,7 +104,7 @@ TEST_F(ImageFieldsFile, OpenWritesTheStoredFileUnderItsNamePartInTheTemporaryFol
         ASSERT_FALSE(ui.openedUrls().empty());
         EXPECT_EQ(ui.openedUrls().back(), QUrl::fromLocalFile(path));
     }
-    EXPECT_EQ(field->dbFileName(), "../../../etc/evil.txt");
+    EXPECT_EQ(field->dbFileName(), u"../../../etc/evil.txt"_s);
 }
 
 TEST_F(ImageFieldsFile, SaveWritesTheStoredFileWhereTheUserChooses)
@@ -113,7 +115,7 @@ TEST_F(ImageFieldsFile, SaveWritesTheStoredFileWhereTheUserChooses)
     menuItem("mniSaveFile")->trigger();
     menuItem("mniSaveFile")->trigger();
     EXPECT_EQ(folder.read(QStringLiteral("out.pdf")), QByteArray("PDF bytes"));
-    EXPECT_EQ(field->dbFileName(), "C:\\Docs\\report.pdf");
+    EXPECT_EQ(field->dbFileName(), u"C:\\Docs\\report.pdf"_s);
 }
 
 TEST_F(ImageFieldsFile, NothingStoredShowsTheSameMessageForOpenAndSave)
@@ -127,8 +129,8 @@ TEST_F(ImageFieldsFile, NothingStoredShowsTheSameMessageForOpenAndSave)
         }
     ASSERT_EQ(ui.messages().size(), 6u);
     for (const Message &m : ui.messages()) {
-        EXPECT_EQ(m.text, "There is no file to save.");
-        EXPECT_EQ(m.caption, "Error");
+        EXPECT_EQ(m.text, u"There is no file to save."_s);
+        EXPECT_EQ(m.caption, u"Error"_s);
         EXPECT_EQ(m.icon, MessageIcon::Information);
     }
     EXPECT_TRUE(ui.openedUrls().empty());
@@ -144,10 +146,10 @@ TEST_F(ImageFieldsFile, DeleteAsksAndYesClearsAndMarksTheChange)
     ui.expectMessage(MessageAnswer::No);
     menuItem("mniDeleteFile")->trigger();
     EXPECT_EQ(field->dbID(), 1);
-    EXPECT_EQ(field->text(), "report.pdf");
+    EXPECT_EQ(field->text(), u"report.pdf"_s);
     const Message &asked = ui.messages().front();
-    EXPECT_EQ(asked.text, "Do you really want to delete the file from the database?");
-    EXPECT_EQ(asked.caption, "Confirm");
+    EXPECT_EQ(asked.text, u"Do you really want to delete the file from the database?"_s);
+    EXPECT_EQ(asked.caption, u"Confirm"_s);
     EXPECT_EQ(asked.icon, MessageIcon::Question);
     EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
 

@@ -3,14 +3,16 @@
 #include "controls/dbimagedatabase.h"
 #include "controls/imageviewer.h"
 #include "controls/tform.h"
-#include "imagefields_support.h"
 #include "platform/errors.h"
 #include "support/fixtures.h"
+#include "support/pictures.h"
 #include "support/scriptedinteraction.h"
 
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace tarvo {
 namespace {
@@ -83,9 +85,9 @@ TEST_F(ImageFieldsPicture, ToolbarSitsCentredOnTheTopEdgeInTheParentAndEnablesBy
     EXPECT_EQ(bar->parentWidget(), &form);
     EXPECT_EQ(bar->pos(), QPoint(30 + 100 - bar->width() / 2, 41));
     EXPECT_EQ(bar->widgetForAction(image->toolButtonOpen())->size(), QSize(26, 26));
-    EXPECT_EQ(image->toolButtonOpen()->toolTip(), "Select image to be save in the database");
-    EXPECT_EQ(image->toolButtonSave()->toolTip(), "Save image from the database");
-    EXPECT_EQ(image->toolButtonDelete()->toolTip(), "Delete the image from the database");
+    EXPECT_EQ(image->toolButtonOpen()->toolTip(), u"Select image to be save in the database"_s);
+    EXPECT_EQ(image->toolButtonSave()->toolTip(), u"Save image from the database"_s);
+    EXPECT_EQ(image->toolButtonDelete()->toolTip(), u"Delete the image from the database"_s);
     EXPECT_TRUE(image->toolButtonOpen()->isEnabled());
     EXPECT_FALSE(image->toolButtonSave()->isEnabled());
     EXPECT_FALSE(image->toolButtonDelete()->isEnabled());
@@ -178,11 +180,11 @@ TEST_F(ImageFieldsPicture, DeleteAsksAndOnlyYesRemovesThePicture)
     image->toolButtonDelete()->trigger();
     ASSERT_EQ(ui.messages().size(), 1u);
     const Message &asked = ui.messages().front();
-    EXPECT_EQ(asked.text, "Are you sure you want to delete the image from the database?");
-    EXPECT_EQ(asked.caption, "Confirm");
+    EXPECT_EQ(asked.text, u"Are you sure you want to delete the image from the database?"_s);
+    EXPECT_EQ(asked.caption, u"Confirm"_s);
     EXPECT_EQ(asked.icon, MessageIcon::Information);
     EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
-    EXPECT_EQ(image->dbFileName(), "a.gif");
+    EXPECT_EQ(image->dbFileName(), u"a.gif"_s);
     EXPECT_EQ(image->pictureBytes(), gif);
     EXPECT_FALSE(image->dbImageIsChanged());
 
@@ -219,7 +221,7 @@ TEST(ImageFieldsDecoding, LoadPictureFromStreamDecodesByExtensionOnly)
         image.setDbFileName(QStringLiteral("kept"));
         image.LoadPictureFromStream(anyPicture(c.encoder, 5, 4), QString::fromLatin1(c.name));
         EXPECT_EQ(image.picture().isNull(), !c.loads) << c.name;
-        EXPECT_EQ(image.dbFileName(), "kept");
+        EXPECT_EQ(image.dbFileName(), u"kept"_s);
     }
 }
 

@@ -1,11 +1,13 @@
 // The image viewer: its sizing rule against the screen, and closing.
 #include "controls/dbimage.h"
 #include "controls/imageviewer.h"
-#include "imagefields_support.h"
+#include "support/pictures.h"
 
 #include <QDialog>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace tarvo {
 namespace {
@@ -19,7 +21,7 @@ TEST(ImageFieldsViewer, DesignValues)
 {
     TfrmTarvoImageViewer viewer;
     EXPECT_EQ(TfrmTarvoImageViewer::instance(), &viewer);
-    EXPECT_EQ(viewer.windowTitle(), "Просмотр изображений");
+    EXPECT_EQ(viewer.windowTitle(), u"Просмотр изображений"_s);
     EXPECT_EQ(viewer.size(), QSize(664, 481));
     EXPECT_EQ(viewer.palette().color(QPalette::Window), QColor(Qt::black));
     EXPECT_FALSE(viewer.isModal());
@@ -39,8 +41,9 @@ TEST(ImageFieldsViewer, PictureLargerThanTheScreenByMoreThan20PixelsOpensMaximis
         EXPECT_TRUE(viewer.isVisible()) << label;
         EXPECT_EQ(viewer.isMaximized(), c.maximised) << label;
         EXPECT_EQ(viewer.imgView()->Stretch(), c.maximised) << label;
-        if (!c.maximised)
+        if (!c.maximised) {
             EXPECT_EQ(viewer.size(), c.picture) << label;
+        }
         EXPECT_EQ(viewer.imgView()->picture().image().size(), c.picture) << label;
     }
 }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -48,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ComboCase{"write_known_id", {-1, 7, 9}, 0, 7, 1, 7},
                     ComboCase{"write_unknown_keeps", {-1, 7, 9}, 2, 42, 2, 9},
                     ComboCase{"duplicate_selects_first", {-1, 5, 3, 5}, 0, 5, 1, 5}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &p) { return std::string(p.param.name); });
 
 TEST(ComboBox, BatchFillKeepsIdsInStepWithItemsAndSelectsLikeSingleAdds)
 {
@@ -59,7 +60,7 @@ TEST(ComboBox, BatchFillKeepsIdsInStepWithItemsAndSelectsLikeSingleAdds)
     EXPECT_EQ(combo.itemText(0), QString());
     combo.AddRecord(9, QStringLiteral("nine"));
     combo.AddRecords({3, 7}, {QStringLiteral("three"), QStringLiteral("seven again")});
-    EXPECT_EQ(combo.itemIdStrings(), QStringList({"-1", "7", "9", "3", "7"}));
+    EXPECT_EQ(combo.itemIdStrings(), QStringList({u"-1"_s, u"7"_s, u"9"_s, u"3"_s, u"7"_s}));
     ASSERT_EQ(combo.count(), 5);
     EXPECT_EQ(combo.itemText(3), QStringLiteral("three"));
     combo.setDbItemID(7);
@@ -98,15 +99,15 @@ TEST(DateTimePicker, StoredTextsOfSevenMarch)
         TdbDateTimePicker picker;
         picker.setKind(kind); // the hidden part of the value survives the kind
         picker.setDateTime(kSample);
-        EXPECT_EQ(picker.dbStringDateTime(), "2024-03-07 14:05:09.000");
-        EXPECT_EQ(picker.dbGetDate(), "2024-03-07 00:00:00.000");
-        EXPECT_EQ(picker.dbGetTime(), "1899-12-30 14:05:09.000");
+        EXPECT_EQ(picker.dbStringDateTime(), u"2024-03-07 14:05:09.000"_s);
+        EXPECT_EQ(picker.dbGetDate(), u"2024-03-07 00:00:00.000"_s);
+        EXPECT_EQ(picker.dbGetTime(), u"1899-12-30 14:05:09.000"_s);
         EXPECT_EQ(picker.dateTime(), kSample);
     }
     TdbMonthCalendar calendar;
     calendar.setDateTime(kSample);
-    EXPECT_EQ(calendar.dbStringDateTime(), "2024-03-07 14:05:09.250");
-    EXPECT_EQ(calendar.dbGetDate(), "2024-03-07 00:00:00.000");
+    EXPECT_EQ(calendar.dbStringDateTime(), u"2024-03-07 14:05:09.250"_s);
+    EXPECT_EQ(calendar.dbGetDate(), u"2024-03-07 00:00:00.000"_s);
     EXPECT_EQ(calendar.selectedDate(), QDate(2024, 3, 7));
 }
 
@@ -130,7 +131,7 @@ TEST(DateTimePicker, WritingStoredTexts)
         picker.setDateTime(kSample);
         if (c.pickerReads) {
             picker.setDbStringDateTime(QString::fromUtf8(c.text));
-            EXPECT_EQ(picker.dbStringDateTime(), c.pickerReads);
+            EXPECT_EQ(picker.dbStringDateTime(), QString::fromUtf8(c.pickerReads));
         } else {
             EXPECT_THROW(picker.setDbStringDateTime(QString::fromUtf8(c.text)), ConversionError);
             EXPECT_EQ(picker.dateTime(), kSample);
@@ -138,7 +139,7 @@ TEST(DateTimePicker, WritingStoredTexts)
         TdbMonthCalendar calendar;
         calendar.setDateTime(kSample);
         calendar.setDbStringDateTime(QString::fromUtf8(c.text));
-        EXPECT_EQ(calendar.dbStringDateTime(), c.calendarReads);
+        EXPECT_EQ(calendar.dbStringDateTime(), QString::fromUtf8(c.calendarReads));
     }
 }
 
@@ -149,23 +150,23 @@ TEST(DateTimePicker, UserEditOfShownPartKeepsHiddenPart)
     picker.setFormat(QStringLiteral("HH:mm"));
     picker.setDateTime(kSample);
     picker.editor()->setTime(QTime(9, 30)); // as the user would
-    EXPECT_EQ(picker.dbStringDateTime(), "2024-03-07 09:30:00.000");
+    EXPECT_EQ(picker.dbStringDateTime(), u"2024-03-07 09:30:00.000"_s);
 
     picker.setKind(TdbDateTimePicker::dtkDate);
     picker.setFormat(QString());
     picker.editor()->setDate(QDate(2025, 1, 2));
-    EXPECT_EQ(picker.dbStringDateTime(), "2025-01-02 09:30:00.000");
+    EXPECT_EQ(picker.dbStringDateTime(), u"2025-01-02 09:30:00.000"_s);
 }
 
 TEST(DateTimePicker, DesignerFormatAndPropertiesByName)
 {
-    EXPECT_EQ(qtDisplayFormat(QStringLiteral("dd.MM.yyyy hh:mm tt")), "dd.MM.yyyy hh:mm AP");
-    EXPECT_EQ(qtDisplayFormat(QStringLiteral("'at' HH:mm")), "'at' HH:mm");
+    EXPECT_EQ(qtDisplayFormat(QStringLiteral("dd.MM.yyyy hh:mm tt")), u"dd.MM.yyyy hh:mm AP"_s);
+    EXPECT_EQ(qtDisplayFormat(QStringLiteral("'at' HH:mm")), u"'at' HH:mm"_s);
 
     TdbDateTimePicker picker;
-    EXPECT_TRUE(picker.setProperty("kind", "dtkTime"));
+    EXPECT_TRUE(picker.setProperty("kind", u"dtkTime"_s));
     EXPECT_TRUE(picker.setProperty("checked", true));
-    EXPECT_TRUE(picker.setProperty("dateFormat", "dfLong"));
+    EXPECT_TRUE(picker.setProperty("dateFormat", u"dfLong"_s));
     EXPECT_EQ(picker.kind(), TdbDateTimePicker::dtkTime);
     EXPECT_TRUE(picker.checked());
     EXPECT_EQ(picker.dateFormat(), TdbDateTimePicker::dfLong);
@@ -227,7 +228,7 @@ TEST(DateTimePicker, TypingWorksInEveryFormat)
         picker->editor()->setSelectedSection(c.section);
         QTest::keyClicks(picker->editor(), QString::fromLatin1(c.typed));
         QTest::keyClick(picker->editor(), Qt::Key_Return);
-        EXPECT_EQ(picker->dbStringDateTime(), c.stored)
+        EXPECT_EQ(picker->dbStringDateTime(), QString::fromUtf8(c.stored))
             << c.format << " " << c.typed << " shown as " << picker->editor()->text().toStdString();
     }
 }
@@ -249,7 +250,7 @@ TEST(CheckBox, GrayedStateBySetterWithoutLettingTheUserReachIt)
     EXPECT_TRUE(box.setProperty("allowGrayed", true));
     box.click();
     EXPECT_EQ(box.state(), TdbCheckBox::cbGrayed);
-    EXPECT_TRUE(box.setProperty("dbDefaultState", "cbChecked"));
+    EXPECT_TRUE(box.setProperty("dbDefaultState", u"cbChecked"_s));
     EXPECT_EQ(box.dbDefaultState(), TdbCheckBox::cbChecked);
 }
 

@@ -1,11 +1,11 @@
 // What users and the database throw at a save: rejected statements, vanished files, awkward
 // texts, a busy database and a second writer.
-#include "controls/imagefields_support.h"
 #include "controls/dbedit.h"
 #include "controls/dbfiletodatabase.h"
 #include "controls/dbimagedatabase.h"
 #include "e2e/e2eapp.h"
 #include "platform/errorhandler.h"
+#include "support/pictures.h"
 
 #include <QFile>
 #include <atomic>
@@ -13,6 +13,7 @@
 #include <thread>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::E2eApp;
 using tarvo::test::ctl;
 
@@ -54,7 +55,7 @@ TEST_P(BadInputE2e, RequiredColumnLeftOutIsReportedAndTheFormKeepsTheInput)
         ctl<TdbEdit>("frmCustomer", "edPhone").setText(QStringLiteral("555"));
         choosePhoto("frmCustomer");
         app.ui.expectMessage();
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
 
         expectDatabaseError(app.byEngine("NOT NULL constraint failed: customers.name.",
                                          "null value in column \"name\" of relation \"customers\" violates "
@@ -66,13 +67,13 @@ TEST_P(BadInputE2e, RequiredColumnLeftOutIsReportedAndTheFormKeepsTheInput)
 
         // The user completes the form and saves again: one row, with the picture.
         ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
         EXPECT_FALSE(form->isVisible());
     });
-    E2eApp::click("frmMain", "bNew");
+    E2eApp::click(u"frmMain"_s, u"bNew"_s);
 
     EXPECT_EQ(app.row(QStringLiteral("SELECT name, phone, photo IS NOT NULL FROM customers")),
-              QStringList({"Ada", "555", "1"}));
+              QStringList({u"Ada"_s, u"555"_s, u"1"_s}));
 }
 
 TEST_P(BadInputE2e, AServerThatWentAwayIsReportedTheInputKeptAndTheNextSaveConnectsAgain)
@@ -84,18 +85,18 @@ TEST_P(BadInputE2e, AServerThatWentAwayIsReportedTheInputKeptAndTheNextSaveConne
         app.rows(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
                                 "AND datname = current_database()"));
         app.ui.expectMessage();
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
 
         ASSERT_EQ(app.ui.messages().size(), 1u);
         EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("was lost"))) << app.lastMessage().toStdString();
         EXPECT_TRUE(form->isVisible());
         EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edName").text(), QStringLiteral("Ada"));
 
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
         EXPECT_FALSE(form->isVisible());
     });
-    E2eApp::click("frmMain", "bNew");
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers")), QStringList({"Ada"}));
+    E2eApp::click(u"frmMain"_s, u"bNew"_s);
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers")), QStringList({u"Ada"_s}));
 }
 
 TEST_P(BadInputE2e, UnknownColumnIsReportedAndNothingIsWritten)
@@ -105,14 +106,14 @@ TEST_P(BadInputE2e, UnknownColumnIsReportedAndNothingIsWritten)
         ctl<TdbEdit>("frmBroken", "edBogus").setText(QStringLiteral("x"));
         choosePhoto("frmBroken");
         app.ui.expectMessage();
-        E2eApp::click("frmBroken", "bSave");
+        E2eApp::click(u"frmBroken"_s, u"bSave"_s);
 
         expectDatabaseError(app.byEngine("table customers has no column named nosuchcolumn.",
                                          "column \"nosuchcolumn\" of relation \"customers\" does not exist."));
         EXPECT_TRUE(form->isVisible());
         EXPECT_FALSE(ctl<TdbImageDataBase>("frmBroken", "imgPhoto").picture().isNull());
     });
-    E2eApp::click("frmMain", "bBroken");
+    E2eApp::click(u"frmMain"_s, u"bBroken"_s);
     EXPECT_EQ(customerCount(), 0);
 }
 
@@ -128,28 +129,28 @@ TEST_P(BadInputE2e, VanishedFileStopsAnInsertButLeavesTheStoredFileOnUpdate)
         ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
         chooseThenLoseContract();
         app.ui.expectMessage();
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
 
         ASSERT_EQ(app.ui.messages().size(), 1u);
         EXPECT_TRUE(app.ui.messages()[0].text.contains(app.folder.file(QStringLiteral("contract.txt"))));
         EXPECT_EQ(app.ui.messages()[0].icon, MessageIcon::Error);
         EXPECT_TRUE(form->isVisible());
-        E2eApp::click("frmCustomer", "bCancel");
+        E2eApp::click(u"frmCustomer"_s, u"bCancel"_s);
     });
-    E2eApp::click("frmMain", "bNew");
+    E2eApp::click(u"frmMain"_s, u"bNew"_s);
     EXPECT_EQ(customerCount(), 0);
 
     app.seed(QStringLiteral("INSERT INTO customers (name, contract, contract_filename) VALUES ('Grace', 'Old', 'old.txt')"));
-    E2eApp::grid("frmMain", "gridCustomers").dbExecute();
+    E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbExecute();
     app.folder.write(QStringLiteral("contract.txt"), QByteArray("New"));
     app.ui.expectModal([&](QDialog *) {
         ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Grace Hopper"));
         chooseThenLoseContract();
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
     });
-    E2eApp::click("frmMain", "bEdit");
+    E2eApp::click(u"frmMain"_s, u"bEdit"_s);
     EXPECT_EQ(app.row(QStringLiteral("SELECT name, contract, contract_filename FROM customers")),
-              QStringList({"Grace Hopper", "Old", "old.txt"}));
+              QStringList({u"Grace Hopper"_s, u"Old"_s, u"old.txt"_s}));
 }
 
 TEST_P(BadInputE2e, AwkwardTextsAreStoredAndShownBackByTheCaseRules)
@@ -174,18 +175,18 @@ TEST_P(BadInputE2e, AwkwardTextsAreStoredAndShownBackByTheCaseRules)
         app.ui.expectModal([&](QDialog *) {
             ctl<TdbEdit>("frmCustomer", "edName").setText(QString::fromUtf8(c.typed));
             ctl<TdbEdit>("frmCustomer", "edPhone").setText(QString::fromUtf8(c.typed));
-            E2eApp::click("frmCustomer", "bSave");
+            E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
         });
-        E2eApp::click("frmMain", "bNew");
+        E2eApp::click(u"frmMain"_s, u"bNew"_s);
         EXPECT_EQ(app.row(QStringLiteral("SELECT name, phone FROM customers WHERE id=%1").arg(id)),
                   QStringList({QString::fromUtf8(c.stored), QString::fromUtf8(c.stored)}));
 
-        E2eApp::grid("frmMain", "gridCustomers").setDbItemID(id);
+        E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).setDbItemID(id);
         app.ui.expectModal([&](QDialog *) {
             EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edName").text(), QString::fromUtf8(c.shown));
-            E2eApp::click("frmCustomer", "bSave"); // saved back unchanged
+            E2eApp::click(u"frmCustomer"_s, u"bSave"_s); // saved back unchanged
         });
-        E2eApp::click("frmMain", "bEdit");
+        E2eApp::click(u"frmMain"_s, u"bEdit"_s);
         EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers WHERE id=%1").arg(id)),
                   QStringList({QString::fromUtf8(c.stored)}));
     }
@@ -215,14 +216,14 @@ TEST_P(BadInputE2e, SaveWaitsForAnotherWriterThatHoldsTheDatabaseBriefly)
     app.ui.expectModal([&](QDialog *) {
         ctl<TdbEdit>("frmCustomer", "edName").setText(QStringLiteral("Ada"));
         clicking = true;
-        E2eApp::click("frmCustomer", "bSave");
+        E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
         EXPECT_TRUE(committing);
     });
-    E2eApp::click("frmMain", "bNew");
+    E2eApp::click(u"frmMain"_s, u"bNew"_s);
     release.join();
 
     EXPECT_EQ(customerCount(), 1);
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city")), QStringList({"Oslo"}));
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city")), QStringList({u"Oslo"_s}));
 }
 
 TEST_P(BadInputE2e, TwoWritersAtOnceLoseNoRow)
@@ -250,7 +251,7 @@ TEST_P(BadInputE2e, TwoWritersAtOnceLoseNoRow)
 
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(customerCount(), 2 * kRowsEach);
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(DISTINCT name) FROM customers")), QStringList({"80"}));
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(DISTINCT name) FROM customers")), QStringList({u"80"_s}));
 }
 
 TARVO_BOTH_ENGINES(BadInputE2e);

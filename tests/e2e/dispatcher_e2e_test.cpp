@@ -7,6 +7,7 @@
 #include <QFile>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::E2eApp;
 
 namespace {
@@ -22,7 +23,7 @@ protected:
             "INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
             "INSERT INTO customers (name, id_city) VALUES ('Ada', 1), ('Grace', 2), ('Alan', 2);"));
         app.main().FillDictionaries(QString());
-        E2eApp::grid("frmMain", "gridCustomers").dbExecute();
+        E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbExecute();
     }
 
     E2eApp app{QStringLiteral("e2e-shop"), GetParam()};
@@ -32,67 +33,67 @@ protected:
 
 TEST_P(DispatcherE2e, SearchUsesTheFilterControlsAndForgetsTheParentLink)
 {
-    TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
+    TdbStringGridEx &grid = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
     // As after a record was shown: the grid listed the children of city 1.
     grid.setDbParentTable(QStringLiteral("city"));
     grid.setDbParentTableId(1);
-    E2eApp::control<TdbEdit>("frmMain", "edName").setText(QStringLiteral("%a%")); // the user writes the wildcards
-    E2eApp::control<TdbComboBox>("frmMain", "cbCity").setCurrentText(QStringLiteral("Bergen"));
+    E2eApp::control<TdbEdit>(u"frmMain"_s, u"edName"_s).setText(QStringLiteral("%a%")); // the user writes the wildcards
+    E2eApp::control<TdbComboBox>(u"frmMain"_s, u"cbCity"_s).setCurrentText(QStringLiteral("Bergen"));
 
-    E2eApp::click("frmMain", "bSearch");
+    E2eApp::click(u"frmMain"_s, u"bSearch"_s);
 
     EXPECT_TRUE(grid.dbParentTable().isEmpty());
     EXPECT_EQ(grid.dbParentTableId(), -1);
-    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), QStringList({"Alan", "Grace"}));
-    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 1), QStringList({"Bergen", "Bergen"}));
+    EXPECT_EQ(E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0), QStringList({u"Alan"_s, u"Grace"_s}));
+    EXPECT_EQ(E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 1), QStringList({u"Bergen"_s, u"Bergen"_s}));
     EXPECT_EQ(grid.colCount(), 2); // the button's field list replaced the grid's own
-    EXPECT_FALSE(E2eApp::grid("frmMain", "gridIdle").dbIfUsed()); // only the named grid runs
+    EXPECT_FALSE(E2eApp::grid(u"frmMain"_s, u"gridIdle"_s).dbIfUsed()); // only the named grid runs
 }
 
 TEST_P(DispatcherE2e, ShowFormRunsItsAutomaticGridsAndItsSavesInsertEvenAfterBeingBound)
 {
-    auto &save = E2eApp::control<TdbButton>("frmCities", "bSaveCity");
+    auto &save = E2eApp::control<TdbButton>(u"frmCities"_s, u"bSaveCity"_s);
     save.setDbGeneralTableId(1); // bound to Oslo by some earlier action
     app.ui.expectModal([&](QDialog *) {
         EXPECT_EQ(save.dbGeneralTableId(), -1);
-        EXPECT_EQ(E2eApp::gridColumn("frmCities", "gridCities", 0), QStringList({"Bergen", "Oslo"}));
-        E2eApp::control<TdbEdit>("frmCities", "edCity").setText(QStringLiteral("Tromso"));
-        E2eApp::click("frmCities", "bSaveCity");
+        EXPECT_EQ(E2eApp::gridColumn(u"frmCities"_s, u"gridCities"_s, 0), QStringList({u"Bergen"_s, u"Oslo"_s}));
+        E2eApp::control<TdbEdit>(u"frmCities"_s, u"edCity"_s).setText(QStringLiteral("Tromso"));
+        E2eApp::click(u"frmCities"_s, u"bSaveCity"_s);
     });
-    E2eApp::click("frmMain", "bCities");
+    E2eApp::click(u"frmMain"_s, u"bCities"_s);
 
     save.setDbGeneralTableId(1);
     // Reopened: the edit keeps what it held, and the save inserts again instead of renaming Oslo.
     app.ui.expectModal([&](QDialog *form) {
-        EXPECT_EQ(E2eApp::control<TdbEdit>("frmCities", "edCity").text(), QStringLiteral("Tromso"));
-        EXPECT_EQ(E2eApp::gridColumn("frmCities", "gridCities", 0), QStringList({"Bergen", "Oslo", "Tromso"}));
-        E2eApp::click("frmCities", "bCloseCities");
+        EXPECT_EQ(E2eApp::control<TdbEdit>(u"frmCities"_s, u"edCity"_s).text(), QStringLiteral("Tromso"));
+        EXPECT_EQ(E2eApp::gridColumn(u"frmCities"_s, u"gridCities"_s, 0), QStringList({u"Bergen"_s, u"Oslo"_s, u"Tromso"_s}));
+        E2eApp::click(u"frmCities"_s, u"bCloseCities"_s);
         EXPECT_FALSE(form->isVisible());
     });
-    E2eApp::click("frmMain", "bCities");
+    E2eApp::click(u"frmMain"_s, u"bCities"_s);
 
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city ORDER BY id")), QStringList({"Oslo", "Bergen", "Tromso"}));
-    EXPECT_FALSE(E2eApp::grid("frmMain", "gridIdle").dbIfUsed()); // nothing refreshed on return
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city ORDER BY id")), QStringList({u"Oslo"_s, u"Bergen"_s, u"Tromso"_s}));
+    EXPECT_FALSE(E2eApp::grid(u"frmMain"_s, u"gridIdle"_s).dbIfUsed()); // nothing refreshed on return
 }
 
 TEST_P(DispatcherE2e, FormNameDifferingInCaseAndTheNoneActionDoNothing)
 {
-    TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
+    TdbStringGridEx &grid = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
     grid.setRow(2);
-    const QStringList before = E2eApp::gridColumn("frmMain", "gridCustomers", 0);
+    const QStringList before = E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0);
 
-    E2eApp::click("frmMain", "bCitiesWrongCase"); // the strict desktop fails on any form shown
-    E2eApp::click("frmMain", "bNothing");
+    E2eApp::click(u"frmMain"_s, u"bCitiesWrongCase"_s); // the strict desktop fails on any form shown
+    E2eApp::click(u"frmMain"_s, u"bNothing"_s);
 
-    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), before);
+    EXPECT_EQ(E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0), before);
     EXPECT_EQ(grid.row(), 2);
-    EXPECT_FALSE(E2eApp::grid("frmCities", "gridCities").dbIfUsed());
+    EXPECT_FALSE(E2eApp::grid(u"frmCities"_s, u"gridCities"_s).dbIfUsed());
     EXPECT_TRUE(app.ui.messages().empty());
 }
 
 TEST_P(DispatcherE2e, CloseFormOnTheMainWindowEndsTheRunAndStoresTheLayouts)
 {
-    E2eApp::click("frmMain", "bClose");
+    E2eApp::click(u"frmMain"_s, u"bClose"_s);
 
     EXPECT_FALSE(app.main().isVisible());
     EXPECT_TRUE(QFile::exists(settingsFileName()));

@@ -23,7 +23,7 @@ namespace tarvo::test {
 
 class E2eApp {
 public:
-    explicit E2eApp(const QString &fixture, Engine engine = Engine::File) : folder(fixture), engine(engine)
+    explicit E2eApp(const QString &fixture, Engine on = Engine::File) : folder(fixture), engine(on)
     {
         setProjectFolder(folder.path());
         if (engine == Engine::Server && !testServer().isEmpty()) {
@@ -50,14 +50,14 @@ public:
     {
         FormBase *found = findForm(name);
         if (!found)
-            throw std::runtime_error(("no form " + name).toStdString());
+            throw std::runtime_error((QStringLiteral("no form ") + name).toStdString());
         return *found;
     }
     template <class T> static T &control(const QString &formName, const QString &name)
     {
         auto *found = qobject_cast<T *>(form(formName).findComponent(name));
         if (!found)
-            throw std::runtime_error(("no control " + formName + "." + name).toStdString());
+            throw std::runtime_error((QStringLiteral("no control ") + formName + QStringLiteral(".") + name).toStdString());
         return *found;
     }
     static void click(const QString &formName, const QString &button)
@@ -110,9 +110,9 @@ public:
         return q.eof() ? QByteArray() : q.bytes(0);
     }
     // What differs between the engines: their own messages and SQL.
-    QString byEngine(const char *file, const char *server) const
+    QString byEngine(const char *onFile, const char *onServer) const
     {
-        return QString::fromUtf8(engine == Engine::File ? file : server);
+        return QString::fromUtf8(engine == Engine::File ? onFile : onServer);
     }
     QString database() const { return server ? server->location() : folder.file(QStringLiteral("sqlite.db")); }
     // The text of the latest message shown, empty when none was.
@@ -134,7 +134,7 @@ protected:
 };
 #define TARVO_BOTH_ENGINES(suite)                                                                                 \
     INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(::tarvo::test::Engine::File, ::tarvo::test::Engine::Server), \
-                             [](const auto &info) { return std::string(::tarvo::test::engineName(info.param)); })
+                             [](const auto &p) { return std::string(::tarvo::test::engineName(p.param)); })
 
 // E2eApp::control with names written as plain literals.
 template <class T> T &ctl(const char *form, const char *name)

@@ -14,6 +14,7 @@
 #include <optional>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::E2eApp;
 using tarvo::test::Engine;
 
@@ -64,7 +65,7 @@ TEST_P(ServerLoadE2e, TwentyUsersSearchingAndSavingAtOnceLoseNothingAndShareNoCo
     }
     E2eApp app(QStringLiteral("e2e-shop"));
     if (server) // the project names the server as a user's settings would
-        app.folder.write(QStringLiteral("settings.ini"), "[Options]\r\nserver=" + server->location() + "\r\n");
+        app.folder.write(QStringLiteral("settings.ini"), u"[Options]\r\nserver="_s + server->location() + u"\r\n"_s);
     ASSERT_TRUE(app.start()); // makes the tables of the new database
     app.seed(QStringLiteral("INSERT INTO customers (name) VALUES ('Ada')"));
     app.windows.reset();

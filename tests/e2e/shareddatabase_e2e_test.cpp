@@ -7,6 +7,7 @@
 #include <QSet>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::E2eApp;
 
 namespace {
@@ -65,7 +66,7 @@ TEST(SharedDatabaseE2e, FourUsersSavingAtOnceLoseNothingAndShareNoCounter)
     EXPECT_EQ(app.row(QStringLiteral("SELECT count(*), count(DISTINCT number), count(DISTINCT record_count),"
                                      " min(record_count), max(record_count) FROM orders")),
               QStringList({all, all, all, QStringLiteral("1"), all}));
-    EXPECT_EQ(app.rows(QStringLiteral("PRAGMA integrity_check")), QStringList({"ok"}));
+    EXPECT_EQ(app.rows(QStringLiteral("PRAGMA integrity_check")), QStringList({u"ok"_s}));
 }
 
 TEST(SharedDatabaseE2e, AUserKilledWhileSavingLeavesAConsistentFileWithEveryAcknowledgedSave)
@@ -82,7 +83,7 @@ TEST(SharedDatabaseE2e, AUserKilledWhileSavingLeavesAConsistentFileWithEveryAckn
 
     const QStringList saved = acknowledged(output);
     ASSERT_GE(saved.size(), 40);
-    EXPECT_EQ(app.rows(QStringLiteral("PRAGMA integrity_check")), QStringList({"ok"}));
+    EXPECT_EQ(app.rows(QStringLiteral("PRAGMA integrity_check")), QStringList({u"ok"_s}));
     const QStringList stored = app.rows(QStringLiteral("SELECT number FROM orders"));
     const QSet<QString> storedSet(stored.begin(), stored.end());
     for (const QString &number : saved)

@@ -7,6 +7,7 @@
 #include <QFile>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::E2eApp;
 
 namespace {
@@ -52,21 +53,21 @@ TEST(StartupE2e, FormsListsAutomaticGridsAndStoredLayoutsAreInPlaceWhenTheWindow
         EXPECT_NE(findForm(QString::fromLatin1(name)), nullptr) << name;
     // Every lookup list on every form, sorted by name, with the empty first entry; Cyrillic in
     // display case.
-    const QStringList cities({"", "Bergen", "Oslo", "Москва"});
-    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>("frmMain", "cbCity")), cities);
-    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>("frmCustomer", "cbCity")), cities);
+    const QStringList cities({u""_s, u"Bergen"_s, u"Oslo"_s, u"Москва"_s});
+    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>(u"frmMain"_s, u"cbCity"_s)), cities);
+    EXPECT_EQ(comboTexts(E2eApp::control<TdbComboBox>(u"frmCustomer"_s, u"cbCity"_s)), cities);
     // The main window's automatic grid ran; the other form's automatic grid did not.
-    EXPECT_EQ(E2eApp::gridColumn("frmMain", "gridCustomers", 0), QStringList({"Ada", "Grace"}));
-    EXPECT_TRUE(E2eApp::grid("frmMain", "gridCustomers").dbIfUsed());
-    EXPECT_FALSE(E2eApp::grid("frmCities", "gridCities").dbIfUsed());
-    EXPECT_TRUE(E2eApp::grid("frmCities", "gridCities").dbListId().isEmpty());
+    EXPECT_EQ(E2eApp::gridColumn(u"frmMain"_s, u"gridCustomers"_s, 0), QStringList({u"Ada"_s, u"Grace"_s}));
+    EXPECT_TRUE(E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbIfUsed());
+    EXPECT_FALSE(E2eApp::grid(u"frmCities"_s, u"gridCities"_s).dbIfUsed());
+    EXPECT_TRUE(E2eApp::grid(u"frmCities"_s, u"gridCities"_s).dbListId().isEmpty());
     // The stored layout went on top of the filled grid: 3 columns, widths of keys 0..2.
-    TdbStringGridEx &customers = E2eApp::grid("frmMain", "gridCustomers");
+    TdbStringGridEx &customers = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
     ASSERT_EQ(customers.colCount(), 3);
     EXPECT_EQ(QList<int>({customers.colWidth(0), customers.colWidth(1), customers.colWidth(2)}),
               QList<int>({40, 50, 60}));
     // Grids that never ran get their layout too.
-    TdbStringGridEx &idle = E2eApp::grid("frmCities", "gridCities");
+    TdbStringGridEx &idle = E2eApp::grid(u"frmCities"_s, u"gridCities"_s);
     EXPECT_EQ(idle.colCount(), 2);
     EXPECT_EQ(idle.colWidth(1), 33);
 }
@@ -102,7 +103,7 @@ TEST(StartupE2e, ClosingStoresOnlyFilledGridsAndTheNextRunGetsThemBack)
     app.folder.write(QStringLiteral("settings.ini"),
                      QStringLiteral("[Grids]\nfrmMain.gridIdle.ColCount=4\nfrmMain.gridIdle.0=11\n"));
     ASSERT_TRUE(app.start());
-    E2eApp::grid("frmMain", "gridCustomers").setColWidth(1, 123);
+    E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).setColWidth(1, 123);
 
     app.main().close(); // "File", "Close" does the same through Close1Click
 
@@ -117,9 +118,9 @@ TEST(StartupE2e, ClosingStoresOnlyFilledGridsAndTheNextRunGetsThemBack)
     // Second run on the same folder: the stored widths come back.
     app.windows.reset();
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(E2eApp::grid("frmMain", "gridCustomers").colWidth(1), 123);
-    EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colCount(), 4);
-    EXPECT_EQ(E2eApp::grid("frmMain", "gridIdle").colWidth(0), 11);
+    EXPECT_EQ(E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).colWidth(1), 123);
+    EXPECT_EQ(E2eApp::grid(u"frmMain"_s, u"gridIdle"_s).colCount(), 4);
+    EXPECT_EQ(E2eApp::grid(u"frmMain"_s, u"gridIdle"_s).colWidth(0), 11);
 }
 
 TEST(StartupE2e, StoredLayoutsOutsideASaneRangeAreIgnored)
@@ -130,11 +131,11 @@ TEST(StartupE2e, StoredLayoutsOutsideASaneRangeAreIgnored)
                      QStringLiteral("[Grids]\nfrmMain.gridCustomers.ColCount=100000000\nfrmMain.gridCustomers.0=99999\n"
                                     "frmMain.gridCustomers.1=-5\nfrmCities.gridCities.ColCount=0\n"));
     ASSERT_TRUE(app.start());
-    TdbStringGridEx &customers = E2eApp::grid("frmMain", "gridCustomers");
+    TdbStringGridEx &customers = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
     EXPECT_EQ(customers.colCount(), 5);
     EXPECT_EQ(customers.colWidth(0), 100);
     EXPECT_EQ(customers.colWidth(1), 100);
-    EXPECT_EQ(E2eApp::grid("frmCities", "gridCities").colCount(), 5);
+    EXPECT_EQ(E2eApp::grid(u"frmCities"_s, u"gridCities"_s).colCount(), 5);
 }
 
 TEST(StartupE2e, ClosingKeepsEveryLineTarvoDoesNotOwnAndNeverReplacesAnUnreadableFile)
@@ -207,5 +208,5 @@ TEST(StartupE2e, AnEmptyServerDatabaseGetsAllTablesOrNone)
     app.seed(kCities + kCustomers);
     app.windows.reset();
     ASSERT_TRUE(app.start());
-    EXPECT_EQ(E2eApp::grid("frmMain", "gridCustomers").rowCount(), 3);
+    EXPECT_EQ(E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).rowCount(), 3);
 }

@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "CREATE TABLE city(id INTEGER PRIMARY KEY, name TEXT);",
                                   {QStringLiteral("no such column: customers.name."),
                                    QStringLiteral("no such column: customers.name.")}}),
-    [](const ::testing::TestParamInfo<ForeignCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<ForeignCase> &p) { return std::string(p.param.name); });
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "controls/dbcheckbox.h"
 #include "forms/attributes.h"
 #include "forms/attributetable.h"
 #include "support/printto.h"
@@ -6,6 +7,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace tarvo {
 namespace {
@@ -86,10 +89,11 @@ TEST(BooleanRule, OnlyTheExactTextTrueIsTrue)
 
 TEST(EnumerationRule, MatchesExactTextsOnly)
 {
-    const EnumText texts[] = {{"dtkDate", 0}, {"dtkTime", 1}};
-    EXPECT_EQ(readEnumeration(u"dtkTime", texts), 1);
-    EXPECT_EQ(readEnumeration(u"dtktime", texts), std::nullopt);
-    EXPECT_EQ(readEnumeration(u"", texts), std::nullopt);
+    const QMetaEnum keys = QMetaEnum::fromType<TdbCheckBox::TCheckBoxState>();
+    EXPECT_EQ(readEnumeration(u"cbGrayed", keys), 2);
+    EXPECT_EQ(readEnumeration(u"cbgrayed", keys), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"TdbCheckBox::cbGrayed", keys), std::nullopt);
+    EXPECT_EQ(readEnumeration(u"", keys), std::nullopt);
 }
 
 TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
@@ -112,10 +116,10 @@ TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
 
 TEST(StatementRule, TurnsTheFourCharacterBreakIntoCrLfOnly)
 {
-    EXPECT_EQ(readStatement(uR"(SELECT *\r\nFROM t)"), "SELECT *\r\nFROM t");
-    EXPECT_EQ(readStatement(uR"(a\r\nb\r\nc)"), "a\r\nb\r\nc");
-    EXPECT_EQ(readStatement(uR"(a\nb)"), R"(a\nb)");
-    EXPECT_EQ(readStatement(uR"(a\r\\nb)"), R"(a\r\\nb)");
+    EXPECT_EQ(readStatement(uR"(SELECT *\r\nFROM t)"), u"SELECT *\r\nFROM t"_s);
+    EXPECT_EQ(readStatement(uR"(a\r\nb\r\nc)"), u"a\r\nb\r\nc"_s);
+    EXPECT_EQ(readStatement(uR"(a\nb)"), uR"(a\nb)"_s);
+    EXPECT_EQ(readStatement(uR"(a\r\\nb)"), uR"(a\r\\nb)"_s);
 }
 
 TEST(FontStyleRule, TakesTheLowFourStyleBits)
@@ -153,20 +157,20 @@ XmlNode element(const char *xml)
     QByteArray bytes(xml);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return readXmlDocument(buffer, "test");
+    return readXmlDocument(buffer, u"test"_s);
 }
 
 TEST(AttributeTable, GivesEachElementItsDefaults)
 {
     const XmlNode empty = element("<X/>");
-    const AttributeReader edit(empty, *controlAttributes("TdbEdit"));
+    const AttributeReader edit(empty, *controlAttributes(u"TdbEdit"_s));
     EXPECT_EQ(edit.integer("FontSize"), 8);
     EXPECT_EQ(edit.integer("TabOrder"), 999);
     EXPECT_EQ(edit.colour("Color"), QGuiApplication::palette().color(QPalette::Base));
     EXPECT_EQ(edit.colour("FontColor"), QColor(Qt::black));
-    EXPECT_EQ(edit.comparison("dbFilter"), "=");
+    EXPECT_EQ(edit.comparison("dbFilter"), u"="_s);
 
-    const AttributeReader panel(empty, *controlAttributes("TdbPanel"));
+    const AttributeReader panel(empty, *controlAttributes(u"TdbPanel"_s));
     EXPECT_EQ(panel.colour("Color"), QGuiApplication::palette().color(QPalette::Button));
 
     const AttributeReader form(empty, formAttributes());
@@ -174,29 +178,29 @@ TEST(AttributeTable, GivesEachElementItsDefaults)
     EXPECT_EQ(form.integer("Height"), 480);
     EXPECT_EQ(form.colour("Color"), std::nullopt);
 
-    const AttributeReader counter(empty, *controlAttributes("TdbEditCount"));
+    const AttributeReader counter(empty, *controlAttributes(u"TdbEditCount"_s));
     EXPECT_EQ(counter.integer("dbBeginValue"), 1);
-    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbComboBox")).integer("DropDownCount"), 8);
-    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbStringGrid")).integer("DefaultRowHeight"), 18);
-    EXPECT_EQ(AttributeReader(empty, *controlAttributes("TdbButton")).enumeration("dbActionType"),
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbComboBox"_s)).integer("DropDownCount"), 8);
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbStringGrid"_s)).integer("DefaultRowHeight"), 18);
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbButton"_s)).enumeration("dbActionType"),
               std::nullopt);
 
-    EXPECT_EQ(controlAttributes("TdbFrame"), nullptr);
-    EXPECT_EQ(controlAttributes("tdbedit"), nullptr);
+    EXPECT_EQ(controlAttributes(u"TdbFrame"_s), nullptr);
+    EXPECT_EQ(controlAttributes(u"tdbedit"_s), nullptr);
 }
 
 TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 {
     const XmlNode e = element(R"(<X dbFilter="(=" dbSQL="a\r\nb" FontStyle="$105"
         dbActionType="adbReport" PageIndex="-3" Width="800" Height="word"/>)");
-    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbEdit")).comparison("dbFilter"), "<=");
-    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbDateTimePicker")).comparison("dbFilter"), "<=");
-    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbMonthCalendar")).comparison("dbFilter"), "=");
-    const AttributeReader button(e, *controlAttributes("TdbButton"));
-    EXPECT_EQ(button.statement("dbSQL"), "a\r\nb");
+    EXPECT_EQ(AttributeReader(e, *controlAttributes(u"TdbEdit"_s)).comparison("dbFilter"), u"<="_s);
+    EXPECT_EQ(AttributeReader(e, *controlAttributes(u"TdbDateTimePicker"_s)).comparison("dbFilter"), u"<="_s);
+    EXPECT_EQ(AttributeReader(e, *controlAttributes(u"TdbMonthCalendar"_s)).comparison("dbFilter"), u"="_s);
+    const AttributeReader button(e, *controlAttributes(u"TdbButton"_s));
+    EXPECT_EQ(button.statement("dbSQL"), u"a\r\nb"_s);
     EXPECT_EQ(button.fontStyle("FontStyle"), 5);
     EXPECT_EQ(button.enumeration("dbActionType"), 7);
-    EXPECT_EQ(AttributeReader(e, *controlAttributes("TdbTabSheet")).integer("PageIndex"), 0);
+    EXPECT_EQ(AttributeReader(e, *controlAttributes(u"TdbTabSheet"_s)).integer("PageIndex"), 0);
     const AttributeReader form(e, formAttributes());
     EXPECT_EQ(form.integer("Width"), 800);
     EXPECT_EQ(form.integer("Height"), 480);
@@ -205,9 +209,9 @@ TEST(AttributeTable, ReadsEachAttributeByItsElementsRule)
 TEST(AttributeTable, RefusesAnAttributeTheElementDoesNotRead)
 {
     const XmlNode e = element(R"(<X Width="50" Color="255"/>)");
-    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbLabel")).integer("Width"), std::logic_error);
-    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbButton")).colour("Color"), std::logic_error);
-    EXPECT_THROW(AttributeReader(e, *controlAttributes("TdbEdit")).text("Left"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes(u"TdbLabel"_s)).integer("Width"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes(u"TdbButton"_s)).colour("Color"), std::logic_error);
+    EXPECT_THROW(AttributeReader(e, *controlAttributes(u"TdbEdit"_s)).text("Left"), std::logic_error);
 }
 
 } // namespace

@@ -30,12 +30,12 @@ public:
     // Loads `xml` written as forms.xml of a fresh project folder.
     void loadText(const QString &xml, const FormHooks &hooks = {})
     {
-        folder.write("forms.xml", xml);
-        LoadForms(main, folder.file("forms.xml"), hooks);
+        folder.write(QStringLiteral("forms.xml"), xml);
+        LoadForms(main, folder.file(QStringLiteral("forms.xml")), hooks);
     }
     void loadFixture(const QString &fixture, const FormHooks &hooks = {})
     {
-        LoadForms(main, fixturePath(fixture + "/forms.xml"), hooks);
+        LoadForms(main, fixturePath(fixture + QStringLiteral("/forms.xml")), hooks);
     }
     TForm *form(const QString &name) const { return dynamic_cast<TForm *>(findForm(name)); }
     template <class T = QWidget> T *control(const FormBase &owner, const QString &name) const

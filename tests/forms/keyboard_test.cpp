@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tarvo::test {
 namespace {
 
@@ -64,16 +66,16 @@ FormHooks showHooks()
 TEST(KeyboardOrder, TabFollowsTheNumbersNotTheFile)
 {
     LoadedForms f;
-    f.loadText(R"(<main><frmA/><frmB>
+    f.loadText(uR"(<main><frmA/><frmB>
         <TdbEdit Name="a" TabStop="True" TabOrder="2"/>
         <TdbEdit Name="b" TabStop="True" TabOrder="0"/>
         <TdbLabel Name="lbl" Caption="not in the order"/>
         <TdbEdit Name="c" TabStop="True" TabOrder="1"/>
-        </frmB></main>)",
+        </frmB></main>)"_s,
                showHooks());
-    TForm *form = f.form("frmB");
-    EXPECT_EQ(names(tabSequence(form)), QStringList({"b", "c", "a"}));
-    EXPECT_EQ(tabWalk(form, 3), QStringList({"b", "c", "a", "b"}));
+    TForm *form = f.form(u"frmB"_s);
+    EXPECT_EQ(names(tabSequence(form)), QStringList({u"b"_s, u"c"_s, u"a"_s}));
+    EXPECT_EQ(tabWalk(form, 3), QStringList({u"b"_s, u"c"_s, u"a"_s, u"b"_s}));
 }
 
 TEST(KeyboardOrder, NumbersBeyondTheEndLineUpAtTheEndInAscendingOrder)
@@ -84,63 +86,63 @@ TEST(KeyboardOrder, NumbersBeyondTheEndLineUpAtTheEndInAscendingOrder)
     } cases[] = {
         {R"(<TdbEdit Name="x" TabOrder="20"/><TdbEdit Name="y" TabOrder="5"/><TdbEdit Name="u" TabOrder="0"/>
             <TdbEdit Name="z" TabOrder="10"/><TdbEdit Name="v" TabOrder="1"/>)",
-         {"u", "v", "y", "z", "x"}},
+         {u"u"_s, u"v"_s, u"y"_s, u"z"_s, u"x"_s}},
         // without TabOrder: 999, after every lower number; equal numbers keep the file's order;
         // a comma inside the number leaves its entry naming no control: "c" is never moved itself
         {R"(<TdbEdit Name="n1"/><TdbEdit Name="t5" TabOrder="5"/><TdbEdit Name="n2" TabOrder="x"/>
             <TdbEdit Name="c" TabOrder="0,1"/><TdbEdit Name="t0" TabOrder="0"/>)",
-         {"t0", "c", "t5", "n1", "n2"}},
+         {u"t0"_s, u"c"_s, u"t5"_s, u"n1"_s, u"n2"_s}},
         // beside an unnamed edit, which never moves either, "c" stays where the file put it
-        {R"(<TdbEdit/><TdbEdit Name="c" TabOrder="0,1"/>)", {"", "c"}},
+        {R"(<TdbEdit/><TdbEdit Name="c" TabOrder="0,1"/>)", {u""_s, u"c"_s}},
         // a panel takes part; a negative number clamps to the front, and 65536 is sorted last
         // but applied as the 16-bit value 0
         {R"(<TdbPanel Name="p" TabOrder="1"/><TdbEdit Name="e" TabOrder="65536"/>
             <TdbEdit Name="m" TabOrder="-3"/>)",
-         {"e", "m", "p"}},
+         {u"e"_s, u"m"_s, u"p"_s}},
     };
     for (const auto &c : cases) {
         LoadedForms f;
-        f.loadText(QString("<main><frmA/><frmB>%1</frmB></main>").arg(c.controls));
-        EXPECT_EQ(names(tabSequence(f.form("frmB"))), c.expected) << c.controls;
+        f.loadText(u"<main><frmA/><frmB>%1</frmB></main>"_s.arg(QString::fromUtf8(c.controls)));
+        EXPECT_EQ(names(tabSequence(f.form(u"frmB"_s))), c.expected) << c.controls;
     }
 }
 
 TEST(KeyboardOrder, AControlWithoutTabStopIsSkippedByTabButFocusedFirstOnShow)
 {
     LoadedForms f;
-    f.loadText(R"(<main><frmA/><frmB>
+    f.loadText(uR"(<main><frmA/><frmB>
         <TdbEdit Name="e2" TabStop="True" TabOrder="1"/>
         <TdbEdit Name="e3" TabStop="true" TabOrder="2"/>
         <TdbMonthCalendar Name="mc" TabStop="True" TabOrder="3"/>
         <TdbEdit Name="e1" TabOrder="0"/>
-        </frmB></main>)",
+        </frmB></main>)"_s,
                showHooks());
-    TForm *form = f.form("frmB");
-    EXPECT_EQ(focusTarget(f.control(*form, "e1"))->focusPolicy(), Qt::ClickFocus);
-    EXPECT_EQ(focusTarget(f.control(*form, "e3"))->focusPolicy(), Qt::ClickFocus);
-    EXPECT_EQ(tabWalk(form, 3), QStringList({"e1", "e2", "mc", "e2"}));
+    TForm *form = f.form(u"frmB"_s);
+    EXPECT_EQ(focusTarget(f.control(*form, u"e1"_s))->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(focusTarget(f.control(*form, u"e3"_s))->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(tabWalk(form, 3), QStringList({u"e1"_s, u"e2"_s, u"mc"_s, u"e2"_s}));
     // every showing focuses the first control again
-    EXPECT_EQ(tabWalk(form, 0), QStringList({"e1"}));
+    EXPECT_EQ(tabWalk(form, 0), QStringList({u"e1"_s}));
 }
 
 TEST(OnAllFormShow, FocusesDepthFirstAndPassesOverControlsThatCannotTakeIt)
 {
     LoadedForms f;
-    f.loadText(R"(<main><frmA/><frmB>
+    f.loadText(uR"(<main><frmA/><frmB>
         <TdbEdit Name="outer" TabStop="True" TabOrder="1"/>
         <TdbPanel Name="p" TabOrder="0">
           <TdbEdit Name="hidden" TabOrder="0"/>
           <TdbEdit Name="inner" TabOrder="1"/>
         </TdbPanel>
-        </frmB></main>)",
+        </frmB></main>)"_s,
                showHooks());
-    TForm *form = f.form("frmB");
-    EXPECT_EQ(names(fullKeyboardOrder(form)), QStringList({"p", "hidden", "inner", "outer"}));
-    f.control(*form, "hidden")->hide();
+    TForm *form = f.form(u"frmB"_s);
+    EXPECT_EQ(names(fullKeyboardOrder(form)), QStringList({u"p"_s, u"hidden"_s, u"inner"_s, u"outer"_s}));
+    f.control(*form, u"hidden"_s)->hide();
     showActive(form);
-    EXPECT_EQ(focusedControl(*form), "inner");
-    OnAllFormShow(f.control(*form, "outer")); // not a form: nothing happens
-    EXPECT_EQ(focusedControl(*form), "inner");
+    EXPECT_EQ(focusedControl(*form), u"inner"_s);
+    OnAllFormShow(f.control(*form, u"outer"_s)); // not a form: nothing happens
+    EXPECT_EQ(focusedControl(*form), u"inner"_s);
     form->hide();
 }
 
@@ -163,14 +165,14 @@ TEST(DefaultAndCancelButtons, EnterPressesTheSaveButtonAndEscapeTheCloseButton)
         FormHooks hooks = showHooks();
         hooks.onButtonClick = [&](TdbButton *b) { clicked << b->objectName(); };
         LoadedForms f;
-        f.loadText(QString(R"(<main><frmA/><frmB><TdbEdit Name="e" TabStop="True" TabOrder="0"/>%1</frmB></main>)")
-                       .arg(c.buttons),
+        f.loadText(uR"(<main><frmA/><frmB><TdbEdit Name="e" TabStop="True" TabOrder="0"/>%1</frmB></main>)"_s
+                       .arg(QString::fromUtf8(c.buttons)),
                    hooks);
-        TForm *form = f.form("frmB");
+        TForm *form = f.form(u"frmB"_s);
         showActive(form);
-        ASSERT_EQ(focusedControl(*form), "e");
+        ASSERT_EQ(focusedControl(*form), u"e"_s);
         QTest::keyClick(QApplication::focusWidget(), c.key);
-        EXPECT_EQ(clicked.join(','), c.clicked) << c.buttons;
+        EXPECT_EQ(clicked.join(u','), QString::fromUtf8(c.clicked)) << c.buttons;
         form->hide();
     }
 }
@@ -228,19 +230,19 @@ TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
         FormHooks hooks;
         hooks.onButtonClick = [&](TdbButton *b) { clicked << b->objectName(); };
         LoadedForms f;
-        f.loadText(xml, hooks);
-        FormBase *form = findForm(c.form);
+        f.loadText(QString::fromUtf8(xml), hooks);
+        FormBase *form = findForm(QString::fromUtf8(c.form));
         ASSERT_TRUE(form) << c.form;
         QWidget *window = form->widget();
         window->show();
         QApplication::setActiveWindow(window);
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-        const QStringList focused = QString(c.focused).split(' ');
+        const QStringList focused = QString::fromUtf8(c.focused).split(u' ');
         auto *control = f.control(*form, focused.first());
         focusTarget(control)->setFocus();
         QWindow *target = window->windowHandle();
         if (focused.size() > 1) {
-            static_cast<TdbComboBox *>(control)->addItem("Oslo");
+            static_cast<TdbComboBox *>(control)->addItem(u"Oslo"_s);
             static_cast<TdbComboBox *>(control)->showPopup();
             ASSERT_TRUE(QApplication::activePopupWidget());
             target = QApplication::activePopupWidget()->windowHandle();
@@ -248,14 +250,15 @@ TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
         QTest::keyClick(target, c.key.key(), c.key.keyboardModifiers());
         QTRY_VERIFY(!QApplication::activePopupWidget()); // a closed popup gives the focus back
 
-        QString outcome = "focus " + focusedControl(*form);
+        QString outcome = u"focus "_s + focusedControl(*form);
         if (!clicked.isEmpty())
-            outcome = "click " + clicked.join(',');
+            outcome = u"click "_s + clicked.join(u',');
         else if (!window->isVisible())
-            outcome = "closed";
-        EXPECT_EQ(outcome, c.outcome) << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
-        if (auto *memo = f.control<TdbMemo>(*form, "m"))
-            EXPECT_EQ(memo->text(), "");
+            outcome = u"closed"_s;
+        EXPECT_EQ(outcome, QString::fromUtf8(c.outcome)) << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
+        if (auto *memo = f.control<TdbMemo>(*form, u"m"_s)) {
+            EXPECT_EQ(memo->text(), u""_s);
+        }
         window->hide();
     }
 }

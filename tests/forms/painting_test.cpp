@@ -10,6 +10,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace tarvo::test {
 namespace {
 
@@ -33,8 +35,8 @@ QColor pixel(const QImage &image, const QWidget *window, const QWidget *widget, 
 TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
 {
     LoadedForms f;
-    f.main.menuBar()->addMenu("File");
-    f.loadText(R"(<main>
+    f.main.menuBar()->addMenu(u"File"_s);
+    f.loadText(uR"(<main>
         <frmMain Color="255" Width="300" Height="200">
           <TdbEdit Name="me" Left="10" Top="10" Width="100" Height="22"/>
           <TdbPanel Name="mp" Left="10" Top="50" Width="250" Height="120" Color="65280">
@@ -46,15 +48,15 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
             <TdbEdit Name="pe" Left="10" Top="10" Width="60" Height="22"/>
           </TdbPanel>
           <TdbPanel Name="plain" Left="10" Top="120" Width="100" Height="50"/>
-        </frmB></main>)");
+        </frmB></main>)"_s);
     QWidget *main = &f.main;
     const QImage mainImage = shownImage(main);
     QWidget *client = f.main.centralWidget();
-    QWidget *edit = f.control(f.main, "me");
-    auto *grid = f.control<TdbStringGridEx>(f.main, "mg");
-    TForm *form = f.form("frmB");
+    QWidget *edit = f.control(f.main, u"me"_s);
+    auto *grid = f.control<TdbStringGridEx>(f.main, u"mg"_s);
+    TForm *form = f.form(u"frmB"_s);
     const QImage formImage = shownImage(form);
-    QWidget *panel = f.control(*form, "p");
+    QWidget *panel = f.control(*form, u"p"_s);
 
     const struct {
         const char *where;
@@ -65,14 +67,14 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
         {"main window surface", pixel(mainImage, main, client, {250, 190}), red, true},
         {"menu bar", pixel(mainImage, main, f.main.menuBar(), {200, 5}), red, false},
         {"edit on the main window", pixel(mainImage, main, edit, {50, 11}), red, false},
-        {"panel on the main window", pixel(mainImage, main, f.control(f.main, "mp"), {240, 5}), green, true},
+        {"panel on the main window", pixel(mainImage, main, f.control(f.main, u"mp"_s), {240, 5}), green, true},
         {"grid titles", pixel(mainImage, main, grid->horizontalHeader(), {50, 5}), red, false},
         {"grid titles beyond the last column", pixel(mainImage, main, grid->horizontalHeader(), {195, 5}), green, false},
         {"grid lines", pixel(mainImage, main, grid->viewport(), {39, 10}), green, false},
         {"further form surface", pixel(formImage, form, form, {50, 50}), blue, true},
         {"panel", pixel(formImage, form, panel, {50, 80}), green, true},
-        {"edit on the panel", pixel(formImage, form, f.control(*form, "pe"), {30, 11}), green, false},
-        {"panel without a colour", pixel(formImage, form, f.control(*form, "plain"), {50, 25}),
+        {"edit on the panel", pixel(formImage, form, f.control(*form, u"pe"_s), {30, 11}), green, false},
+        {"panel without a colour", pixel(formImage, form, f.control(*form, u"plain"_s), {50, 25}),
          QApplication::palette().color(QPalette::Button), true},
     };
     for (const auto &c : cases)
@@ -86,26 +88,26 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
 TEST(Painting, GridDrawingStylesLookDifferent)
 {
     LoadedForms f;
-    f.loadText(R"(<main><frmMain Width="700" Height="150">
+    f.loadText(uR"(<main><frmMain Width="700" Height="150">
         <TdbStringGrid Name="classic" DrawingStyle="gdsClassic" Width="200" Height="100"/>
         <TdbStringGrid Name="themed" DrawingStyle="gdsThemed" Left="220" Width="200" Height="100"/>
         <TdbStringGrid Name="gradient" Left="440" Width="200" Height="100"/>
-      </frmMain></main>)");
+      </frmMain></main>)"_s);
     shownImage(&f.main);
     QMap<QString, QImage> titles;
     for (const char *name : {"classic", "themed", "gradient"}) {
-        QHeaderView *header = f.control<TdbStringGridEx>(f.main, name)->horizontalHeader();
-        titles[name] = header->grab().toImage();
+        QHeaderView *header = f.control<TdbStringGridEx>(f.main, QString::fromUtf8(name))->horizontalHeader();
+        titles[QString::fromUtf8(name)] = header->grab().toImage();
     }
     auto shade = [](const QImage &title) {
         const int x = 20;
         return std::pair(title.pixelColor(x, 2), title.pixelColor(x, title.height() - 3));
     };
-    EXPECT_EQ(shade(titles["classic"]).first, shade(titles["classic"]).second);
-    EXPECT_GT(shade(titles["gradient"]).first.lightness(), shade(titles["gradient"]).second.lightness());
-    EXPECT_NE(titles["classic"], titles["themed"]);
-    EXPECT_NE(titles["classic"], titles["gradient"]);
-    EXPECT_NE(titles["themed"], titles["gradient"]);
+    EXPECT_EQ(shade(titles[u"classic"_s]).first, shade(titles[u"classic"_s]).second);
+    EXPECT_GT(shade(titles[u"gradient"_s]).first.lightness(), shade(titles[u"gradient"_s]).second.lightness());
+    EXPECT_NE(titles[u"classic"_s], titles[u"themed"_s]);
+    EXPECT_NE(titles[u"classic"_s], titles[u"gradient"_s]);
+    EXPECT_NE(titles[u"themed"_s], titles[u"gradient"_s]);
     f.main.hide();
 }
 
@@ -114,13 +116,13 @@ TEST(Painting, GridDrawingStylesLookDifferent)
 TEST(Painting, CalendarShowsADayOnlyWhileItsTimePickerHasAValue)
 {
     LoadedForms f;
-    f.loadText(R"(<main><frmMain/><frmB Width="400" Height="300">
+    f.loadText(uR"(<main><frmMain/><frmB Width="400" Height="300">
         <TdbMonthCalendar Name="cal" Width="280" Height="200" TabStop="True" TabOrder="0"/>
         <TdbDateTimePicker Name="dt" Left="290" Width="100" Height="22" Kind="dtkTime" dbCalendarControl="cal"/>
-      </frmB></main>)");
-    TForm *form = f.form("frmB");
-    auto *calendar = f.control<TdbMonthCalendar>(*form, "cal");
-    auto *picker = f.control<TdbDateTimePicker>(*form, "dt");
+      </frmB></main>)"_s);
+    TForm *form = f.form(u"frmB"_s);
+    auto *calendar = f.control<TdbMonthCalendar>(*form, u"cal"_s);
+    auto *picker = f.control<TdbDateTimePicker>(*form, u"dt"_s);
     const QPalette desktop = QApplication::palette();
     const QColor highlights[] = {desktop.color(QPalette::Active, QPalette::Highlight),
                                  desktop.color(QPalette::Inactive, QPalette::Highlight)};

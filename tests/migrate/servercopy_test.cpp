@@ -14,6 +14,7 @@
 #include <memory>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -140,7 +141,7 @@ TEST_F(ServerCopy, WhatTablesIniDoesNotDefineIsNamed)
 
     const CopyReport report = copyToServer(file.database(), tables, serverLocation());
 
-    EXPECT_EQ(report.leftBehind, QStringList({"column customers.fax", "table scratch"}));
+    EXPECT_EQ(report.leftBehind, QStringList({u"column customers.fax"_s, u"table scratch"_s}));
 }
 
 TEST_F(ServerCopy, AFailureLeavesTheServerDatabaseWithoutTheTables)

@@ -10,6 +10,7 @@
 #include <map>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -48,33 +49,33 @@ protected:
     void SetUp() override
     {
         for (const char *sub : {"data/applications", "config", "none"})
-            ASSERT_TRUE(QDir().mkpath(root.file(sub)));
-        env.set("XDG_DATA_HOME", root.file("data"));
-        env.set("XDG_DATA_DIRS", root.file("none"));
-        env.set("XDG_CONFIG_HOME", root.file("config"));
-        env.set("XDG_CONFIG_DIRS", root.file("none"));
+            ASSERT_TRUE(QDir().mkpath(root.file(QString::fromUtf8(sub))));
+        env.set("XDG_DATA_HOME", root.file(u"data"_s));
+        env.set("XDG_DATA_DIRS", root.file(u"none"_s));
+        env.set("XDG_CONFIG_HOME", root.file(u"config"_s));
+        env.set("XDG_CONFIG_DIRS", root.file(u"none"_s));
         for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID",
                                  "MATE_DESKTOP_SESSION_ID", "XDG_MENU_PREFIX", "BROWSER"})
             env.unset(name);
         if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-            env.set("DISPLAY", ":0");
+            env.set("DISPLAY", u":0"_s);
     }
 
     // A spreadsheet application whose command writes the file it was given to `received`.
     void installRecorder()
     {
-        root.write("recorder.sh", QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n")
+        root.write(u"recorder.sh"_s, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n")
                                       .arg(received()));
-        QFile::setPermissions(root.file("recorder.sh"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        root.write("data/applications/tarvo-test-recorder.desktop",
+        QFile::setPermissions(root.file(u"recorder.sh"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        root.write(u"data/applications/tarvo-test-recorder.desktop"_s,
                    QStringLiteral("[Desktop Entry]\nType=Application\nName=Recorder\nExec=%1 %f\nMimeType=%2;\n")
-                       .arg(root.file("recorder.sh"), kWorkbookType));
-        root.write("config/mimeapps.list",
+                       .arg(root.file(u"recorder.sh"_s), kWorkbookType));
+        root.write(u"config/mimeapps.list"_s,
                    QStringLiteral("[Default Applications]\n%1=tarvo-test-recorder.desktop\n").arg(kWorkbookType));
     }
 
-    QString received() const { return root.file("received"); }
+    QString received() const { return root.file(u"received"_s); }
 
     test::ProjectFolder root{QStringLiteral("platform-workbook")}; // holds a minimal workbook
     ScopedEnvironment env;
@@ -93,9 +94,9 @@ TEST_F(Desktop, OpenUrlHandsTheFileToTheRegisteredApplication)
 {
     installRecorder();
     // A real workbook (the opener decides by content), under a name with a blank and Cyrillic.
-    ASSERT_TRUE(QDir().mkpath(root.file("export folder")));
-    const QString workbook = root.file("export folder/Сотрудники 1.xlsx");
-    ASSERT_TRUE(QFile::copy(root.file("minimal.xlsx"), workbook));
+    ASSERT_TRUE(QDir().mkpath(root.file(u"export folder"_s)));
+    const QString workbook = root.file(u"export folder/Сотрудники 1.xlsx"_s);
+    ASSERT_TRUE(QFile::copy(root.file(u"minimal.xlsx"_s), workbook));
 
     EXPECT_TRUE(desktop.openUrl(QUrl::fromLocalFile(workbook)));
     // The application is started, not waited for: poll for what it received.

@@ -19,12 +19,13 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 void trigger(QWidget *dialog, const char *action)
 {
-    QAction *a = dialog->findChild<QAction *>(action);
+    QAction *a = dialog->findChild<QAction *>(QString::fromUtf8(action));
     ASSERT_TRUE(a) << action;
     a->trigger();
 }
@@ -43,20 +44,20 @@ TEST(ReportDesigner, StartsWithATableOfTheDataAndSavesInTheSaveFolder)
     const ProjectFolder folder;
     ReportEngine engine;
     engine.setDataSet(customers(3));
-    engine.setDesignerFolders(folder.path() + "open", folder.path() + "save");
+    engine.setDesignerFolders(folder.path() + u"open"_s, folder.path() + u"save"_s);
     ui.expectModal([&](QDialog *dialog) {
         auto *d = qobject_cast<ReportDesigner *>(dialog);
         ASSERT_TRUE(d);
         EXPECT_TRUE(d->windowState() & Qt::WindowMaximized);
-        ASSERT_TRUE(entry(d->fieldList(), "[Report.\"balance\"]"));
-        ASSERT_TRUE(entry(d->fieldList(), "[TotalPages#]"));
-        ui.expectSaveFile(folder.file("table.trp"));
+        ASSERT_TRUE(entry(d->fieldList(), u"[Report.\"balance\"]"_s));
+        ASSERT_TRUE(entry(d->fieldList(), u"[TotalPages#]"_s));
+        ui.expectSaveFile(folder.file(u"table.trp"_s));
         trigger(d, "save"); // no file name yet: save as
-        EXPECT_EQ(d->windowTitle(), "Report designer - table.trp");
+        EXPECT_EQ(d->windowTitle(), u"Report designer - table.trp"_s);
     });
     engine.designReport();
-    EXPECT_EQ(engine.fileName(), folder.file("table.trp"));
-    const ReportTemplate saved = ReportTemplate::load(folder.file("table.trp"));
+    EXPECT_EQ(engine.fileName(), folder.file(u"table.trp"_s));
+    const ReportTemplate saved = ReportTemplate::load(folder.file(u"table.trp"_s));
     EXPECT_EQ(saved.band(BandType::MasterData)->items.size(), 3);
     EXPECT_TRUE(saved.missingFields(customers(1)).isEmpty());
 }
@@ -77,13 +78,13 @@ TEST(ReportDesigner, PaletteFieldListKeyboardAndBandsEditTheTemplate)
     ReportItem *added = d.scene()->selectedItem();
     ASSERT_EQ(added, &summary->items.last());
 
-    d.textEditor()->setPlainText("Total: ");
+    d.textEditor()->setPlainText(u"Total: "_s);
     d.textEditor()->moveCursor(QTextCursor::End);
-    d.insertField(entry(d.fieldList(), "[Report.\"balance\"]"));
-    EXPECT_EQ(summary->items.last().text, "Total: [Report.\"balance\"]");
+    d.insertField(entry(d.fieldList(), u"[Report.\"balance\"]"_s));
+    EXPECT_EQ(summary->items.last().text, u"Total: [Report.\"balance\"]"_s);
 
     // Arrows move by a millimetre, Shift+arrows resize.
-    QWidget *viewport = d.findChild<QGraphicsView *>("page")->viewport();
+    QWidget *viewport = d.findChild<QGraphicsView *>(u"page"_s)->viewport();
     QTest::keyClick(viewport, Qt::Key_Right);
     QTest::keyClick(viewport, Qt::Key_Down);
     QTest::keyClick(viewport, Qt::Key_Right, Qt::ShiftModifier);
@@ -108,7 +109,7 @@ TEST(ReportDesigner, DraggingWithTheMouseSnapsToMillimetres)
     d.resize(1000, 800);
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    auto *view = d.findChild<QGraphicsView *>("page");
+    auto *view = d.findChild<QGraphicsView *>(u"page"_s);
     const ReportItem &name = tpl.band(BandType::MasterData)->items[1]; // x 15, y 0, 60 x 6
     const double top = d.scene()->bandTop(BandType::MasterData);
     const QPoint grab = view->mapFromScene(QPointF(30, top + 3));
@@ -130,15 +131,15 @@ TEST(ReportDesigner, OpensFromTheOpenFolderAndPreviewsWithTheCurrentData)
     QString fileName;
     const ReportDataSet data = customers(40);
     ReportDesigner d(tpl, fileName, data);
-    ui.expectOpenFile(fixturePath("report-list/list.trp"));
+    ui.expectOpenFile(fixturePath(u"report-list/list.trp"_s));
     trigger(&d, "open");
-    EXPECT_EQ(fileName, fixturePath("report-list/list.trp"));
-    EXPECT_EQ(tpl.title, "Customer list");
+    EXPECT_EQ(fileName, fixturePath(u"report-list/list.trp"_s));
+    EXPECT_EQ(tpl.title, u"Customer list"_s);
     ui.expectModal([](QDialog *dialog) {
         auto *preview = qobject_cast<ReportPreview *>(dialog);
         ASSERT_TRUE(preview);
         EXPECT_EQ(preview->view()->pageCount(), 3);
-        EXPECT_FALSE(preview->findChild<QAction *>("edit"));
+        EXPECT_FALSE(preview->findChild<QAction *>(u"edit"_s));
     });
     trigger(&d, "preview");
     trigger(&d, "new");

@@ -4,6 +4,7 @@
 #include "report/reportdesigner.h"
 #include "report/reportengine.h"
 #include "report/reportpreview.h"
+#include "support/externaltool.h"
 #include "support/scriptedinteraction.h"
 
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QTest>
@@ -19,6 +19,7 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,23 +27,20 @@ ReportEngine listEngine(int rows)
 {
     ReportEngine engine;
     engine.setDataSet(customers(rows));
-    engine.loadTemplate(fixturePath("report-list/list.trp"));
+    engine.loadTemplate(fixturePath(u"report-list/list.trp"_s));
     return engine;
 }
 
 int pdfPages(const QString &path)
 {
-    QProcess p;
-    p.start("pdfinfo", {path});
-    p.waitForFinished();
-    const QString info = QString::fromUtf8(p.readAllStandardOutput());
-    const qsizetype at = info.indexOf("Pages:");
-    return at < 0 ? -1 : info.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
+    const QString info = QString::fromUtf8(runTool(u"pdfinfo"_s, {path}));
+    const qsizetype at = info.indexOf(u"Pages:"_s);
+    return at < 0 ? -1 : info.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
 }
 
 void trigger(QWidget *dialog, const char *action)
 {
-    QAction *a = dialog->findChild<QAction *>(action);
+    QAction *a = dialog->findChild<QAction *>(QString::fromUtf8(action));
     ASSERT_TRUE(a) << action;
     a->trigger();
 }
@@ -53,14 +51,14 @@ TEST(ReportEngine, MissingTemplateLoadsQuietlyButCannotBeShown)
 {
     ScriptedInteraction ui;
     ReportEngine engine;
-    engine.loadTemplate("/nonexistent/Report/a.trp");
+    engine.loadTemplate(u"/nonexistent/Report/a.trp"_s);
     EXPECT_FALSE(engine.hasTemplate());
-    EXPECT_EQ(engine.fileName(), "/nonexistent/Report/a.trp");
+    EXPECT_EQ(engine.fileName(), u"/nonexistent/Report/a.trp"_s);
     try {
         engine.showReport();
         FAIL() << "no error";
     } catch (const FileError &e) {
-        EXPECT_EQ(e.message(), "Report template not found: /nonexistent/Report/a.trp");
+        EXPECT_EQ(e.message(), u"Report template not found: /nonexistent/Report/a.trp"_s);
     }
     engine.clear();
     EXPECT_TRUE(engine.fileName().isEmpty());
@@ -70,13 +68,13 @@ TEST(ReportEngine, FieldsTheQueryLacksAreNamedBeforeThePreviewOpens)
 {
     ScriptedInteraction ui;
     ReportEngine engine = listEngine(0);
-    engine.setDataSet(ReportDataSet({"id", "NAME"}, {{1, "a"}}));
+    engine.setDataSet(ReportDataSet({u"id"_s, u"NAME"_s}, {{1, u"a"_s}}));
     try {
         engine.showReport();
         FAIL() << "no error";
     } catch (const Error &e) {
-        EXPECT_TRUE(e.message().contains("data set \"Report\" has no field \"balance\"")) << e.what();
-        EXPECT_TRUE(e.message().contains("list.trp")) << e.what();
+        EXPECT_TRUE(e.message().contains(u"data set \"Report\" has no field \"balance\""_s)) << e.what();
+        EXPECT_TRUE(e.message().contains(u"list.trp"_s)) << e.what();
     }
 }
 
@@ -99,27 +97,27 @@ TEST(ReportPreview, ShowsMaximisedPagesNavigatesFindsAndExports)
         trigger(preview, "first");
         EXPECT_EQ(preview->currentPage(), 1);
 
-        auto *findBox = preview->findChild<QLineEdit *>("findText");
-        findBox->setText("customer 3");
+        auto *findBox = preview->findChild<QLineEdit *>(u"findText"_s);
+        findBox->setText(u"customer 3"_s);
         QTest::keyClick(findBox, Qt::Key_Return); // "Customer 3" on page 1
         EXPECT_EQ(preview->currentPage(), 1);
         trigger(preview, "find"); // then "Customer 30" on page 2
         EXPECT_EQ(preview->currentPage(), 2);
-        EXPECT_FALSE(preview->find("no such text"));
+        EXPECT_FALSE(preview->find(u"no such text"_s));
 
-        ui.expectSaveFile(folder.file("out.pdf"));
+        ui.expectSaveFile(folder.file(u"out.pdf"_s));
         trigger(preview, "exportPdf");
-        ui.expectSaveFile(folder.file("out.html"));
+        ui.expectSaveFile(folder.file(u"out.html"_s));
         trigger(preview, "exportHtml");
-        ui.expectSaveFile(folder.file("out.xml"));
+        ui.expectSaveFile(folder.file(u"out.xml"_s));
         trigger(preview, "exportXml");
         ui.expectSaveFile(QString()); // cancelled: nothing written
         trigger(preview, "exportPdf");
     });
     engine.showReport();
-    EXPECT_EQ(pdfPages(folder.file("out.pdf")), 3);
-    EXPECT_TRUE(folder.read("out.html").contains("Customer 40"));
-    EXPECT_TRUE(folder.read("out.xml").contains("Customer 40"));
+    EXPECT_EQ(pdfPages(folder.file(u"out.pdf"_s)), 3);
+    EXPECT_TRUE(folder.read(u"out.html"_s).contains("Customer 40"));
+    EXPECT_TRUE(folder.read(u"out.xml"_s).contains("Customer 40"));
 }
 
 TEST(ReportPreview, PrintsTheChosenRangeAndRepaginatesAfterPageSetup)
@@ -131,7 +129,7 @@ TEST(ReportPreview, PrintsTheChosenRangeAndRepaginatesAfterPageSetup)
         auto *preview = qobject_cast<ReportPreview *>(dialog);
         ui.expectPrintDialog([&](QPrinter &printer) {
             EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
-            printer.setOutputFileName(folder.file("printed.pdf"));
+            printer.setOutputFileName(folder.file(u"printed.pdf"_s));
             printer.setPrintRange(QPrinter::PageRange);
             printer.setFromTo(2, 3);
             return true;
@@ -152,7 +150,7 @@ TEST(ReportPreview, PrintsTheChosenRangeAndRepaginatesAfterPageSetup)
         EXPECT_EQ(preview->view()->pageCount(), pages);
     });
     engine.showReport();
-    EXPECT_EQ(pdfPages(folder.file("printed.pdf")), 2);
+    EXPECT_EQ(pdfPages(folder.file(u"printed.pdf"_s)), 2);
 }
 
 TEST(ReportPreview, EditOpensTheDesignerThenShowsTheEditedReport)
@@ -190,7 +188,7 @@ TEST(ReportPreview, EveryCommandFitsA1024PixelWideWindowAndThePageStartsAtItsTop
             EXPECT_TRUE(button && button->isVisible() && button->geometry().right() < 1024) << a->text().toStdString();
         }
     }
-    EXPECT_TRUE(preview.action("edit") && preview.action("exportPdf"));
+    EXPECT_TRUE(preview.action(u"edit"_s) && preview.action(u"exportPdf"_s));
     auto *view = preview.view()->findChild<QAbstractScrollArea *>();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->minimum());

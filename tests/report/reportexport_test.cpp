@@ -5,23 +5,21 @@
 #include "report/reportexport.h"
 #include "report/reportpainter.h"
 #include "schema/sqlconnection.h"
+#include "support/externaltool.h"
 
 #include <QDomDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QString run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(runTool(program, args));
 }
 
 QDomDocument parsed(const QByteArray &xml)
@@ -35,10 +33,10 @@ QDomDocument parsed(const QByteArray &xml)
 
 ReportDataSet awkwardCustomers()
 {
-    return ReportDataSet({"id", "name", "balance"},
-                         {{qint64(1), "A <b>&amp;</b> \"q\"", 10.25},
-                          {qint64(2), QString("bell\x07here"), QVariant()},
-                          {qint64(3), "line\nbreak", qint64(-4)}});
+    return ReportDataSet({u"id"_s, u"name"_s, u"balance"_s},
+                         {{qint64(1), u"A <b>&amp;</b> \"q\""_s, 10.25},
+                          {qint64(2), u"bell\x07here"_s, QVariant()},
+                          {qint64(3), u"line\nbreak"_s, qint64(-4)}});
 }
 
 } // namespace
@@ -47,27 +45,27 @@ TEST(ReportExport, PdfHoldsEveryPageTextAndTheTitle)
 {
     const ProjectFolder folder;
     const PreparedReport r = prepareReport(listTemplate(), customers(40), std::nullopt, fixedNow);
-    exportPdf(r, folder.file("out.pdf"));
-    const QString text = run("pdftotext", {"-layout", folder.file("out.pdf"), "-"});
+    exportPdf(r, folder.file(u"out.pdf"_s));
+    const QString text = run(u"pdftotext"_s, {u"-layout"_s, folder.file(u"out.pdf"_s), u"-"_s});
     const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
     ASSERT_EQ(pages.size(), 3);
-    EXPECT_TRUE(pages[0].contains("Customer list"));
-    EXPECT_TRUE(pages[0].contains("Customer 15"));
-    EXPECT_FALSE(pages[0].contains("Customer 16"));
-    EXPECT_TRUE(pages[1].contains("Customer 16"));
-    EXPECT_TRUE(pages[2].contains("Customers: 40"));
-    EXPECT_TRUE(pages[2].contains("Page 3 of 3"));
-    const QString info = run("pdfinfo", {folder.file("out.pdf")});
-    EXPECT_TRUE(info.contains(QRegularExpression("Title:\\s+Customer list"))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+420 x 595 pts \\(A5\\)"))) << info.toStdString();
+    EXPECT_TRUE(pages[0].contains(u"Customer list"_s));
+    EXPECT_TRUE(pages[0].contains(u"Customer 15"_s));
+    EXPECT_FALSE(pages[0].contains(u"Customer 16"_s));
+    EXPECT_TRUE(pages[1].contains(u"Customer 16"_s));
+    EXPECT_TRUE(pages[2].contains(u"Customers: 40"_s));
+    EXPECT_TRUE(pages[2].contains(u"Page 3 of 3"_s));
+    const QString info = run(u"pdfinfo"_s, {folder.file(u"out.pdf"_s)});
+    EXPECT_TRUE(info.contains(QRegularExpression(u"Title:\\s+Customer list"_s))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(u"Page size:\\s+420 x 595 pts \\(A5\\)"_s))) << info.toStdString();
 }
 
 TEST(ReportExport, PdfToAnUnwritablePlaceIsAFileError)
 {
     const PreparedReport r = prepareReport(listTemplate(), customers(1));
-    EXPECT_THROW(exportPdf(r, "/nonexistent/folder/out.pdf"), FileError);
-    EXPECT_THROW(exportHtml(r, "/nonexistent/folder/out.html"), FileError);
-    EXPECT_THROW(exportSpreadsheetXml(r, "/nonexistent/folder/out.xml"), FileError);
+    EXPECT_THROW(exportPdf(r, u"/nonexistent/folder/out.pdf"_s), FileError);
+    EXPECT_THROW(exportHtml(r, u"/nonexistent/folder/out.html"_s), FileError);
+    EXPECT_THROW(exportSpreadsheetXml(r, u"/nonexistent/folder/out.xml"_s), FileError);
 }
 
 TEST(ReportExport, HtmlHasAPageDivPerPageWithEscapedPositionedTexts)
@@ -82,79 +80,79 @@ TEST(ReportExport, HtmlHasAPageDivPerPageWithEscapedPositionedTexts)
     const QDomDocument doc = parsed(htmlDocument(r));
 
     QList<QDomElement> pages;
-    const QDomNodeList divs = doc.elementsByTagName("div");
+    const QDomNodeList divs = doc.elementsByTagName(u"div"_s);
     for (int i = 0; i < divs.size(); ++i)
-        if (divs.at(i).toElement().attribute("class") == "page")
+        if (divs.at(i).toElement().attribute(u"class"_s) == u"page"_s)
             pages << divs.at(i).toElement();
     ASSERT_EQ(pages.size(), 1);
-    EXPECT_EQ(pages[0].attribute("style"), "width:148.00mm;height:210.00mm");
-    EXPECT_TRUE(doc.elementsByTagName("style").at(0).toElement().text().contains("page-break-after:always"));
+    EXPECT_EQ(pages[0].attribute(u"style"_s), u"width:148.00mm;height:210.00mm"_s);
+    EXPECT_TRUE(doc.elementsByTagName(u"style"_s).at(0).toElement().text().contains(u"page-break-after:always"_s));
 
     QStringList texts;
     QString nameStyle;
-    for (QDomElement d = pages[0].firstChildElement("div"); !d.isNull(); d = d.nextSiblingElement("div")) {
+    for (QDomElement d = pages[0].firstChildElement(u"div"_s); !d.isNull(); d = d.nextSiblingElement(u"div"_s)) {
         texts << d.text();
-        if (d.text().startsWith("A <b>"))
-            nameStyle = d.attribute("style");
+        if (d.text().startsWith(u"A <b>"_s))
+            nameStyle = d.attribute(u"style"_s);
     }
-    EXPECT_TRUE(texts.contains("A <b>&amp;</b> \"q\""));
-    EXPECT_TRUE(texts.contains("line\nbreak"));
+    EXPECT_TRUE(texts.contains(u"A <b>&amp;</b> \"q\""_s));
+    EXPECT_TRUE(texts.contains(u"line\nbreak"_s));
     // Position includes the 10 mm margins: x 15 mm in the band, first row below title and header.
-    EXPECT_TRUE(nameStyle.startsWith("left:25.00mm;top:38.00mm;width:60.00mm;")) << nameStyle.toStdString();
-    const QDomElement img = pages[0].firstChildElement("img");
-    EXPECT_TRUE(img.attribute("src").startsWith("data:image/png;base64,iVBOR"));
-    EXPECT_EQ(pages[0].elementsByTagName("line").size(), 1);
+    EXPECT_TRUE(nameStyle.startsWith(u"left:25.00mm;top:38.00mm;width:60.00mm;"_s)) << nameStyle.toStdString();
+    const QDomElement img = pages[0].firstChildElement(u"img"_s);
+    EXPECT_TRUE(img.attribute(u"src"_s).startsWith(u"data:image/png;base64,iVBOR"_s));
+    EXPECT_EQ(pages[0].elementsByTagName(u"line"_s).size(), 1);
 }
 
 TEST(ReportExport, SpreadsheetHasHeaderThenOneTypedRowPerDataRow)
 {
     const ProjectFolder folder;
     ReportTemplate t = listTemplate();
-    t.title = "Customers: [all]/2026?";
+    t.title = u"Customers: [all]/2026?"_s;
     const PreparedReport r = prepareReport(t, awkwardCustomers(), std::nullopt, fixedNow);
-    exportSpreadsheetXml(r, folder.file("out.xml"));
-    const QByteArray bytes = folder.read("out.xml");
+    exportSpreadsheetXml(r, folder.file(u"out.xml"_s));
+    const QByteArray bytes = folder.read(u"out.xml"_s);
     EXPECT_TRUE(bytes.contains("<?mso-application progid=\"Excel.Sheet\"?>"));
     EXPECT_FALSE(bytes.contains("ExpandedRowCount"));
 
-    const QString ss = "urn:schemas-microsoft-com:office:spreadsheet";
+    const QString ss = u"urn:schemas-microsoft-com:office:spreadsheet"_s;
     const QDomDocument doc = parsed(bytes);
     const QDomElement workbook = doc.documentElement();
     EXPECT_EQ(workbook.namespaceURI(), ss);
-    EXPECT_EQ(workbook.localName(), "Workbook");
-    EXPECT_EQ(workbook.elementsByTagNameNS(ss, "Styles").size(), 1);
-    const QDomNodeList sheets = workbook.elementsByTagNameNS(ss, "Worksheet");
+    EXPECT_EQ(workbook.localName(), u"Workbook"_s);
+    EXPECT_EQ(workbook.elementsByTagNameNS(ss, u"Styles"_s).size(), 1);
+    const QDomNodeList sheets = workbook.elementsByTagNameNS(ss, u"Worksheet"_s);
     ASSERT_EQ(sheets.size(), 1);
-    EXPECT_EQ(sheets.at(0).toElement().attributeNS(ss, "Name"), "Customers all2026");
-    EXPECT_EQ(workbook.elementsByTagNameNS(ss, "Column").size(), 3);
+    EXPECT_EQ(sheets.at(0).toElement().attributeNS(ss, u"Name"_s), u"Customers all2026"_s);
+    EXPECT_EQ(workbook.elementsByTagNameNS(ss, u"Column"_s).size(), 3);
 
     QList<QStringList> rows;
     QStringList types;
-    const QDomNodeList rowNodes = workbook.elementsByTagNameNS(ss, "Row");
+    const QDomNodeList rowNodes = workbook.elementsByTagNameNS(ss, u"Row"_s);
     for (int i = 0; i < rowNodes.size(); ++i) {
         QStringList cells;
-        const QDomNodeList data = rowNodes.at(i).toElement().elementsByTagNameNS(ss, "Data");
+        const QDomNodeList data = rowNodes.at(i).toElement().elementsByTagNameNS(ss, u"Data"_s);
         for (int c = 0; c < data.size(); ++c) {
             cells << data.at(c).toElement().text();
             if (i == 1)
-                types << data.at(c).toElement().attributeNS(ss, "Type");
+                types << data.at(c).toElement().attributeNS(ss, u"Type"_s);
         }
         rows << cells;
     }
     ASSERT_EQ(rows.size(), 4);
-    EXPECT_EQ(rows[0], (QStringList{"No.", "Name", "Balance"}));
-    EXPECT_EQ(rows[1], (QStringList{"1", "A <b>&amp;</b> \"q\"", "10.25"}));
-    EXPECT_EQ(types, (QStringList{"String", "String", "Number"}));
-    EXPECT_EQ(rows[2], (QStringList{"2", "bellhere", ""})); // control character dropped
-    EXPECT_EQ(rows[3], (QStringList{"3", "line\nbreak", "-4"}));
+    EXPECT_EQ(rows[0], (QStringList{u"No."_s, u"Name"_s, u"Balance"_s}));
+    EXPECT_EQ(rows[1], (QStringList{u"1"_s, u"A <b>&amp;</b> \"q\""_s, u"10.25"_s}));
+    EXPECT_EQ(types, (QStringList{u"String"_s, u"String"_s, u"Number"_s}));
+    EXPECT_EQ(rows[2], (QStringList{u"2"_s, u"bellhere"_s, u""_s})); // control character dropped
+    EXPECT_EQ(rows[3], (QStringList{u"3"_s, u"line\nbreak"_s, u"-4"_s}));
 }
 
 TEST(ReportExport, WorksheetNamesAreLegal)
 {
-    EXPECT_EQ(worksheetName(""), "Report");
-    EXPECT_EQ(worksheetName("[]:*?/\\"), "Report");
-    EXPECT_EQ(worksheetName(QString(40, 'x')), QString(31, 'x'));
-    EXPECT_EQ(worksheetName("Sales: 2026/Q1"), "Sales 2026Q1");
+    EXPECT_EQ(worksheetName(u""_s), u"Report"_s);
+    EXPECT_EQ(worksheetName(u"[]:*?/\\"_s), u"Report"_s);
+    EXPECT_EQ(worksheetName(QString(40, u'x')), QString(31, u'x'));
+    EXPECT_EQ(worksheetName(u"Sales: 2026/Q1"_s), u"Sales 2026Q1"_s);
 }
 
 namespace {
@@ -163,10 +161,10 @@ namespace {
 // button's statements.
 QString demoButtonSql(const QDomDocument &forms, const QString &button)
 {
-    const QDomNodeList buttons = forms.elementsByTagName("TdbButton");
+    const QDomNodeList buttons = forms.elementsByTagName(u"TdbButton"_s);
     for (int i = 0; i < buttons.size(); ++i) {
-        if (buttons.at(i).toElement().attribute("Name") == button)
-            return buttons.at(i).toElement().attribute("dbSQL");
+        if (buttons.at(i).toElement().attribute(u"Name"_s) == button)
+            return buttons.at(i).toElement().attribute(u"dbSQL"_s);
     }
     ADD_FAILURE() << "no button " << button.toStdString();
     return {};
@@ -180,42 +178,42 @@ TEST(ReportDemo, CustomerListByCityAndInvoiceWithLinesAndTotal)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const ProjectFolder folder;
     const QString demo = QStringLiteral(TARVO_SOURCE_DIR "/examples/demo/");
-    QFile formsFile(demo + "forms.xml");
+    QFile formsFile(demo + u"forms.xml"_s);
     ASSERT_TRUE(formsFile.open(QIODevice::ReadOnly));
     const QDomDocument forms = parsed(formsFile.readAll());
     SqlConnection db;
-    db.setDatabase(folder.file("demo.db"));
+    db.setDatabase(folder.file(u"demo.db"_s));
     db.open();
-    db.execute("CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)");
-    db.execute("CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, phone TEXT, email TEXT, birthday TEXT, "
+    db.execute(u"CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)"_s);
+    db.execute(u"CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT, phone TEXT, email TEXT, birthday TEXT, "_s
                "is_active INTEGER, id_city INTEGER)");
-    db.execute("CREATE TABLE orders (id INTEGER PRIMARY KEY, id_customers INTEGER, number TEXT, ordered TEXT, "
+    db.execute(u"CREATE TABLE orders (id INTEGER PRIMARY KEY, id_customers INTEGER, number TEXT, ordered TEXT, "_s
                "paid INTEGER, record_count INTEGER)");
-    db.execute("CREATE TABLE order_lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)");
-    for (const QString &statement : demoButtonSql(forms, "bSample").split("\\r\\n"))
+    db.execute(u"CREATE TABLE order_lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)"_s);
+    for (const QString &statement : demoButtonSql(forms, u"bSample"_s).split(u"\\r\\n"_s))
         db.execute(statement);
 
     auto pdfText = [&](const QString &sql, const QString &templateFile) {
         ReportEngine engine;
         SqlQuery rows = db.query(sql);
         engine.dataSet().connect(rows);
-        engine.loadTemplate(demo + "Report/" + templateFile);
-        exportPdf(engine.prepare(), folder.file("out.pdf"));
-        return run("pdftotext", {"-layout", folder.file("out.pdf"), "-"}).simplified();
+        engine.loadTemplate(demo + u"Report/"_s + templateFile);
+        exportPdf(engine.prepare(), folder.file(u"out.pdf"_s));
+        return run(u"pdftotext"_s, {u"-layout"_s, folder.file(u"out.pdf"_s), u"-"_s}).simplified();
     };
-    const QString list = pdfText(demoButtonSql(forms, "bReport"), "customers.trp");
+    const QString list = pdfText(demoButtonSql(forms, u"bReport"_s), u"customers.trp"_s);
     for (const char *expected : {"Bergen 1 customer", "Grace Hopper +47 555 0102 grace@example.org", "Oslo 1 customer",
                                  "Ada Lovelace", "САНКТ-ПЕТЕРБУРГ 1 customer", "Customers: 3", "Page 1 of 1"})
         EXPECT_TRUE(list.contains(QString::fromUtf8(expected))) << expected << "\n" << list.toStdString();
-    EXPECT_LT(list.indexOf("Bergen"), list.indexOf("Oslo")); // cities in order, each with its customers
+    EXPECT_LT(list.indexOf(u"Bergen"_s), list.indexOf(u"Oslo"_s)); // cities in order, each with its customers
 
-    const QString invoice = pdfText(demoButtonSql(forms, "bInvoice").replace("$id", "1"), "invoice.trp");
+    const QString invoice = pdfText(demoButtonSql(forms, u"bInvoice"_s).replace(u"$id"_s, u"1"_s), u"invoice.trp"_s);
     for (const char *expected : {"INVOICE No. A-1001", "Date: 11/2/26", "Customer: Ada Lovelace",
                                  "1 Analytical engine 1 1,200.50 1,200.50", "2 Punched cards 500 0.25 125.00",
                                  "Total $1,325.50", "Invoice A-1001 Page 1 of 1"})
         EXPECT_TRUE(invoice.contains(QString::fromUtf8(expected))) << expected << "\n" << invoice.toStdString();
-    EXPECT_FALSE(invoice.contains("Notes on the engine"));
-    EXPECT_FALSE(invoice.contains("no lines yet"));
+    EXPECT_FALSE(invoice.contains(u"Notes on the engine"_s));
+    EXPECT_FALSE(invoice.contains(u"no lines yet"_s));
     QLocale::setDefault(QLocale::c());
 }
 

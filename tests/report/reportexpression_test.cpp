@@ -8,12 +8,13 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const ReportDataSet data({"id", "n", "when", "name"},
-                             {{qint64(7), QVariant(), "2026-11-02 14:30:00.000", "  Ada  "}});
+    const ReportDataSet data({u"id"_s, u"n"_s, u"when"_s, u"name"_s},
+                             {{qint64(7), QVariant(), u"2026-11-02 14:30:00.000"_s, u"  Ada  "_s}});
     ExpressionContext c;
     c.data = &data;
     c.row = 0;
@@ -33,11 +34,17 @@ TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
         {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""}, // not expressions: as written
         {"[Nobody + 1] [Other.\"x\" * 2]", "[Nobody + 1] [Other.\"x\" * 2]"}, // unknown names
         {"[10 / 0]|[\"x]\"]", "|x]"},                                          // "]" inside a text
+        // Whole numbers whose result does not fit go on in floating point; positions are clamped.
+        {"[9223372036854775807 + 1] [0 - 9223372036854775807 - 2] [3037000500 * 3037000500]",
+         "9.22337203685478E+18 -9.22337203685478E+18 9.22337203700025E+18"},
+        {"[(0 - 9223372036854775807 - 1) % -1] [ABS(0 - 9223372036854775807 - 1)]", "0 9.22337203685478E+18"},
+        {"[SUBSTR(\"abcdef\", 2, 99999999999999999999)] [SUBSTR(\"abcdef\", 0 - 99999999999999999999, 2)]",
+         "bcdef ab"},
     };
     for (const auto &tc : cases) {
         ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
         e.bind(data);
-        EXPECT_TRUE(e.errors().isEmpty()) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_TRUE(e.errors().isEmpty()) << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
         EXPECT_EQ(e.expand(c), QString::fromUtf8(tc.expected)) << tc.text;
     }
     QLocale::setDefault(QLocale::c());
@@ -57,10 +64,24 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
     };
     for (const auto &tc : cases) {
         const ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
-        EXPECT_TRUE(e.errors().join("; ").contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join("; ").toStdString();
+        EXPECT_TRUE(e.errors().join(u"; "_s).contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
         EXPECT_EQ(e.unknownExpressions(), QStringList{QString::fromUtf8(tc.text)});
     }
-    EXPECT_FALSE(ReportExpression::parseExpression("Report.\"id\" >").errors().isEmpty());
+    EXPECT_FALSE(ReportExpression::parseExpression(u"Report.\"id\" >"_s).errors().isEmpty());
+}
+
+// Nesting deep enough to exhaust the stack is an error, not a crash; written nesting still parses.
+TEST(ReportExpression, NestingTooDeepIsAnError)
+{
+    const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
+    const QString tooDeep[] = {
+        repeated("(", 1000) + "1" + repeated(")", 1000), repeated("ABS(", 1000) + "1" + repeated(")", 1000),
+        repeated("-", 1000) + "1", repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
+    for (const QString &text : tooDeep)
+        EXPECT_TRUE(ReportExpression::parseExpression(text).errors().join("; ").contains("nested more than 200 deep"))
+            << text.left(12).toStdString();
+    EXPECT_TRUE(ReportExpression::parseExpression(repeated("(", 150) + "1" + repeated(")", 150)).errors().isEmpty());
+    EXPECT_TRUE(ReportExpression::parseExpression("1" + repeated(" + 1", 150)).errors().isEmpty());
 }
 
 TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
@@ -74,18 +95,18 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
     } cases[] = {
         {"number:#,##0.00", 1234.5, us, "1,234.50"},
         {"number:#,##0.00", qint64(1234), de, "1.234,00"},
-        {"number:0.0", "1234.56", us, "1234.6"}, // numeric text from the database
+        {"number:0.0", u"1234.56"_s, us, "1234.6"}, // numeric text from the database
         {"number:#,##0.00;(#,##0.00)", -1234.5, us, "(1,234.50)"},
         {"number:#,##0.00", -0.001, us, "0.00"},
         {"number:\u00A4#,##0.00", 3, us, "$3.00"},
         {"currency", 1325.5, us, "$1,325.50"},
-        {"number:#,##0", "Ada", us, nullptr},
-        {"date", "2026-11-02 00:00:00.000", us, "11/2/26"},
-        {"date", "2026-11-02", de, "02.11.26"},
-        {"date:dd.MM.yyyy", "2026-11-02 00:00:00.000", us, "02.11.2026"},
-        {"datetime:yyyy-MM-dd hh:mm", "2026-11-02 14:30:05", us, "2026-11-02 14:30"},
-        {"time:hh:mm", "2026-11-02 14:30:00.000", us, "14:30"},
-        {"date", "yesterday", us, nullptr},
+        {"number:#,##0", u"Ada"_s, us, nullptr},
+        {"date", u"2026-11-02 00:00:00.000"_s, us, "11/2/26"},
+        {"date", u"2026-11-02"_s, de, "02.11.26"},
+        {"date:dd.MM.yyyy", u"2026-11-02 00:00:00.000"_s, us, "02.11.2026"},
+        {"datetime:yyyy-MM-dd hh:mm", u"2026-11-02 14:30:05"_s, us, "2026-11-02 14:30"},
+        {"time:hh:mm", u"2026-11-02 14:30:00.000"_s, us, "14:30"},
+        {"date", u"yesterday"_s, us, nullptr},
     };
     for (const auto &tc : cases) {
         QString problem;
@@ -93,7 +114,7 @@ TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)
         ASSERT_TRUE(problem.isEmpty()) << tc.pattern;
         const std::optional<QString> text = format.apply(tc.value, tc.locale);
         if (tc.expected)
-            EXPECT_EQ(text.value_or("(unchanged)"), QString::fromUtf8(tc.expected)) << tc.pattern;
+            EXPECT_EQ(text.value_or(u"(unchanged)"_s), QString::fromUtf8(tc.expected)) << tc.pattern;
         else
             EXPECT_FALSE(text.has_value()) << tc.pattern;
     }

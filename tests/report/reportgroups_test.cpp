@@ -8,6 +8,7 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,7 +30,7 @@ QStringList allTexts(const PreparedReport &r)
     QStringList texts;
     for (const PreparedPage &page : r.pages) {
         if (!texts.isEmpty())
-            texts << "--";
+            texts << u"--"_s;
         for (const PreparedItem &item : page.items) {
             if (item.source->kind == ItemKind::Text)
                 texts << item.text;
@@ -40,11 +41,11 @@ QStringList allTexts(const PreparedReport &r)
 
 ReportDataSet sales()
 {
-    return ReportDataSet({"city", "name", "amount"}, {{"Bergen", "A", qint64(10)},
-                                                      {"Bergen", "B", qint64(20)},
-                                                      {"Oslo", "C", qint64(5)},
-                                                      {"Oslo", "D", 7.5},
-                                                      {"Oslo", "E", 2.5}});
+    return ReportDataSet({u"city"_s, u"name"_s, u"amount"_s}, {{u"Bergen"_s, u"A"_s, qint64(10)},
+                                                      {u"Bergen"_s, u"B"_s, qint64(20)},
+                                                      {u"Oslo"_s, u"C"_s, qint64(5)},
+                                                      {u"Oslo"_s, u"D"_s, 7.5},
+                                                      {u"Oslo"_s, u"E"_s, 2.5}});
 }
 
 } // namespace
@@ -52,58 +53,58 @@ ReportDataSet sales()
 TEST(ReportGroups, HeadersFootersAndAggregatesOverGroupsRunningAndWholeReport)
 {
     const ReportTemplate t = reportWith(
-        "<reportTitle height=\"6\">" + textItem("Total [SUM(Report.\"amount\")] in [COUNT()] rows") + "</reportTitle>"
+        u"<reportTitle height=\"6\">"_s + textItem(u"Total [SUM(Report.\"amount\")] in [COUNT()] rows"_s) + u"</reportTitle>"_s
         "<group name=\"city\" condition='Report.\"city\"'>"
-        "<groupHeader height=\"6\">" + textItem("[Report.\"city\"] ([COUNT()]): [SUM(Report.\"amount\")]") + "</groupHeader>"
-        "<groupFooter height=\"6\">" + textItem("Subtotal [Report.\"city\"] [SUM(Report.\"amount\")] avg [AVG(Report.\"amount\")] "
-                                                "min [MIN(Report.\"amount\")] max [MAX(Report.\"amount\")]") + "</groupFooter>"
+        "<groupHeader height=\"6\">" + textItem(u"[Report.\"city\"] ([COUNT()]): [SUM(Report.\"amount\")]"_s) + u"</groupHeader>"_s
+        "<groupFooter height=\"6\">" + textItem(u"Subtotal [Report.\"city\"] [SUM(Report.\"amount\")] avg [AVG(Report.\"amount\")] "_s
+                                                "min [MIN(Report.\"amount\")] max [MAX(Report.\"amount\")]") + u"</groupFooter>"_s
         "</group>"
-        "<masterData height=\"6\">" + textItem("[Report.\"name\"] [Report.\"amount\"] running [SUM(Report.\"amount\")] "
-                                               "in group [SUM(Report.\"amount\", \"city\")]") + "</masterData>"
-        "<summary height=\"6\">" + textItem("Grand [SUM(Report.\"amount\")] in [COUNT(Report.\"name\", \"report\")]") + "</summary>");
+        "<masterData height=\"6\">" + textItem(u"[Report.\"name\"] [Report.\"amount\"] running [SUM(Report.\"amount\")] "_s
+                                               "in group [SUM(Report.\"amount\", \"city\")]") + u"</masterData>"_s
+        "<summary height=\"6\">" + textItem(u"Grand [SUM(Report.\"amount\")] in [COUNT(Report.\"name\", \"report\")]"_s) + u"</summary>"_s);
     EXPECT_EQ(allTexts(prepareReport(t, sales(), std::nullopt, fixedNow)),
-              (QStringList{"Total 45 in 5 rows",
-                           "Bergen (2): 30",
-                           "A 10 running 10 in group 10",
-                           "B 20 running 30 in group 30",
-                           "Subtotal Bergen 30 avg 15 min 10 max 20",
-                           "Oslo (3): 15",
-                           "C 5 running 35 in group 5",
-                           "D 7.5 running 42.5 in group 12.5",
-                           "E 2.5 running 45 in group 15",
-                           "Subtotal Oslo 15 avg 5 min 2.5 max 7.5",
-                           "Grand 45 in 5"}));
+              (QStringList{u"Total 45 in 5 rows"_s,
+                           u"Bergen (2): 30"_s,
+                           u"A 10 running 10 in group 10"_s,
+                           u"B 20 running 30 in group 30"_s,
+                           u"Subtotal Bergen 30 avg 15 min 10 max 20"_s,
+                           u"Oslo (3): 15"_s,
+                           u"C 5 running 35 in group 5"_s,
+                           u"D 7.5 running 42.5 in group 12.5"_s,
+                           u"E 2.5 running 45 in group 15"_s,
+                           u"Subtotal Oslo 15 avg 5 min 2.5 max 7.5"_s,
+                           u"Grand 45 in 5"_s}));
 }
 
 TEST(ReportGroups, NestedGroupsBreakWhenAnOuterValueChanges)
 {
-    const ReportDataSet data({"country", "city"}, {{"NO", "Oslo"}, {"NO", "Oslo"}, {"SE", "Oslo"}, {"SE", "Lund"}});
+    const ReportDataSet data({u"country"_s, u"city"_s}, {{u"NO"_s, u"Oslo"_s}, {u"NO"_s, u"Oslo"_s}, {u"SE"_s, u"Oslo"_s}, {u"SE"_s, u"Lund"_s}});
     const ReportTemplate t = reportWith(
-        "<group name=\"country\" condition='Report.\"country\"'><groupHeader height=\"6\">" + textItem("[Report.\"country\"]") + "</groupHeader></group>"
-        "<group name=\"city\" condition='Report.\"city\"'><groupFooter height=\"6\">" + textItem("[Report.\"city\"]: [COUNT()] of [COUNT(Report.\"city\", \"country\")]") + "</groupFooter></group>");
+        u"<group name=\"country\" condition='Report.\"country\"'><groupHeader height=\"6\">"_s + textItem(u"[Report.\"country\"]"_s) + u"</groupHeader></group>"_s
+        "<group name=\"city\" condition='Report.\"city\"'><groupFooter height=\"6\">" + textItem(u"[Report.\"city\"]: [COUNT()] of [COUNT(Report.\"city\", \"country\")]"_s) + u"</groupFooter></group>"_s);
     EXPECT_EQ(allTexts(prepareReport(t, data, std::nullopt, fixedNow)),
-              (QStringList{"NO", "Oslo: 2 of 2", "SE", "Oslo: 1 of 1", "Lund: 1 of 2"}));
+              (QStringList{u"NO"_s, u"Oslo: 2 of 2"_s, u"SE"_s, u"Oslo: 1 of 1"_s, u"Lund: 1 of 2"_s}));
 }
 
 TEST(ReportGroups, NewPagePerGroupRepeatedHeadersAndPageTotals)
 {
     QList<QVariantList> rows;
     for (int i = 0; i < 40; ++i)
-        rows << QVariantList{i < 35 ? "Bergen" : "Oslo", qint64(1)};
+        rows << QVariantList{i < 35 ? u"Bergen"_s : u"Oslo"_s, qint64(1)};
     const ReportTemplate t = reportWith(
-        "<pageHeader height=\"6\">" + textItem("Page sum [SUM(Report.\"amount\")]") + "</pageHeader>"
+        u"<pageHeader height=\"6\">"_s + textItem(u"Page sum [SUM(Report.\"amount\")]"_s) + u"</pageHeader>"_s
         "<group name=\"city\" condition='Report.\"city\"' newPage=\"1\" repeatHeader=\"1\">"
-        "<groupHeader height=\"6\">" + textItem("City [Report.\"city\"]") + "</groupHeader></group>"
-        "<masterData height=\"6\">" + textItem("row") + "</masterData>"
-        "<pageFooter height=\"6\">" + textItem("[COUNT()] rows, [SUM(Report.\"amount\")]") + "</pageFooter>");
-    const PreparedReport r = prepareReport(t, ReportDataSet({"city", "amount"}, rows), std::nullopt, fixedNow);
+        "<groupHeader height=\"6\">" + textItem(u"City [Report.\"city\"]"_s) + u"</groupHeader></group>"_s
+        "<masterData height=\"6\">" + textItem(u"row"_s) + u"</masterData>"_s
+        "<pageFooter height=\"6\">" + textItem(u"[COUNT()] rows, [SUM(Report.\"amount\")]"_s) + u"</pageFooter>"_s);
+    const PreparedReport r = prepareReport(t, ReportDataSet({u"city"_s, u"amount"_s}, rows), std::nullopt, fixedNow);
     ASSERT_EQ(r.pages.size(), 3); // 28 Bergen rows, 7 more after the repeated header, then Oslo
-    const QList<QStringList> expected{{"Page sum 28", "City Bergen", "28 rows, 28"},
-                                      {"Page sum 7", "City Bergen", "7 rows, 7"},
-                                      {"Page sum 5", "City Oslo", "5 rows, 5"}};
+    const QList<QStringList> expected{{u"Page sum 28"_s, u"City Bergen"_s, u"28 rows, 28"_s},
+                                      {u"Page sum 7"_s, u"City Bergen"_s, u"7 rows, 7"_s},
+                                      {u"Page sum 5"_s, u"City Oslo"_s, u"5 rows, 5"_s}};
     for (qsizetype p = 0; p < r.pages.size(); ++p) {
         QStringList texts = allTexts(PreparedReport{r.source, r.styles, r.layout, {r.pages[p]}, r.title});
-        texts.removeAll("row");
+        texts.removeAll(u"row"_s);
         EXPECT_EQ(texts, expected[p]) << "page " << p + 1;
     }
 }
@@ -112,29 +113,29 @@ TEST(ReportGroups, KeepTogetherMovesAGroupThatFitsAPageButNotTheRoomLeft)
 {
     QList<QVariantList> rows;
     for (int i = 0; i < 45; ++i)
-        rows << QVariantList{i < 20 ? "A" : (i < 40 ? "B" : "C")};
+        rows << QVariantList{i < 20 ? u"A"_s : (i < 40 ? u"B"_s : u"C"_s)};
     for (const bool keep : {false, true}) {
         const ReportTemplate t = reportWith(
-            QString("<group name=\"g\" condition='Report.\"g\"' keepTogether=\"%1\">").arg(keep ? 1 : 0)
-            + "<groupHeader height=\"6\">" + textItem("Group [Report.\"g\"]") + "</groupHeader></group>"
-            "<masterData height=\"6\">" + textItem("row") + "</masterData>");
-        const PreparedReport r = prepareReport(t, ReportDataSet({"g"}, rows), std::nullopt, fixedNow);
+            u"<group name=\"g\" condition='Report.\"g\"' keepTogether=\"%1\">"_s.arg(keep ? 1 : 0)
+            + u"<groupHeader height=\"6\">"_s + textItem(u"Group [Report.\"g\"]"_s) + u"</groupHeader></group>"_s
+            "<masterData height=\"6\">" + textItem(u"row"_s) + u"</masterData>"_s);
+        const PreparedReport r = prepareReport(t, ReportDataSet({u"g"_s}, rows), std::nullopt, fixedNow);
         // A takes 126 of 190 mm; B needs as much again.
         const QString firstOnPage2 = r.pages.value(1).items.value(0).text;
-        EXPECT_EQ(firstOnPage2, keep ? "Group B" : "row") << keep;
-        EXPECT_EQ(allTexts(r).count("Group C"), 1); // C follows B on page 2 either way
+        EXPECT_EQ(firstOnPage2, keep ? u"Group B"_s : u"row"_s) << keep;
+        EXPECT_EQ(allTexts(r).count(u"Group C"_s), 1); // C follows B on page 2 either way
     }
 }
 
 TEST(ReportGroups, HighlightsAndPrintIfStyleAndHideItemsAndBands)
 {
     const ReportTemplate t = reportWith(
-        "<masterData height=\"6\" printIf='Report.\"name\" &lt;&gt; \"B\"'>"
+        u"<masterData height=\"6\" printIf='Report.\"name\" &lt;&gt; \"B\"'>"_s
         "<text x=\"0\" y=\"0\" w=\"50\" h=\"6\" fill=\"#EEEEEE\" border=\"0.3\">[Report.\"name\"]"
         "<highlight if='Report.\"amount\" &gt;= 10' colour=\"#C00000\" bold=\"1\"/></text>"
-        + textItem("small", "printIf='Report.\"amount\" &lt; 10'") + "</masterData>");
+        + textItem(u"small"_s, u"printIf='Report.\"amount\" &lt; 10'"_s) + u"</masterData>"_s);
     const PreparedReport r = prepareReport(t, sales(), std::nullopt, fixedNow);
-    EXPECT_EQ(allTexts(r), (QStringList{"A", "C", "small", "D", "small", "E", "small"}));
+    EXPECT_EQ(allTexts(r), (QStringList{u"A"_s, u"C"_s, u"small"_s, u"D"_s, u"small"_s, u"E"_s, u"small"_s}));
     const PreparedItem &a = r.pages[0].items[0];
     EXPECT_EQ(a.source->colour, QColor("#C00000"));
     EXPECT_TRUE(a.source->bold);
@@ -146,26 +147,26 @@ TEST(ReportGroups, DetailRowsComeFromASecondQueryPerMasterRow)
 {
     ProjectFolder folder;
     SqlConnection db;
-    db.setDatabase(folder.file("orders.db"));
+    db.setDatabase(folder.file(u"orders.db"_s));
     db.open();
-    db.execute("CREATE TABLE orders (id INTEGER PRIMARY KEY, number TEXT)");
-    db.execute("CREATE TABLE lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)");
-    db.execute("INSERT INTO orders VALUES (1, 'A-1'), (2, 'A-2'), (3, 'A''3')");
-    db.execute("INSERT INTO lines VALUES (1, 1, 'Engine', 1, 1200.5), (2, 1, 'Cards', 500, 0.25), (3, 3, 'Gear', 2, 3)");
+    db.execute(u"CREATE TABLE orders (id INTEGER PRIMARY KEY, number TEXT)"_s);
+    db.execute(u"CREATE TABLE lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)"_s);
+    db.execute(u"INSERT INTO orders VALUES (1, 'A-1'), (2, 'A-2'), (3, 'A''3')"_s);
+    db.execute(u"INSERT INTO lines VALUES (1, 1, 'Engine', 1, 1200.5), (2, 1, 'Cards', 500, 0.25), (3, 3, 'Gear', 2, 3)"_s);
     const ReportTemplate t = reportWith(
-        "<masterData height=\"6\">" + textItem("Order [Report.\"number\"]") + "</masterData>"
+        u"<masterData height=\"6\">"_s + textItem(u"Order [Report.\"number\"]"_s) + u"</masterData>"_s
         "<detail name=\"Lines\" sql=\"SELECT product, quantity * price AS amount FROM lines "
         "WHERE id_orders = :id AND product &lt;&gt; ':id' ORDER BY id\">"
-        "<detailData height=\"6\">" + textItem("[Line#]. [Lines.\"product\"] [Lines.\"amount\"] [Report.\"number\"]") + "</detailData>"
-        "<detailFooter height=\"6\">" + textItem("[COUNT()] lines") + textItem("Total [SUM(Lines.\"amount\")]", "format=\"number:#,##0.00\"") + "</detailFooter>"
+        "<detailData height=\"6\">" + textItem(u"[Line#]. [Lines.\"product\"] [Lines.\"amount\"] [Report.\"number\"]"_s) + u"</detailData>"_s
+        "<detailFooter height=\"6\">" + textItem(u"[COUNT()] lines"_s) + textItem(u"Total [SUM(Lines.\"amount\")]"_s, u"format=\"number:#,##0.00\""_s) + u"</detailFooter>"_s
         "</detail>");
-    SqlQuery master = db.query("SELECT id, number FROM orders ORDER BY id");
+    SqlQuery master = db.query(u"SELECT id, number FROM orders ORDER BY id"_s);
     ReportDataSet data;
     data.connect(master);
     EXPECT_EQ(allTexts(prepareReport(t, data, std::nullopt, fixedNow)),
-              (QStringList{"Order A-1", "1. Engine 1200.5 A-1", "2. Cards 125 A-1", "2 lines", "Total 1,325.50",
-                           "Order A-2", "0 lines", "Total 0.00", // no lines: the order still prints
-                           "Order A'3", "1. Gear 6 A'3", "1 lines", "Total 6.00"}));
+              (QStringList{u"Order A-1"_s, u"1. Engine 1200.5 A-1"_s, u"2. Cards 125 A-1"_s, u"2 lines"_s, u"Total 1,325.50"_s,
+                           u"Order A-2"_s, u"0 lines"_s, u"Total 0.00"_s, // no lines: the order still prints
+                           u"Order A'3"_s, u"1. Gear 6 A'3"_s, u"1 lines"_s, u"Total 6.00"_s}));
 }
 
 TEST(ReportGroups, BadTemplatesNameTheTemplateLineAndItem)

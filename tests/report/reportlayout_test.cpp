@@ -7,6 +7,7 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(ReportLayout, PaginatesBandsWholeWithTitleHeaderFooterAndTotals)
         const PreparedPage &page = r.pages[p];
         SCOPED_TRACE(p + 1);
         EXPECT_EQ(textsOf(page, BandType::ReportTitle).size(), p == 0 ? 1 : 0);
-        EXPECT_EQ(textsOf(page, BandType::PageHeader), (QStringList{"No.", "Name", "Balance"}));
+        EXPECT_EQ(textsOf(page, BandType::PageHeader), (QStringList{u"No."_s, u"Name"_s, u"Balance"_s}));
         EXPECT_EQ(textsOf(page, BandType::PageFooter),
                   QStringList{QStringLiteral("Page %1 of 3").arg(p + 1)});
         const QStringList rows = textsOf(page, BandType::MasterData);
@@ -46,8 +47,8 @@ TEST(ReportLayout, PaginatesBandsWholeWithTitleHeaderFooterAndTotals)
             }
         }
     }
-    EXPECT_EQ(textsOf(r.pages.last(), BandType::Summary), QStringList{"Customers: 40"});
-    EXPECT_EQ(r.pages[0].items.last().text, "Page 1 of 3");
+    EXPECT_EQ(textsOf(r.pages.last(), BandType::Summary), QStringList{u"Customers: 40"_s});
+    EXPECT_EQ(r.pages[0].items.last().text, u"Page 1 of 3"_s);
 }
 
 TEST(ReportLayout, SummaryThatDoesNotFitMovesToANewPage)
@@ -56,8 +57,8 @@ TEST(ReportLayout, SummaryThatDoesNotFitMovesToANewPage)
     const PreparedReport r = prepareReport(listTemplate(), customers(15), std::nullopt, fixedNow);
     ASSERT_EQ(r.pages.size(), 2);
     EXPECT_TRUE(textsOf(r.pages[0], BandType::Summary).isEmpty());
-    EXPECT_EQ(textsOf(r.pages[1], BandType::Summary), QStringList{"Customers: 15"});
-    EXPECT_EQ(textsOf(r.pages[1], BandType::PageFooter), QStringList{"Page 2 of 2"});
+    EXPECT_EQ(textsOf(r.pages[1], BandType::Summary), QStringList{u"Customers: 15"_s});
+    EXPECT_EQ(textsOf(r.pages[1], BandType::PageFooter), QStringList{u"Page 2 of 2"_s});
 }
 
 TEST(ReportLayout, EmptyDataSetGivesOnePageWithoutRows)
@@ -65,15 +66,15 @@ TEST(ReportLayout, EmptyDataSetGivesOnePageWithoutRows)
     const PreparedReport r = prepareReport(listTemplate(), customers(0), std::nullopt, fixedNow);
     ASSERT_EQ(r.pages.size(), 1);
     EXPECT_TRUE(textsOf(r.pages[0], BandType::MasterData).isEmpty());
-    EXPECT_EQ(textsOf(r.pages[0], BandType::Summary), QStringList{"Customers: 0"});
+    EXPECT_EQ(textsOf(r.pages[0], BandType::Summary), QStringList{u"Customers: 0"_s});
 }
 
 TEST(ReportLayout, GrowingTextPushesTheFollowingRowsDown)
 {
-    ReportDataSet data({"id", "name", "balance"},
-                       {{1, "short", 1.0},
-                        {2, QString("word ").repeated(60).trimmed(), 2.0},
-                        {3, "after", 3.0}});
+    ReportDataSet data({u"id"_s, u"name"_s, u"balance"_s},
+                       {{1, u"short"_s, 1.0},
+                        {2, u"word "_s.repeated(60).trimmed(), 2.0},
+                        {3, u"after"_s, 3.0}});
     const PreparedReport r = prepareReport(listTemplate(), data, std::nullopt, fixedNow);
     QList<const PreparedItem *> names;
     for (const PreparedItem &item : r.pages[0].items) {
@@ -91,8 +92,8 @@ TEST(ReportLayout, BandTallerThanAPageContinuesOnTheNextPages)
 {
     QString words;
     for (int i = 0; i < 2000; ++i)
-        words += QString("word%1 ").arg(i);
-    ReportDataSet data({"id", "name", "balance"}, {{1, words, 1.0}, {2, "x", 2.0}});
+        words += u"word%1 "_s.arg(i);
+    ReportDataSet data({u"id"_s, u"name"_s, u"balance"_s}, {{1, words, 1.0}, {2, u"x"_s, 2.0}});
     const PreparedReport r = prepareReport(listTemplate(), data, std::nullopt, fixedNow);
     ASSERT_GT(r.pages.size(), 3);
     QString printed;
@@ -101,15 +102,15 @@ TEST(ReportLayout, BandTallerThanAPageContinuesOnTheNextPages)
             if (item.band != BandType::PageFooter) {
                 EXPECT_LE(item.rect.bottom(), footerTop(r) + 1e-9);
             }
-            if (item.band == BandType::MasterData && item.row == 0 && item.text.startsWith("word"))
-                printed += item.text + "\n";
+            if (item.band == BandType::MasterData && item.row == 0 && item.text.startsWith(u"word"_s))
+                printed += item.text + u"\n"_s;
         }
     }
     // Every word printed once, starting on the title page right below the header.
     EXPECT_EQ(printed.simplified(), words.simplified());
     EXPECT_FALSE(textsOf(r.pages[0], BandType::MasterData).isEmpty());
     const QStringList last = textsOf(r.pages.last(), BandType::MasterData);
-    EXPECT_EQ(last.mid(last.size() - 3), (QStringList{"2", "x", "2"}));
+    EXPECT_EQ(last.mid(last.size() - 3), (QStringList{u"2"_s, u"x"_s, u"2"_s}));
 }
 
 TEST(ReportLayout, FirstRowNeverOverlapsTheFooterWhenTheTitleLeavesTooLittleRoom)
@@ -119,7 +120,7 @@ TEST(ReportLayout, FirstRowNeverOverlapsTheFooterWhenTheTitleLeavesTooLittleRoom
     const PreparedReport r = prepareReport(t, customers(3), std::nullopt, fixedNow);
     ASSERT_EQ(r.pages.size(), 2);
     EXPECT_TRUE(textsOf(r.pages[0], BandType::MasterData).isEmpty());
-    EXPECT_EQ(textsOf(r.pages[1], BandType::MasterData).first(), "1");
+    EXPECT_EQ(textsOf(r.pages[1], BandType::MasterData).first(), u"1"_s);
 }
 
 TEST(ReportLayout, HeaderAndFooterLeavingNoRoomIsAnError)
@@ -130,7 +131,7 @@ TEST(ReportLayout, HeaderAndFooterLeavingNoRoomIsAnError)
         prepareReport(t, customers(1));
         FAIL() << "no error";
     } catch (const ParseError &e) {
-        EXPECT_TRUE(e.message().contains("leave no room")) << e.what();
+        EXPECT_TRUE(e.message().contains(u"leave no room"_s)) << e.what();
     }
 }
 
@@ -144,15 +145,15 @@ TEST(ReportLayout, PrinterLayoutReplacesTheTemplatePage)
 
 TEST(ReportExpression, ExpandsEachKindOfExpression)
 {
-    const ReportDataSet data({"id", "Say \"hi\"", "n"}, {{qint64(7), "hello", QVariant()}});
+    const ReportDataSet data({u"id"_s, u"Say \"hi\""_s, u"n"_s}, {{qint64(7), u"hello"_s, QVariant()}});
     ExpressionContext c;
     c.data = &data;
     c.row = 0;
     c.page = 2;
     c.totalPages = 5;
     c.line = 3;
-    c.date = "12/10/26";
-    c.time = "2:30 PM";
+    c.date = u"12/10/26"_s;
+    c.time = u"2:30 PM"_s;
     const struct {
         const char *text;
         const char *expected;
@@ -173,7 +174,7 @@ TEST(ReportExpression, ExpandsEachKindOfExpression)
         e.bind(data);
         EXPECT_EQ(e.expand(c), QString::fromUtf8(tc.expected)) << tc.text;
     }
-    EXPECT_EQ(ReportExpression::fieldReference("Report", "a\"b"), "[Report.\"a\"\"b\"]");
+    EXPECT_EQ(ReportExpression::fieldReference(u"Report"_s, u"a\"b"_s), u"[Report.\"a\"\"b\"]"_s);
 }
 
 TEST(ReportLayout, ItemsOfOneNumericFieldCarryTheNumber)

@@ -6,6 +6,7 @@
 
 using namespace tarvo;
 using namespace tarvo::test;
+using namespace Qt::StringLiterals;
 
 TEST(ReportTemplate, SavedTemplateLoadsBackUnchanged)
 {
@@ -23,14 +24,14 @@ TEST(ReportTemplate, SavedTemplateLoadsBackUnchanged)
     t.page.size = QPageSize(QSizeF(100, 150), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 
     const ProjectFolder folder;
-    t.save(folder.file("copy.trp"));
-    const ReportTemplate back = ReportTemplate::load(folder.file("copy.trp"));
+    t.save(folder.file(u"copy.trp"_s));
+    const ReportTemplate back = ReportTemplate::load(folder.file(u"copy.trp"_s));
     EXPECT_EQ(back.toXml(), t.toXml());
-    EXPECT_EQ(back.title, "Customer list");
+    EXPECT_EQ(back.title, u"Customer list"_s);
     EXPECT_EQ(back.page.orientation, QPageLayout::Landscape);
     EXPECT_EQ(back.page.size.size(QPageSize::Millimeter), QSizeF(100, 150));
     const ReportItem &name = back.band(BandType::MasterData)->items[1];
-    EXPECT_EQ(name.text, "[Report.\"name\"]");
+    EXPECT_EQ(name.text, u"[Report.\"name\"]"_s);
     EXPECT_TRUE(name.grow);
     EXPECT_EQ(back.band(BandType::PageHeader)->items[2].align, Qt::AlignRight | Qt::AlignTop);
     EXPECT_EQ(back.band(BandType::Summary)->items[0].fill, QColor("#eeeeee"));
@@ -53,23 +54,23 @@ TEST(ReportTemplate, GroupsDetailVariablesAndStylesSurviveSaving)
     <detailFooter height="5"/>
   </detail>
 </report>)";
-    const ReportTemplate t = ReportTemplate::fromXml(xml, "t.trp");
+    const ReportTemplate t = ReportTemplate::fromXml(xml, u"t.trp"_s);
     ASSERT_EQ(t.groups.size(), 1);
     EXPECT_TRUE(t.groups[0].keepTogether && t.groups[0].newPage && t.groups[0].repeatHeader);
-    EXPECT_EQ(t.groups[0].header->printIf, "COUNT() > 1");
+    EXPECT_EQ(t.groups[0].header->printIf, u"COUNT() > 1"_s);
     EXPECT_TRUE(t.groups[0].footer->pageBreakAfter);
     const ReportItem &item = t.band(BandType::MasterData)->items[0];
-    EXPECT_EQ(item.text, "[net]");
+    EXPECT_EQ(item.text, u"[net]"_s);
     EXPECT_EQ(item.line, 8);
     EXPECT_EQ(item.highlights.size(), 2);
     EXPECT_EQ(item.highlights[1].fill, QColor("#FFEEEE"));
     EXPECT_FALSE(item.highlights[1].bold.has_value());
-    EXPECT_EQ(item.format, "number:#,##0.00");
+    EXPECT_EQ(item.format, u"number:#,##0.00"_s);
     ASSERT_TRUE(t.detail && t.detail->data && !t.detail->header);
-    EXPECT_EQ(t.detail->sql, "SELECT * FROM lines WHERE id_orders = :id");
-    const ReportTemplate back = ReportTemplate::fromXml(t.toXml(), "back.trp");
+    EXPECT_EQ(t.detail->sql, u"SELECT * FROM lines WHERE id_orders = :id"_s);
+    const ReportTemplate back = ReportTemplate::fromXml(t.toXml(), u"back.trp"_s);
     EXPECT_EQ(back.toXml(), t.toXml());
-    EXPECT_EQ(back.band(BandType::MasterData)->items[0].text, "[net]");
+    EXPECT_EQ(back.band(BandType::MasterData)->items[0].text, u"[net]"_s);
     EXPECT_EQ(back.variables.size(), 1);
 }
 
@@ -100,11 +101,31 @@ TEST(ReportTemplate, BadTemplatesNameTheProblem)
     };
     for (const auto &tc : cases) {
         try {
-            ReportTemplate::fromXml(tc.xml, "bad.trp");
+            ReportTemplate::fromXml(tc.xml, u"bad.trp"_s);
             ADD_FAILURE() << "accepted: " << tc.xml;
         } catch (const ParseError &e) {
-            EXPECT_TRUE(e.message().startsWith("Report template \"bad.trp\": ")) << e.what();
+            EXPECT_TRUE(e.message().startsWith(u"Report template \"bad.trp\": "_s)) << e.what();
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(tc.problem))) << e.what();
+        }
+    }
+}
+
+// A declared encoding can decode to a lone surrogate, which a saved template could not keep.
+TEST(ReportTemplate, TextThatIsNoUnicodeIsRefused)
+{
+    const QString utf16 = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>"
+                                         "<report><summary><text>a%1b</text></summary></report>")
+                              .arg(QChar(0xD800));
+    const QByteArray documents[] = {
+        QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2),
+        "<?xml version=\"1.0\" encoding=\"UTF-7\"?><report title=\"a+2222-b\"/>",
+    };
+    for (const QByteArray &xml : documents) {
+        try {
+            ReportTemplate::fromXml(xml, "bad.trp");
+            ADD_FAILURE() << "accepted: " << xml.toStdString();
+        } catch (const ParseError &e) {
+            EXPECT_TRUE(e.message().contains("a character that is no Unicode")) << e.what();
         }
     }
 }
@@ -112,10 +133,10 @@ TEST(ReportTemplate, BadTemplatesNameTheProblem)
 TEST(ReportTemplate, MissingFileIsAFileErrorWithThePath)
 {
     try {
-        ReportTemplate::load("/nonexistent/x.trp");
+        ReportTemplate::load(u"/nonexistent/x.trp"_s);
         FAIL() << "no error";
     } catch (const FileError &e) {
-        EXPECT_EQ(e.message(), "Report template not found: /nonexistent/x.trp");
+        EXPECT_EQ(e.message(), u"Report template not found: /nonexistent/x.trp"_s);
     }
 }
 
@@ -124,22 +145,22 @@ TEST(ReportTemplate, ListsFieldsTheDataSetLacks)
     ReportTemplate t = listTemplate();
     ReportItem photo;
     photo.kind = ItemKind::Image;
-    photo.field = "photo";
+    photo.field = u"photo"_s;
     t.band(BandType::MasterData)->items << photo;
-    const ReportDataSet data({"NAME"}, {});
-    EXPECT_EQ(t.missingFields(data), (QStringList{"balance", "photo"}));
+    const ReportDataSet data({u"NAME"_s}, {});
+    EXPECT_EQ(t.missingFields(data), (QStringList{u"balance"_s, u"photo"_s}));
 }
 
 TEST(ReportTemplate, TableLayoutPrintsEveryColumn)
 {
     const ReportDataSet data = customers(3);
-    const ReportTemplate t = ReportTemplate::tableLayout(data, "Customers");
+    const ReportTemplate t = ReportTemplate::tableLayout(data, u"Customers"_s);
     const PreparedReport r = prepareReport(t, data, std::nullopt, fixedNow);
     ASSERT_EQ(r.pages.size(), 1);
-    EXPECT_EQ(textsOf(r.pages[0], BandType::ReportTitle), QStringList{"Customers"});
-    EXPECT_EQ(textsOf(r.pages[0], BandType::PageHeader), (QStringList{"id", "name", "balance"}));
-    EXPECT_EQ(textsOf(r.pages[0], BandType::MasterData).mid(3, 3), (QStringList{"2", "Customer 2", "3"}));
-    EXPECT_EQ(textsOf(r.pages[0], BandType::PageFooter), QStringList{"Page 1 of 1"});
+    EXPECT_EQ(textsOf(r.pages[0], BandType::ReportTitle), QStringList{u"Customers"_s});
+    EXPECT_EQ(textsOf(r.pages[0], BandType::PageHeader), (QStringList{u"id"_s, u"name"_s, u"balance"_s}));
+    EXPECT_EQ(textsOf(r.pages[0], BandType::MasterData).mid(3, 3), (QStringList{u"2"_s, u"Customer 2"_s, u"3"_s}));
+    EXPECT_EQ(textsOf(r.pages[0], BandType::PageFooter), QStringList{u"Page 1 of 1"_s});
     EXPECT_TRUE(t.missingFields(data).isEmpty());
 }
 

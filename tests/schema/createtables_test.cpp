@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -22,10 +23,10 @@ const char *kOrders =
 
 } // namespace
 
-TEST(CreateTables, WorkedExampleIsExact)
+TEST(CreateTables, ATableWithEveryKindOfColumnBecomesOneExactStatement)
 {
     EXPECT_EQ(statementsFor(QString::fromUtf8(kOrders)),
-              QStringList({"CREATE TABLE orders (id INTEGER PRIMARY KEY ASC, number TEXT NOT NULL, ordered TEXT, "
+              QStringList({u"CREATE TABLE orders (id INTEGER PRIMARY KEY ASC, number TEXT NOT NULL, ordered TEXT, "_s
                            "scan BLOB, scan_filename TEXT, id_customers INTEGER NOT NULL, record_count INTEGER, "
                            "FOREIGN KEY(id_customers) REFERENCES customers(id) ON DELETE CASCADE); "}));
 }
@@ -67,8 +68,8 @@ TEST(CreateTables, EachKeyKind)
 TEST(CreateTables, SectionsInFileOrderAndNoFile)
 {
     EXPECT_EQ(statementsFor(QStringLiteral("[b]\n_x=TEXT\n[a]\n")),
-              QStringList({"CREATE TABLE b (id INTEGER PRIMARY KEY ASC, x TEXT); ",
-                           "CREATE TABLE a (id INTEGER PRIMARY KEY ASC); "}));
+              QStringList({u"CREATE TABLE b (id INTEGER PRIMARY KEY ASC, x TEXT); "_s,
+                           u"CREATE TABLE a (id INTEGER PRIMARY KEY ASC); "_s}));
     EXPECT_TRUE(statementsFor(QString()).isEmpty());
     EXPECT_TRUE(BuildCreateTableStatements(QStringLiteral("/no/such/tables.ini")).isEmpty());
 }

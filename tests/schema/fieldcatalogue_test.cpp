@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,9 +35,9 @@ TEST_F(FieldCatalogueTest, EntriesInFileOrder)
     QStringList rows;
     for (const CatalogueEntry &e : FieldCatalogue())
         rows.append(e.table + u'|' + e.field + u'|' + e.type);
-    EXPECT_EQ(rows, QStringList({"orders|Name|TEXT", "orders|id_customers|INTEGER", "orders|id_a|INTEGER",
-                                 "orders|id_b|INTEGER", "orders|*record_count|100", "orders|IsDictionary|1",
-                                 "orders|expr|a=b", "orders|Name|DATE", "city|title|TEXT"}));
+    EXPECT_EQ(rows, QStringList({u"orders|Name|TEXT"_s, u"orders|id_customers|INTEGER"_s, u"orders|id_a|INTEGER"_s,
+                                 u"orders|id_b|INTEGER"_s, u"orders|*record_count|100"_s, u"orders|IsDictionary|1"_s,
+                                 u"orders|expr|a=b"_s, u"orders|Name|DATE"_s, u"city|title|TEXT"_s}));
 }
 
 TEST_F(FieldCatalogueTest, LookupsAreExact)
@@ -78,15 +79,15 @@ TEST_F(FieldCatalogueTest, JoinedTables)
 {
     load(QStringLiteral("[city]\nisdictionary=1\n[ad]\nisdictionary=1\n[bd]\nisdictionary=1\n[cd]\nisdictionary=1\n"));
     const struct { const char *table; const char *items; QStringList expected; } cases[] = {
-        {"orders", "orders.number,customers.name,city.name,customers.phone", {"customers", "city"}},
-        {"orders", "orders.number,customers.name,customers.phone", {"customers"}},
-        {"x", "a.f,bd.f,c.f", {"a", "c", "bd"}},
-        {"x", "ad.f,b.f,cd.f", {"cd", "b", "ad"}},
-        {"x", "c.f,A.f,a.g,B.f", {"A", "B", "c"}},  // sorted and de-duplicated ignoring case
-        {"x", "a.f,city.f,c.f", {"a", "c", "city"}},
-        {"x", "a.f,noDot,other", {"", "a"}},        // no "." gives the empty name, once
-        {"a", "a.f,A.g", {"A"}},                    // only the exact table name is left out
-        {"x", "", {""}},
+        {"orders", "orders.number,customers.name,city.name,customers.phone", {u"customers"_s, u"city"_s}},
+        {"orders", "orders.number,customers.name,customers.phone", {u"customers"_s}},
+        {"x", "a.f,bd.f,c.f", {u"a"_s, u"c"_s, u"bd"_s}},
+        {"x", "ad.f,b.f,cd.f", {u"cd"_s, u"b"_s, u"ad"_s}},
+        {"x", "c.f,A.f,a.g,B.f", {u"A"_s, u"B"_s, u"c"_s}},  // sorted and de-duplicated ignoring case
+        {"x", "a.f,city.f,c.f", {u"a"_s, u"c"_s, u"city"_s}},
+        {"x", "a.f,noDot,other", {u""_s, u"a"_s}},        // no "." gives the empty name, once
+        {"a", "a.f,A.g", {u"A"_s}},                    // only the exact table name is left out
+        {"x", "", {u""_s}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(GetJoinedTables(QString::fromUtf8(c.table), QString::fromUtf8(c.items)), c.expected) << c.items;

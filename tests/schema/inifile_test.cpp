@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 
 TEST(IniFile, ParsesSectionsKeysInFileOrder)
 {
@@ -21,8 +22,8 @@ TEST(IniFile, ParsesSectionsKeysInFileOrder)
         "_name=INTEGER\n"
         "[city] ; trailing note\n"
         "isdictionary=0x1F\n"));
-    EXPECT_EQ(ini.sections(), QStringList({"Orders", "city"}));
-    EXPECT_EQ(ini.keys(QStringLiteral("orders")), QStringList({"-number", "_expr", "_Name", "_name"}));
+    EXPECT_EQ(ini.sections(), QStringList({u"Orders"_s, u"city"_s}));
+    EXPECT_EQ(ini.keys(QStringLiteral("orders")), QStringList({u"-number"_s, u"_expr"_s, u"_Name"_s, u"_name"_s}));
     EXPECT_EQ(ini.value(QStringLiteral("ORDERS"), QStringLiteral("-NUMBER")), QStringLiteral("TEXT"));
     EXPECT_EQ(ini.value(QStringLiteral("Orders"), QStringLiteral("_expr")), QStringLiteral("a=b"));
     // Duplicates ignoring case: the lookup finds the first, the pairs keep both.

@@ -24,6 +24,7 @@ TEST(LookupDisplay, TemplatesReadAsIfReplacedFieldByField)
         {"{a}/{b}", "{b}", "B", "B/B"},                    // a value that holds a field's braces
         {"{a}{b}", "", "", ""},
         {"Mr {b}", "-", "ИВАНОВ", "Mr иванов"},            // display case of the whole text
+        {"ИМЯ {a}", "Bob", "", "Имя bob"},                  // also when only the template is non-Latin
     };
     for (const auto &c : cases) {
         db.execute(SqlStatement(QStringLiteral("DELETE FROM p; INSERT INTO p (a, b) VALUES ("))

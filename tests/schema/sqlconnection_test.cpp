@@ -10,6 +10,7 @@
 #include <thread>
 
 using namespace tarvo;
+using namespace Qt::StringLiterals;
 using tarvo::test::openError;
 
 namespace {
@@ -69,7 +70,7 @@ TEST_F(SqlConnectionTest, ValueTextRules)
     m_db.execute(QStringLiteral("INSERT INTO v VALUES (-42, 1234567.125, ' 12 ', NULL, x'00ff'), "
                                 "(9007199254740993, 0.1, 'abc', '', NULL)"));
     SqlQuery q = m_db.query(QStringLiteral("SELECT i, r, t, n AS Alias, b FROM v"));
-    EXPECT_EQ(q.columnNames(), QStringList({"i", "r", "t", "Alias", "b"}));
+    EXPECT_EQ(q.columnNames(), QStringList({u"i"_s, u"r"_s, u"t"_s, u"Alias"_s, u"b"_s}));
     EXPECT_EQ(q.columnIndex(QStringLiteral("ALIAS")), 3);
     EXPECT_EQ(q.columnIndex(QStringLiteral("missing")), -1);
     EXPECT_EQ(q.text(0), QStringLiteral("-42"));
@@ -82,6 +83,11 @@ TEST_F(SqlConnectionTest, ValueTextRules)
     EXPECT_EQ(q.bytes(4), QByteArray("\x00\xff", 2));
     q.next();
     EXPECT_EQ(q.integer(0), 9007199254740993LL);
+    EXPECT_EQ(q.text(0), QStringLiteral("9007199254740993"));
+    SqlQuery two = m_db.query(QStringLiteral("SELECT -9223372036854775807 - 1, 7"));
+    const QByteArrayView smallest = *two.utf8(0), seven = *two.utf8(1);
+    EXPECT_EQ(smallest, "-9223372036854775808"); // each column's digits stay readable beside another's
+    EXPECT_EQ(seven, "7");
     EXPECT_EQ(q.text(1), QStringLiteral("0.1"));
     EXPECT_FALSE(q.isNull(3));
     EXPECT_EQ(q.text(3), QString());

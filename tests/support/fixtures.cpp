@@ -29,7 +29,7 @@ ProjectFolder::ProjectFolder(const QString &fixture) : m_dir(std::make_unique<QT
         return;
     const QDir source(fixturePath(fixture));
     if (!source.exists())
-        throw std::runtime_error(("no fixture " + fixture).toStdString());
+        throw std::runtime_error("no fixture " + fixture.toStdString());
     QDirIterator it(source.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();
@@ -48,7 +48,7 @@ void ProjectFolder::write(const QString &name, const QByteArray &bytes) const
     QDir().mkpath(QFileInfo(file(name)).path());
     QFile f(file(name));
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        throw std::runtime_error(("cannot write " + name).toStdString());
+        throw std::runtime_error("cannot write " + name.toStdString());
 }
 
 QByteArray ProjectFolder::read(const QString &name) const

@@ -118,8 +118,12 @@ std::optional<QString> ScriptedInteraction::askPassword(QWidget *, const QString
         ADD_FAILURE() << "unexpected password dialog: " << prompt.toStdString();
         return std::nullopt;
     }
-    std::optional<QString> typed = m_passwords.front();
+    // Taken apart rather than copied whole: GCC 12 warns falsely on copying an optional QString.
+    const bool cancels = !m_passwords.front();
+    const QString typed = m_passwords.front().value_or(QString());
     m_passwords.pop_front();
+    if (cancels)
+        return std::nullopt;
     return typed;
 }
 
@@ -156,6 +160,45 @@ std::optional<QColor> ScriptedInteraction::chooseColour(QWidget *, const QColor 
 std::optional<QFont> ScriptedInteraction::chooseFont(QWidget *, const QFont &initial)
 {
     return runChooser(m_fonts, initial, "font dialog");
+}
+
+void ScriptedInteraction::showProgressAfter(std::chrono::milliseconds delay, std::function<bool(qint64)> onUpdate)
+{
+    m_progressDelay = delay;
+    m_onProgress = std::move(onUpdate);
+}
+
+namespace {
+
+class ScriptedProgressWindow : public ProgressWindow {
+public:
+    ScriptedProgressWindow(std::vector<ScriptedInteraction::ShownProgress> &shown, std::size_t index,
+                           const std::function<bool(qint64)> &onUpdate)
+        : m_shown(shown), m_index(index), m_onUpdate(onUpdate)
+    {
+    }
+    ~ScriptedProgressWindow() override { m_shown[m_index].closed = true; }
+    bool update(qint64 done, const QString &label) override
+    {
+        m_shown[m_index].label = label;
+        m_shown[m_index].updates << done;
+        // A copy: the callback may start other work that replaces the script.
+        const std::function<bool(qint64)> onUpdate = m_onUpdate;
+        return !onUpdate || onUpdate(done);
+    }
+
+private:
+    std::vector<ScriptedInteraction::ShownProgress> &m_shown;
+    std::size_t m_index;
+    const std::function<bool(qint64)> &m_onUpdate;
+};
+
+} // namespace
+
+std::unique_ptr<ProgressWindow> ScriptedInteraction::showProgress(QWidget *, const QString &label, qint64 total)
+{
+    m_progress.push_back({label, total, {}, false});
+    return std::make_unique<ScriptedProgressWindow>(m_progress, m_progress.size() - 1, m_onProgress);
 }
 
 bool ScriptedInteraction::openUrl(const QUrl &url)

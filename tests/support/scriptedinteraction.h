@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QUrl>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -30,12 +31,22 @@ public:
     // `onShown` sees the initial value and returns the user's choice (nullopt: cancel).
     void expectColour(std::function<std::optional<QColor>(const QColor &)> onShown);
     void expectFont(std::function<std::optional<QFont>(const QFont &)> onShown);
+    // Progress windows show once work has run for `delay` (by default never). `onUpdate` runs at
+    // each update of a shown window, with the count done; it returns false to press Cancel.
+    void showProgressAfter(std::chrono::milliseconds delay, std::function<bool(qint64)> onUpdate = {});
 
     // What happened.
     const std::vector<Message> &messages() const { return m_messages; }
     const QString &clipboard() const { return m_clipboard; }
     const std::vector<QUrl> &openedUrls() const { return m_openedUrls; }
     QStringList messageTexts() const;
+    struct ShownProgress {
+        QString label; // as last updated
+        qint64 total = 0;
+        QList<qint64> updates;
+        bool closed = false;
+    };
+    const std::vector<ShownProgress> &progressWindows() const { return m_progress; }
 
     // Fails the current test for every expectation still queued, then forgets them.
     void verify();
@@ -55,6 +66,8 @@ public:
     const QStringList &passwordPrompts() const { return m_passwordPrompts; }
     std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial) override;
     std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
+    std::chrono::milliseconds progressDelay() const override { return m_progressDelay; }
+    std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total) override;
 
 private:
     Interaction *m_previous = nullptr;
@@ -72,6 +85,9 @@ private:
     std::vector<QUrl> m_openedUrls;
     QString m_clipboard;
     bool m_hasApplication = true;
+    std::chrono::milliseconds m_progressDelay = std::chrono::milliseconds::max();
+    std::function<bool(qint64)> m_onProgress;
+    std::vector<ShownProgress> m_progress;
 };
 
 } // namespace tarvo::test

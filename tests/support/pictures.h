@@ -1,5 +1,6 @@
 #pragma once
-// Small real pictures for the picture and file field tests.
+// Small real pictures, encoded as files hold them, for the tests of picture fields, the picture
+// library and the record life cycle.
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
