@@ -40,12 +40,13 @@ struct Project {
             for (int i = 1; i <= kRows; ++i)
                 db.execute(QStringLiteral("INSERT INTO %1 VALUES (%2, 'name %3', 'last %3',"
                                           " 'first %2')")
-                               .arg(table).arg(i).arg((i * 7919) % kRows, 5, 10, QLatin1Char('0')));
+                               .arg(table)
+                               .arg(i)
+                               .arg((i * 7919) % kRows, 5, 10, QLatin1Char('0')));
             // Most boxes show one column; some a template, some sorted, as forms do.
             auto *box = new TdbComboBox(&form);
             box->setDbTable(table);
-            box->setDbField(t % 4 == 3 ? QStringLiteral("{lastname}, {firstname}")
-                                       : QStringLiteral("name"));
+            box->setDbField(t % 4 == 3 ? QStringLiteral("{lastname}, {firstname}") : QStringLiteral("name"));
             box->setDbSort(t % 2 == 1);
             form.addComponent(box);
             boxes << box;

@@ -40,7 +40,7 @@ public:
 };
 
 // Within a panel: edits, a combo box, a check box, a label and buttons, with tab positions.
-const char *const kKinds[] = {"TdbEdit", "TdbEdit", "TdbEdit", "TdbComboBox", "TdbCheckBox",
+const char *const kKinds[] = {"TdbEdit",  "TdbEdit", "TdbEdit",   "TdbComboBox", "TdbCheckBox",
                               "TdbLabel", "TdbEdit", "TdbButton", "TdbButton"};
 
 QString control(const char *kind, int form, int index)
@@ -48,8 +48,12 @@ QString control(const char *kind, int form, int index)
     return QStringLiteral(R"(<%1 Name="c%2_%3" Left="%4" Top="%5" Width="120" Height="21" )"
                           R"(TabStop="True" TabOrder="%6" Caption="Caption %3" dbTable="t%2" )"
                           R"(dbField="f%3" FontName="DejaVu Sans" FontSize="9"/>)")
-        .arg(QLatin1StringView(kind)).arg(form).arg(index).arg(8 + (index % 3) * 130)
-        .arg(8 + (index / 3) * 26).arg(9 - index % 10);
+        .arg(QLatin1StringView(kind))
+        .arg(form)
+        .arg(index)
+        .arg(8 + (index % 3) * 130)
+        .arg(8 + (index / 3) * 26)
+        .arg(9 - index % 10);
 }
 
 QByteArray generateFormsXml()
@@ -59,7 +63,9 @@ QByteArray generateFormsXml()
         xml += QStringLiteral(R"(<frm%1 Width="800" Height="600" Caption="Form %1">)").arg(f);
         for (int p = 0; p < 5; ++p) {
             xml += QStringLiteral(R"(<TdbPanel Name="p%1_%2" Top="%3" Width="400" Height="110">)")
-                       .arg(f).arg(p).arg(p * 115);
+                       .arg(f)
+                       .arg(p)
+                       .arg(p * 115);
             for (int k = 0; k < 9; ++k)
                 xml += control(kKinds[k], f, p * 9 + k);
             xml += u"</TdbPanel>"_s;
@@ -216,9 +222,8 @@ void BM_ReadAndDesignedWidgetsFloor(benchmark::State &state)
             if (token == QXmlStreamReader::EndElement && !parents.isEmpty()) {
                 parents.removeLast();
             } else if (token == QXmlStreamReader::StartElement && reader.name() != u"main") {
-                parents.append(parents.isEmpty()
-                                   ? createForm(main)
-                                   : createDesigned(reader.name(), reader.attributes(), parents.last()));
+                parents.append(parents.isEmpty() ? createForm(main)
+                                                 : createDesigned(reader.name(), reader.attributes(), parents.last()));
             }
         }
     });

@@ -26,7 +26,8 @@ const ReportDataSet &data()
             rows << QVariantList{qint64(i), QStringLiteral("Customer number %1").arg(i), i * 1.25,
                                  QStringLiteral("Region %1").arg(i / 2500), QStringLiteral("City %1").arg(i / 250)};
         return ReportDataSet({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("balance"),
-                              QStringLiteral("region"), QStringLiteral("city")}, rows);
+                              QStringLiteral("region"), QStringLiteral("city")},
+                             rows);
     }();
     return set;
 }
@@ -57,8 +58,8 @@ ReportTemplate grouped()
   </group>
 </report>)";
     ReportTemplate t = ReportTemplate::fromXml(groups, QStringLiteral("bench"));
-    const ReportTemplate rows = table({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("balance"),
-                                       QStringLiteral("running")});
+    const ReportTemplate rows = table(
+        {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("balance"), QStringLiteral("running")});
     for (BandType type : allBandTypes()) {
         if (const ReportBand *band = rows.band(type))
             t.addBand(type) = *band;
@@ -129,12 +130,17 @@ void floor(benchmark::State &state, ReportTemplate (*makeTemplate)())
         }
     }
     state.counters["pages"] = double(pages.size());
-    state.counters["pages/s"] = benchmark::Counter(double(pages.size()) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["pages/s"] = benchmark::Counter(double(pages.size()) * state.iterations(),
+                                                   benchmark::Counter::kIsRate);
 }
 
 } // namespace
 
 BENCHMARK_CAPTURE(engine, flat, flat)->Name("Report10kRows/EnginePrepareAndPdf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(floor, flat, flat)->Name("Report10kRows/FloorQPainterOnPdfWriter")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(engine, grouped, grouped)->Name("Report10kRowsTwoGroupLevels/EnginePrepareAndPdf")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(floor, grouped, grouped)->Name("Report10kRowsTwoGroupLevels/FloorQPainterOnPdfWriter")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(engine, grouped, grouped)
+    ->Name("Report10kRowsTwoGroupLevels/EnginePrepareAndPdf")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(floor, grouped, grouped)
+    ->Name("Report10kRowsTwoGroupLevels/FloorQPainterOnPdfWriter")
+    ->Unit(benchmark::kMillisecond);

@@ -28,8 +28,9 @@ constexpr int kFields = 20;
 
 QString memoryFolder()
 {
-    return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm/tarvo-bench-XXXXXX")
-                                                               : QDir::tempPath() + QStringLiteral("/tarvo-bench-XXXXXX");
+    return QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+               ? QStringLiteral("/dev/shm/tarvo-bench-XXXXXX")
+               : QDir::tempPath() + QStringLiteral("/tarvo-bench-XXXXXX");
 }
 
 struct Project {
@@ -108,8 +109,14 @@ void run(benchmark::State &state, bool checked)
         p.saveOnce(++i, checked);
 }
 
-void BM_SaveWithCheck(benchmark::State &state) { run(state, true); }
-void BM_SaveWithoutCheck(benchmark::State &state) { run(state, false); }
+void BM_SaveWithCheck(benchmark::State &state)
+{
+    run(state, true);
+}
+void BM_SaveWithoutCheck(benchmark::State &state)
+{
+    run(state, false);
+}
 
 } // namespace
 

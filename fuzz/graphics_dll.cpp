@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         LoadPictureLibrary(path, [](const QByteArray &picture, const QString &name) {
             if (picture.size() > kMaxPictureSize)
-                fuzz::propertyFailed("a picture larger than the container allows", name, QString::number(picture.size()));
+                fuzz::propertyFailed("a picture larger than the container allows", name,
+                                     QString::number(picture.size()));
             loadLibraryPicture(picture, name);
         });
     } catch (const Error &) {

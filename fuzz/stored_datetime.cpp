@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString written = storedDateTimeText(*value);
         const std::optional<TDateTime> again = parseStoredDateTime(written);
         if (!again || storedDateTimeText(*again) != written)
-            fuzz::propertyFailed("a parsed date-time does not survive being written and read again",
-                                 text, written);
+            fuzz::propertyFailed("a parsed date-time does not survive being written and read again", text, written);
     }
     return 0;
 }

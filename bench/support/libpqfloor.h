@@ -17,8 +17,8 @@ inline void readEveryValueWithLibpq(PGconn *conn, const QByteArray &sql, const Q
         texts.push_back(parameter.toString().toUtf8());
         values.push_back(texts.back().constData());
     }
-    PGresult *result = PQexecParams(conn, sql.constData(), int(values.size()), nullptr, values.data(), nullptr,
-                                    nullptr, 0);
+    PGresult *result = PQexecParams(conn, sql.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr,
+                                    0);
     if (PQresultStatus(result) != PGRES_TUPLES_OK) {
         const std::string message = PQresultErrorMessage(result);
         PQclear(result);

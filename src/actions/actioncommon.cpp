@@ -21,7 +21,8 @@ void showActionMessage(const ActionContext &context, const QString &text, const 
 
 bool askActionQuestion(const ActionContext &context, const QString &text, const QString &caption)
 {
-    return interaction().showMessage(messageOwner(context), {text, caption, MessageIcon::Question, MessageButtons::YesNo})
+    return interaction().showMessage(messageOwner(context),
+                                     {text, caption, MessageIcon::Question, MessageButtons::YesNo})
            == MessageAnswer::Yes;
 }
 

@@ -32,8 +32,8 @@ QStringList usesOf(SqlConnection &connection, const QString &table, int id)
         if (!isLookupColumn(connection, entry.table, column))
             continue;
         const qint64 count = connection
-                                 .query(QStringLiteral("SELECT count(*) FROM ") + entry.table + QStringLiteral(" WHERE ")
-                                        + column + u'=' + QString::number(id))
+                                 .query(QStringLiteral("SELECT count(*) FROM ") + entry.table
+                                        + QStringLiteral(" WHERE ") + column + u'=' + QString::number(id))
                                  .integer(0);
         if (count > 0)
             uses << QStringLiteral("%1 %2 of the table %3")
@@ -61,7 +61,8 @@ void actionDelete(TdbButton &button, ActionContext &context)
     }
     if (const QStringList uses = usesOf(*context.connection, grid->dbGeneralTable(), id); !uses.isEmpty()) {
         showActionMessage(context,
-                          QStringLiteral("The record cannot be deleted: it is still used by %1.").arg(uses.join(QStringLiteral(", "))),
+                          QStringLiteral("The record cannot be deleted: it is still used by %1.")
+                              .arg(uses.join(QStringLiteral(", "))),
                           QStringLiteral("Error"));
         return;
     }
@@ -69,8 +70,8 @@ void actionDelete(TdbButton &button, ActionContext &context)
         && !askActionQuestion(context, QStringLiteral("Are you sure you want to delete the record?"),
                               QStringLiteral("Confirm")))
         return;
-    context.connection->execute(QStringLiteral("DELETE FROM ") + grid->dbGeneralTable()
-                                + QStringLiteral(" WHERE id=") + QString::number(id));
+    context.connection->execute(QStringLiteral("DELETE FROM ") + grid->dbGeneralTable() + QStringLiteral(" WHERE id=")
+                                + QString::number(id));
     // Only the grid whose name matches exactly is re-run.
     for (TdbStringGridEx *g : buttonForm(button).componentsOf<TdbStringGridEx>())
         if (g->objectName() == button.dbResultControl())

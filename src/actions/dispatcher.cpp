@@ -14,9 +14,8 @@ using Action = void (*)(TdbButton &, ActionContext &);
 
 // Indexed by TActionDbType; adbNone does nothing.
 constexpr std::array<Action, 11> kActions = {
-    nullptr,           actionSearch, actionNewRecord, actionSaveRecord,  actionShowRecord,
-    actionDelete,      actionSQL,    actionReport,    actionShowForm,    actionCloseForm,
-    actionGridToExcel,
+    nullptr,   actionSearch, actionNewRecord, actionSaveRecord, actionShowRecord,  actionDelete,
+    actionSQL, actionReport, actionShowForm,  actionCloseForm,  actionGridToExcel,
 };
 // A new action type needs its entry here.
 static_assert(kActions.size() == TdbButton::adbGridToExcel + 1, "one entry per TActionDbType");

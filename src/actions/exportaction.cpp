@@ -40,8 +40,7 @@ void offerToSaveWorkbook(const TdbStringGridEx &grid, const QString &name, const
 {
     QWidget *owner = messageOwner(context);
     const QString path = interaction().saveFileName(owner, name + QStringLiteral(".xlsx"),
-                                                    QStringLiteral("Excel workbook (*.xlsx)"),
-                                                    QStringLiteral("xlsx"));
+                                                    QStringLiteral("Excel workbook (*.xlsx)"), QStringLiteral("xlsx"));
     if (!path.isEmpty()) {
         const WaitCursor busy;
         writeGridWorkbook(path, exportBlock(grid));

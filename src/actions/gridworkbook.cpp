@@ -57,8 +57,8 @@ void writeGridWorkbook(const QString &path, const QList<QStringList> &block)
     const int rows = block.size();
     const int columns = rows ? block.first().size() : 0;
     if (rows > kMaxRows || columns > kMaxColumns)
-        throw Error(QStringLiteral("The grid is larger than a worksheet (%1 rows, %2 columns)")
-                        .arg(kMaxRows).arg(kMaxColumns));
+        throw Error(
+            QStringLiteral("The grid is larger than a worksheet (%1 rows, %2 columns)").arg(kMaxRows).arg(kMaxColumns));
 
     // Written beside its place and moved there when whole, so that a cancelled or failed export
     // leaves neither a workbook that looks complete nor a damaged one where one was.
@@ -79,8 +79,8 @@ void writeGridWorkbook(const QString &path, const QList<QStringList> &block)
     WorkProgress progress(QObject::tr("Writing row %1"), rows);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c)
-            worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
-                                   cellText(block[r].value(c)).constData(), r == 0 ? title : cell);
+            worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c), cellText(block[r].value(c)).constData(),
+                                   r == 0 ? title : cell);
         if (!progress.advance()) {
             lxw_workbook_free(workbook); // frees without writing anything
             throw SilentAbort();

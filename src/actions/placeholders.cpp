@@ -50,16 +50,26 @@ enum class Context { Code, Quoted, LineComment, BlockComment };
 std::optional<PlaceholderValue> placeholderValue(QObject &component)
 {
     std::optional<PlaceholderValue> value;
-    visitBoundControl(&component, Overloads{
-        [&](TdbEdit &edit) { value = PlaceholderValue{edit.text()}; },
-        [&](TdbMemo &memo) { value = PlaceholderValue{memo.text()}; },
-        [&](TdbEditCount &counter) { value = PlaceholderValue{counter.text()}; },
-        [&](TdbComboBox &combo) { value = PlaceholderValue{QString::number(combo.dbItemID()), false}; },
-        [&](TdbCheckBox &box) { value = PlaceholderValue{box.sqlValue(), false}; },
-        [&](TdbDateTimePicker &picker) { value = PlaceholderValue{pickerValue(picker), false}; },
-        [&](TdbMonthCalendar &calendar) { value = PlaceholderValue{quoted(calendar.dbGetDate()), false}; },
-        Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // their placeholders stay in the text
-    });
+    visitBoundControl(
+        &component,
+        Overloads{
+            [&](TdbEdit &edit) { value = PlaceholderValue{edit.text()}; },
+            [&](TdbMemo &memo) { value = PlaceholderValue{memo.text()}; },
+            [&](TdbEditCount &counter) { value = PlaceholderValue{counter.text()}; },
+            [&](TdbComboBox &combo) {
+                value = PlaceholderValue{QString::number(combo.dbItemID()), false};
+            },
+            [&](TdbCheckBox &box) {
+                value = PlaceholderValue{box.sqlValue(), false};
+            },
+            [&](TdbDateTimePicker &picker) {
+                value = PlaceholderValue{pickerValue(picker), false};
+            },
+            [&](TdbMonthCalendar &calendar) {
+                value = PlaceholderValue{quoted(calendar.dbGetDate()), false};
+            },
+            Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // their placeholders stay in the text
+        });
     return value;
 }
 

@@ -69,27 +69,27 @@ bool saveOwnRecordFirst(TdbButton &button, ActionContext &context)
 void prepareControl(QObject *c, SqlConnection &connection)
 {
     visitBoundControl(c, Overloads{
-        [](TdbEdit &edit) { edit.setText(edit.dbDefaultValue()); },
-        [](TdbMemo &memo) { memo.setText(memo.dbDefaultValue()); },
-        [&](TdbEditCount &counter) {
-            counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
-        },
-        [](TdbCheckBox &box) { box.setState(box.dbDefaultState()); },
-        [](TdbComboBox &combo) { combo.setCurrentIndex(combo.dbDefaultID()); },
-        [](TdbDateTimePicker &picker) {
-            picker.setDateTime(TDateTime::now());
-            picker.setChecked(false);
-        },
-        [](TdbMonthCalendar &calendar) { calendar.setDateTime(TDateTime::now()); },
-        [](TdbStringGridEx &grid) {
-            grid.dbFillColumnsName();
-            grid.dbUnSelect();
-            if (grid.dbAutoExecute())
-                grid.dbExecute();
-        },
-        [](TdbImageDataBase &image) { image.Clear(); },
-        [](TdbFileToDatabase &file) { file.ClearEx(); },
-    });
+                             [](TdbEdit &edit) { edit.setText(edit.dbDefaultValue()); },
+                             [](TdbMemo &memo) { memo.setText(memo.dbDefaultValue()); },
+                             [&](TdbEditCount &counter) {
+                                 counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
+                             },
+                             [](TdbCheckBox &box) { box.setState(box.dbDefaultState()); },
+                             [](TdbComboBox &combo) { combo.setCurrentIndex(combo.dbDefaultID()); },
+                             [](TdbDateTimePicker &picker) {
+                                 picker.setDateTime(TDateTime::now());
+                                 picker.setChecked(false);
+                             },
+                             [](TdbMonthCalendar &calendar) { calendar.setDateTime(TDateTime::now()); },
+                             [](TdbStringGridEx &grid) {
+                                 grid.dbFillColumnsName();
+                                 grid.dbUnSelect();
+                                 if (grid.dbAutoExecute())
+                                     grid.dbExecute();
+                             },
+                             [](TdbImageDataBase &image) { image.Clear(); },
+                             [](TdbFileToDatabase &file) { file.ClearEx(); },
+                         });
 }
 
 void prepareButton(TdbButton &button, const TdbButton &opener)
@@ -128,20 +128,21 @@ void prepareForNewRecord(FormBase &form, const TdbButton &opener, ActionContext 
 void resetBeforeFill(FormBase &form)
 {
     for (QObject *c : form.components())
-        visitBoundControl(c, Overloads{
-            [](TdbEdit &edit) { edit.clear(); },
-            [](TdbImageDataBase &image) {
-                image.Clear();
-                image.setDbImageIsChanged(false);
-            },
-            [](TdbFileToDatabase &file) { file.ClearEx(); },
-            [](TdbDateTimePicker &picker) {
-                picker.setChecked(true);
-                picker.setDateTime(TDateTime::now());
-                picker.setChecked(false);
-            },
-            Ignore<TdbMemo, TdbEditCount, TdbCheckBox, TdbComboBox, TdbMonthCalendar, TdbStringGridEx>{},
-        });
+        visitBoundControl(
+            c, Overloads{
+                   [](TdbEdit &edit) { edit.clear(); },
+                   [](TdbImageDataBase &image) {
+                       image.Clear();
+                       image.setDbImageIsChanged(false);
+                   },
+                   [](TdbFileToDatabase &file) { file.ClearEx(); },
+                   [](TdbDateTimePicker &picker) {
+                       picker.setChecked(true);
+                       picker.setDateTime(TDateTime::now());
+                       picker.setChecked(false);
+                   },
+                   Ignore<TdbMemo, TdbEditCount, TdbCheckBox, TdbComboBox, TdbMonthCalendar, TdbStringGridEx>{},
+               });
 }
 
 void bindButton(TdbButton &target, int id, const TdbButton &opener)
@@ -197,56 +198,57 @@ void fillFromColumn(QObject *c, const SqlQuery &row, int col, const QString &tab
     };
     const auto link = [&] { return row.isNull(col) ? -1 : int(row.integer(col)); };
     visitBoundControl(c, Overloads{
-        [&](TdbEdit &edit) {
-            if (matches(edit.dbTable(), edit.dbField()))
-                edit.setText(NormalizeDisplayCase(row.text(col)));
-        },
-        [&](TdbMemo &memo) {
-            if (matches(memo.dbTable(), memo.dbField()))
-                memo.setText(NormalizeDisplayCase(row.text(col)));
-        },
-        [&](TdbEditCount &counter) {
-            if (matches(counter.dbTable(), QStringLiteral("record_count")))
-                counter.setText(row.text(col));
-        },
-        [&](TdbCheckBox &box) {
-            if (matches(box.dbTable(), box.dbField()))
-                box.setStoredValue(row.isNull(col) ? QString() : row.text(col));
-        },
-        [&](TdbDateTimePicker &picker) {
-            if (!matches(picker.dbTable(), picker.dbField()) || row.isNull(col))
-                return;
-            picker.setChecked(true);
-            picker.setDbStringDateTime(row.text(col));
-            passToLinkedControl(picker, form);
-        },
-        [&](TdbMonthCalendar &calendar) {
-            if (matches(calendar.dbTable(), calendar.dbField()))
-                calendar.setDbStringDateTime(row.text(col));
-        },
-        [&](TdbComboBox &combo) {
-            if (column == QStringLiteral("id_") + combo.dbTable())
-                showStoredId(combo, link(), connection);
-        },
-        [&](TdbStringGridEx &grid) {
-            if (column == QStringLiteral("id_") + grid.dbGeneralTable() && !row.isNull(col))
-                grid.setDbItemID(link());
-        },
-        [&](TdbImageDataBase &image) {
-            if (matches(image.dbTable(), image.dbField()) && row.isBlob(col)) {
-                image.setDbFileName(row.text(image.dbField() + QStringLiteral("_filename")));
-                image.showStoredPicture(row.bytes(col), image.dbFileName());
-            }
-        },
-        [&](TdbFileToDatabase &file) {
-            if (matches(file.dbTable(), file.dbField() + QStringLiteral("_filename")) && !row.isNull(col)) {
-                file.setDbFileName(row.text(col));
-                file.setText(fileNamePart(row.text(col)));
-                file.setDbID(id);
-                file.setRightButtonEnabled(true);
-            }
-        },
-    });
+                             [&](TdbEdit &edit) {
+                                 if (matches(edit.dbTable(), edit.dbField()))
+                                     edit.setText(NormalizeDisplayCase(row.text(col)));
+                             },
+                             [&](TdbMemo &memo) {
+                                 if (matches(memo.dbTable(), memo.dbField()))
+                                     memo.setText(NormalizeDisplayCase(row.text(col)));
+                             },
+                             [&](TdbEditCount &counter) {
+                                 if (matches(counter.dbTable(), QStringLiteral("record_count")))
+                                     counter.setText(row.text(col));
+                             },
+                             [&](TdbCheckBox &box) {
+                                 if (matches(box.dbTable(), box.dbField()))
+                                     box.setStoredValue(row.isNull(col) ? QString() : row.text(col));
+                             },
+                             [&](TdbDateTimePicker &picker) {
+                                 if (!matches(picker.dbTable(), picker.dbField()) || row.isNull(col))
+                                     return;
+                                 picker.setChecked(true);
+                                 picker.setDbStringDateTime(row.text(col));
+                                 passToLinkedControl(picker, form);
+                             },
+                             [&](TdbMonthCalendar &calendar) {
+                                 if (matches(calendar.dbTable(), calendar.dbField()))
+                                     calendar.setDbStringDateTime(row.text(col));
+                             },
+                             [&](TdbComboBox &combo) {
+                                 if (column == QStringLiteral("id_") + combo.dbTable())
+                                     showStoredId(combo, link(), connection);
+                             },
+                             [&](TdbStringGridEx &grid) {
+                                 if (column == QStringLiteral("id_") + grid.dbGeneralTable() && !row.isNull(col))
+                                     grid.setDbItemID(link());
+                             },
+                             [&](TdbImageDataBase &image) {
+                                 if (matches(image.dbTable(), image.dbField()) && row.isBlob(col)) {
+                                     image.setDbFileName(row.text(image.dbField() + QStringLiteral("_filename")));
+                                     image.showStoredPicture(row.bytes(col), image.dbFileName());
+                                 }
+                             },
+                             [&](TdbFileToDatabase &file) {
+                                 if (matches(file.dbTable(), file.dbField() + QStringLiteral("_filename"))
+                                     && !row.isNull(col)) {
+                                     file.setDbFileName(row.text(col));
+                                     file.setText(fileNamePart(row.text(col)));
+                                     file.setDbID(id);
+                                     file.setRightButtonEnabled(true);
+                                 }
+                             },
+                         });
 }
 
 void fillComponent(QObject *c, const SqlQuery &row, const TdbButton &opener, int id, FormBase &form,

@@ -34,9 +34,18 @@ struct ColumnValue {
 };
 using Contribution = QList<ColumnValue>;
 
-SqlStatement sqlValue(const QString &sql) { return SqlStatement(sql); }
-SqlStatement textValue(const QString &text) { return SqlStatement().text(text); }
-SqlStatement idValue(qint64 id) { return sqlValue(id == -1 ? QStringLiteral("NULL") : QString::number(id)); }
+SqlStatement sqlValue(const QString &sql)
+{
+    return SqlStatement(sql);
+}
+SqlStatement textValue(const QString &text)
+{
+    return SqlStatement().text(text);
+}
+SqlStatement idValue(qint64 id)
+{
+    return sqlValue(id == -1 ? QStringLiteral("NULL") : QString::number(id));
+}
 
 // The date-time of the month calendar or date picker a time picker is linked to.
 std::optional<TDateTime> linkedDate(const QObject *linked)
@@ -74,8 +83,7 @@ QByteArray readWholeFile(const QString &path)
 
 Contribution storedBytes(const QString &field, const QByteArray &bytes, const QString &fileName)
 {
-    return {{field, SqlStatement().blob(field, bytes)},
-            {field + QStringLiteral("_filename"), textValue(fileName)}};
+    return {{field, SqlStatement().blob(field, bytes)}, {field + QStringLiteral("_filename"), textValue(fileName)}};
 }
 
 Contribution storedNothing(const QString &field)
@@ -89,12 +97,12 @@ Contribution storedNothing(const QString &field)
 SqlStatement numberValue(const QString &table, const QString &field, const QString &text)
 {
     const QString type = GetCatalogueFieldType(table, field);
-    const std::optional<QString> literal = type == QLatin1String("INTEGER") ? integerLiteral(text)
-                                                                             : realLiteral(text);
+    const std::optional<QString> literal = type == QLatin1String("INTEGER") ? integerLiteral(text) : realLiteral(text);
     if (!literal)
-        throw ConversionError(QStringLiteral("\"%1\" is not a number. The field \"%2\" takes %3.")
-                                  .arg(text, field, type == QLatin1String("INTEGER") ? QStringLiteral("a whole number")
-                                                                                      : QStringLiteral("a number")));
+        throw ConversionError(
+            QStringLiteral("\"%1\" is not a number. The field \"%2\" takes %3.")
+                .arg(text, field,
+                     type == QLatin1String("INTEGER") ? QStringLiteral("a whole number") : QStringLiteral("a number")));
     return sqlValue(*literal);
 }
 
@@ -163,31 +171,33 @@ Contribution pickerContribution(TdbDateTimePicker &picker, const FormBase &form)
 Contribution contribution(QObject &control, Mode mode, const FormBase &form, SqlConnection &connection)
 {
     Contribution result;
-    visitBoundControl(&control, Overloads{
-        [&](TdbEdit &edit) { result = textContribution(edit.dbTable(), edit.dbField(), edit.text(), mode); },
-        [&](TdbMemo &memo) { result = textContribution(memo.dbTable(), memo.dbField(), memo.text(), mode); },
-        [&](TdbEditCount &counter) {
-            // A new row gets the number current at save time, not the one shown when the form opened.
-            if (mode == Mode::Insert)
-                counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
-            result = {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter.text())}};
-        },
-        [&](TdbCheckBox &box) { result = checkBoxContribution(box); },
-        [&](TdbComboBox &combo) {
-            result = idContribution(QStringLiteral("id_") + combo.dbTable(), combo.dbItemID(), mode);
-        },
-        [&](TdbStringGridEx &grid) {
-            if (!grid.dbGeneralTable().isEmpty())
-                result = idContribution(QStringLiteral("id_") + grid.dbGeneralTable(), grid.dbItemID(), mode);
-        },
-        [&](TdbDateTimePicker &picker) { result = pickerContribution(picker, form); },
-        [&](TdbMonthCalendar &calendar) {
-            calendar.setDateTime(calendar.dateTime().datePart());
-            result = {{calendar.dbField(), textValue(calendar.dbStringDateTime())}};
-        },
-        [&](TdbImageDataBase &image) { result = imageContribution(image, mode); },
-        [&](TdbFileToDatabase &file) { result = fileContribution(file, mode); },
-    });
+    visitBoundControl(
+        &control,
+        Overloads{
+            [&](TdbEdit &edit) { result = textContribution(edit.dbTable(), edit.dbField(), edit.text(), mode); },
+            [&](TdbMemo &memo) { result = textContribution(memo.dbTable(), memo.dbField(), memo.text(), mode); },
+            [&](TdbEditCount &counter) {
+                // A new row gets the number current at save time, not the one shown when the form opened.
+                if (mode == Mode::Insert)
+                    counter.setText(QString::number(GetNextRecordCount(connection, counter.dbTable())));
+                result = {{QStringLiteral("record_count"), SqlStatement().numberOrText(counter.text())}};
+            },
+            [&](TdbCheckBox &box) { result = checkBoxContribution(box); },
+            [&](TdbComboBox &combo) {
+                result = idContribution(QStringLiteral("id_") + combo.dbTable(), combo.dbItemID(), mode);
+            },
+            [&](TdbStringGridEx &grid) {
+                if (!grid.dbGeneralTable().isEmpty())
+                    result = idContribution(QStringLiteral("id_") + grid.dbGeneralTable(), grid.dbItemID(), mode);
+            },
+            [&](TdbDateTimePicker &picker) { result = pickerContribution(picker, form); },
+            [&](TdbMonthCalendar &calendar) {
+                calendar.setDateTime(calendar.dateTime().datePart());
+                result = {{calendar.dbField(), textValue(calendar.dbStringDateTime())}};
+            },
+            [&](TdbImageDataBase &image) { result = imageContribution(image, mode); },
+            [&](TdbFileToDatabase &file) { result = fileContribution(file, mode); },
+        });
     return result;
 }
 
@@ -226,18 +236,21 @@ QString columnList(const QList<ColumnValue> &items)
 SqlStatement storedValue(const QString &column, const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::LongLong: return sqlValue(QString::number(value.toLongLong()));
-    case QMetaType::Double: return sqlValue(QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest));
-    case QMetaType::QByteArray: return SqlStatement().blob(column, value.toByteArray());
-    default: return textValue(value.toString());
+    case QMetaType::LongLong:
+        return sqlValue(QString::number(value.toLongLong()));
+    case QMetaType::Double:
+        return sqlValue(QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest));
+    case QMetaType::QByteArray:
+        return SqlStatement().blob(column, value.toByteArray());
+    default:
+        return textValue(value.toString());
     }
 }
 
 bool hasColumn(const QList<ColumnValue> &items, const QString &column)
 {
-    return std::any_of(items.begin(), items.end(), [&](const ColumnValue &item) {
-        return item.column.compare(column, Qt::CaseInsensitive) == 0;
-    });
+    return std::any_of(items.begin(), items.end(),
+                       [&](const ColumnValue &item) { return item.column.compare(column, Qt::CaseInsensitive) == 0; });
 }
 
 // Columns of a deleted row that the form does not write (its parent link, fields of other
@@ -306,8 +319,9 @@ SaveStatement buildSaveStatement(TdbButton &button, SqlConnection &connection, c
         addUnwrittenColumns(values, *restoring);
     else if (button.dbParentTableId() > -1)
         values.append({QStringLiteral("id_") + button.dbParentTable(), idValue(button.dbParentTableId())});
-    result.statement.sql(QStringLiteral("INSERT INTO ") + button.dbGeneralTable() + QStringLiteral(" (")
-                         + columnList(values) + QStringLiteral(") VALUES ("))
+    result.statement
+        .sql(QStringLiteral("INSERT INTO ") + button.dbGeneralTable() + QStringLiteral(" (") + columnList(values)
+             + QStringLiteral(") VALUES ("))
         .append(joined(values, false))
         .sql(QStringLiteral(") RETURNING id"));
     return result;
@@ -337,8 +351,8 @@ std::optional<Written> writeRecord(TdbButton &button, ActionContext &context, co
                 continue;
             }
         }
-        const SaveStatement save =
-            buildSaveStatement(button, connection, how == SaveAs::NewRecord ? remembered : nullptr);
+        const SaveStatement save = buildSaveStatement(button, connection,
+                                                      how == SaveAs::NewRecord ? remembered : nullptr);
         if (save.isEmptyInsert) {
             transaction.rollback();
             busy.reset();

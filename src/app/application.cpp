@@ -19,10 +19,8 @@ bool TarvoApplication::notify(QObject *receiver, QEvent *event)
 }
 
 ApplicationWindows::ApplicationWindows()
-    : m_frmMain(std::make_unique<TfrmMain>())
-    , m_frmTarvoImageViewer(std::make_unique<TfrmTarvoImageViewer>())
-    , m_frmOptions(std::make_unique<TfrmOptions>())
-    , m_frmTarvoAbout(std::make_unique<TfrmTarvoAbout>())
+    : m_frmMain(std::make_unique<TfrmMain>()), m_frmTarvoImageViewer(std::make_unique<TfrmTarvoImageViewer>()),
+      m_frmOptions(std::make_unique<TfrmOptions>()), m_frmTarvoAbout(std::make_unique<TfrmTarvoAbout>())
 {
     m_frmTarvoImageViewer->setObjectName(QStringLiteral("frmTarvoImageViewer"));
     m_frmMain->setOptionsForm(m_frmOptions.get());

@@ -35,15 +35,15 @@ QList<QIcon> imageList(const QString &folder, const QStringList &names)
 QList<QIcon> buttonIconsImageList()
 {
     return imageList(QStringLiteral("buttonicons"),
-                     {u"new"_s, u"edit"_s, u"delete"_s, u"ok"_s, u"cancel"_s, u"search"_s, u"printer"_s,
-                      u"report"_s, u"save"_s, u"exit"_s, u"excel"_s, u"database"_s});
+                     {u"new"_s, u"edit"_s, u"delete"_s, u"ok"_s, u"cancel"_s, u"search"_s, u"printer"_s, u"report"_s,
+                      u"save"_s, u"exit"_s, u"excel"_s, u"database"_s});
 }
 
 QList<QIcon> buttonEditImageList()
 {
     return imageList(QStringLiteral("buttonedit"),
-                     {u"right-normal"_s, u"right-hot"_s, u"right-pressed"_s, u"right-disabled"_s,
-                      u"left-normal"_s, u"left-hot"_s, u"left-pressed"_s});
+                     {u"right-normal"_s, u"right-hot"_s, u"right-pressed"_s, u"right-disabled"_s, u"left-normal"_s,
+                      u"left-hot"_s, u"left-pressed"_s});
 }
 
 QList<QIcon> imageDataBaseImageList()

@@ -29,9 +29,10 @@ Message tablesFinding(const QString &found, const TablePresence &presence, const
     if (presence.present.isEmpty())
         return finding(found + QStringLiteral("None of the tables of tables.ini are present: ") + whenNone,
                        MessageIcon::Warning);
-    return finding(found + QStringLiteral("These tables of tables.ini are missing: %1. Present: %2.")
-                               .arg(presence.missing.join(QStringLiteral(", ")),
-                                    presence.present.join(QStringLiteral(", "))),
+    return finding(found
+                       + QStringLiteral("These tables of tables.ini are missing: %1. Present: %2.")
+                             .arg(presence.missing.join(QStringLiteral(", ")),
+                                  presence.present.join(QStringLiteral(", "))),
                    MessageIcon::Warning);
 }
 
@@ -41,9 +42,9 @@ Message probeServer(const QString &location, const QList<TableDefinition> &table
     connection.setDatabase(location);
     try {
         connection.open();
-        return tablesFinding(QStringLiteral("Connected to the database server (%1).\n").arg(serverDescription(location)),
-                             tablePresence(connection, tables),
-                             QStringLiteral("they will be created at the next start."));
+        return tablesFinding(
+            QStringLiteral("Connected to the database server (%1).\n").arg(serverDescription(location)),
+            tablePresence(connection, tables), QStringLiteral("they will be created at the next start."));
     } catch (const DatabaseError &error) {
         return finding(error.message(), MessageIcon::Error);
     }
@@ -57,8 +58,9 @@ Message probeFile(const QString &location, const QList<TableDefinition> &tables)
         return finding(QStringLiteral("%1 is a folder, not a database file.").arg(shown), MessageIcon::Error);
     if (!file.exists()) {
         if (!file.absoluteDir().exists())
-            return finding(QStringLiteral("The folder of %1 is not found: no database file can be made there.").arg(shown),
-                           MessageIcon::Error);
+            return finding(
+                QStringLiteral("The folder of %1 is not found: no database file can be made there.").arg(shown),
+                MessageIcon::Error);
         return finding(QStringLiteral("The database file %1 does not exist yet: it will be created, "
                                       "with the tables of tables.ini.")
                            .arg(shown),
@@ -69,7 +71,8 @@ Message probeFile(const QString &location, const QList<TableDefinition> &tables)
     try {
         connection.open();
         // An existing file gets no tables at start-up: only a new one does.
-        return tablesFinding(QStringLiteral("The database file %1 exists.\n").arg(shown), tablePresence(connection, tables),
+        return tablesFinding(QStringLiteral("The database file %1 exists.\n").arg(shown),
+                             tablePresence(connection, tables),
                              QStringLiteral("the program creates tables only in a new database file."));
     } catch (const DatabaseError &error) {
         return finding(QStringLiteral("The file %1 cannot be used as a database: %2").arg(shown, error.message()),

@@ -22,7 +22,9 @@ namespace {
 class LibraryReader {
 public:
     LibraryReader(const QString &fileName, const uchar *data, qint64 size)
-        : m_file(QFileInfo(fileName).fileName()), m_data(data), m_size(size) {}
+        : m_file(QFileInfo(fileName).fileName()), m_data(data), m_size(size)
+    {
+    }
 
     void read(const PictureCallback &loadPicture)
     {
@@ -158,7 +160,8 @@ void loadLibraryPicture(const QByteArray &picture, const QString &sName)
     try {
         target->setPicture(Picture::decode(picture, format));
     } catch (const ConversionError &error) {
-        throw ParseError(QStringLiteral("The picture library entry \"%1\" cannot be used: %2").arg(sName, error.message()));
+        throw ParseError(
+            QStringLiteral("The picture library entry \"%1\" cannot be used: %2").arg(sName, error.message()));
     }
 }
 

@@ -16,8 +16,7 @@ QString settingsFileName()
 
 QString ReadDatabaseFileName()
 {
-    return IniFile::load(settingsFileName())
-        .value(QStringLiteral("Options"), QStringLiteral("server"), QString());
+    return IniFile::load(settingsFileName()).value(QStringLiteral("Options"), QStringLiteral("server"), QString());
 }
 
 namespace {

@@ -153,10 +153,18 @@ void SettingsFile::save() const
     const QString text = m_lines.join(m_lineEnd) + m_lineEnd;
     QByteArray bytes;
     switch (m_encoding) {
-    case Encoding::Utf8: bytes = text.toUtf8(); break;
-    case Encoding::Utf8Bom: bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8(); break;
-    case Encoding::Utf16Le: bytes = QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text)); break;
-    case Encoding::Utf16Be: bytes = QByteArray("\xFE\xFF") + QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(text)); break;
+    case Encoding::Utf8:
+        bytes = text.toUtf8();
+        break;
+    case Encoding::Utf8Bom:
+        bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+        break;
+    case Encoding::Utf16Le:
+        bytes = QByteArray("\xFF\xFE") + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(text));
+        break;
+    case Encoding::Utf16Be:
+        bytes = QByteArray("\xFE\xFF") + QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(text));
+        break;
     case Encoding::Windows1251: {
         QStringEncoder cp1251("windows-1251");
         bytes = QByteArray(cp1251.encode(text));

@@ -4,16 +4,16 @@
 #include "app/settings.h"
 #include "app/tfrmmain.h"
 #include "app/tfrmoptions.h"
+#include "controls/dbstringgridex.h"
+#include "forms/formloader.h"
 #include "platform/errorhandler.h"
 #include "platform/errors.h"
 #include "platform/interaction.h"
 #include "platform/projectfolder.h"
 #include "schema/createtables.h"
-#include "schema/fieldcatalogue.h"
 #include "schema/databaselocation.h"
+#include "schema/fieldcatalogue.h"
 #include "schema/tablepresence.h"
-#include "controls/dbstringgridex.h"
-#include "forms/formloader.h"
 
 #include <QFileInfo>
 
@@ -41,9 +41,8 @@ void chooseDatabaseFile(StartupState &state)
     if (stored.isEmpty())
         return;
     if (!isServerLocation(stored) && !QFileInfo(stored).isFile()) { // a folder is no database file either
-        interaction().showMessage(&state.main,
-                                  {QStringLiteral("The database file is not found.") + QChar(13) + stored,
-                                   QStringLiteral("Error"), MessageIcon::Information, MessageButtons::Ok});
+        interaction().showMessage(&state.main, {QStringLiteral("The database file is not found.") + QChar(13) + stored,
+                                                QStringLiteral("Error"), MessageIcon::Information, MessageButtons::Ok});
         interaction().showModal(state.main.optionsForm());
         state.main.requestExit();
         return;
@@ -124,9 +123,8 @@ void loadPictureLibrary(StartupState &state)
     if (!QFileInfo::exists(path))
         return;
     TfrmMain &main = state.main;
-    LoadPictureLibrary(path, [&main](const QByteArray &picture, const QString &name) {
-        main.LoadPicture(picture, name);
-    });
+    LoadPictureLibrary(path,
+                       [&main](const QByteArray &picture, const QString &name) { main.LoadPicture(picture, name); });
 }
 
 void applyGridLayouts(StartupState &)
@@ -137,15 +135,8 @@ void applyGridLayouts(StartupState &)
 using Step = void (*)(StartupState &);
 
 const Step kSteps[] = {
-    chooseDatabaseFile,
-    openConnection,
-    createTablesOfNewDatabase,
-    loadCatalogue,
-    buildForms,
-    fillLookupLists,
-    runAutomaticGrids,
-    loadPictureLibrary,
-    applyGridLayouts,
+    chooseDatabaseFile, openConnection,    createTablesOfNewDatabase, loadCatalogue,    buildForms,
+    fillLookupLists,    runAutomaticGrids, loadPictureLibrary,        applyGridLayouts,
 };
 
 } // namespace

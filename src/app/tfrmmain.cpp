@@ -43,10 +43,9 @@ void leaveEventLoop()
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                              | Qt::WindowCloseButtonHint)
-    , FormBase(this)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      FormBase(this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvo"));
@@ -104,14 +103,12 @@ void TfrmMain::buildMenu()
     addComponent(options->menuAction());
     menuCommand(options, QStringLiteral("mniDBLocation"), QStringLiteral("Database location"),
                 &TfrmMain::mniDBLocationClick);
-    menuCommand(options, QStringLiteral("mniReport"), QStringLiteral("Report designer"),
-                &TfrmMain::mniReportClick);
+    menuCommand(options, QStringLiteral("mniReport"), QStringLiteral("Report designer"), &TfrmMain::mniReportClick);
 
     menuCommand(bar, QStringLiteral("mniAbout"), QStringLiteral("About"), &TfrmMain::mniAboutClick);
 }
 
-QAction *TfrmMain::menuCommand(QWidget *menu, const QString &name, const QString &text,
-                               void (TfrmMain::*handler)())
+QAction *TfrmMain::menuCommand(QWidget *menu, const QString &name, const QString &text, void (TfrmMain::*handler)())
 {
     auto *action = new QAction(text, menu);
     action->setObjectName(name);

@@ -63,8 +63,7 @@ protected:
 
 private:
     void buildMenu();
-    QAction *menuCommand(QWidget *menu, const QString &name, const QString &text,
-                         void (TfrmMain::*handler)());
+    QAction *menuCommand(QWidget *menu, const QString &name, const QString &text, void (TfrmMain::*handler)());
 
     TfrmOptions *m_options = nullptr;
     TfrmTarvoAbout *m_about = nullptr;

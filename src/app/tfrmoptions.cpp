@@ -43,9 +43,9 @@ template <class W> W *TfrmOptions::component(W *widget, const char *name)
 }
 
 TfrmOptions::TfrmOptions(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , FormBase(this)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      FormBase(this)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -54,11 +54,12 @@ TfrmOptions::TfrmOptions(QWidget *parent)
 
     GroupBox1 = component(new QGroupBox(QStringLiteral("Database"), this), "GroupBox1");
     GroupBox1->setGeometry(8, 8, 361, 169);
-    rbAppFolder = component(new QRadioButton(
-        QStringLiteral("Save the database file in the folder with the application."), GroupBox1), "rbAppFolder");
+    rbAppFolder = component(
+        new QRadioButton(QStringLiteral("Save the database file in the folder with the application."), GroupBox1),
+        "rbAppFolder");
     rbAppFolder->setGeometry(12, 22, 340, 18);
-    rbDBFilename = component(new QRadioButton(
-        QStringLiteral("Specify the filename of the database."), GroupBox1), "rbDBFilename");
+    rbDBFilename = component(new QRadioButton(QStringLiteral("Specify the filename of the database."), GroupBox1),
+                             "rbDBFilename");
     rbDBFilename->setGeometry(12, 46, 340, 18);
     edFileName = component(new QLineEdit(GroupBox1), "edFileName");
     edFileName->setGeometry(30, 70, 293, 22);
@@ -85,10 +86,14 @@ TfrmOptions::TfrmOptions(QWidget *parent)
     bCancel->setGeometry(294, 185, 75, 25);
 
     // toggled covers the mouse, the keyboard and FormShow's own checking alike.
-    connect(rbAppFolder, &QRadioButton::toggled, this,
-            [this](bool on) { if (on) guarded([this] { rbAppFolderClick(); }); });
-    connect(rbDBFilename, &QRadioButton::toggled, this,
-            [this](bool on) { if (on) guarded([this] { rbDBFilenameClick(); }); });
+    connect(rbAppFolder, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            guarded([this] { rbAppFolderClick(); });
+    });
+    connect(rbDBFilename, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            guarded([this] { rbDBFilenameClick(); });
+    });
     connect(bOpenFile, &QToolButton::clicked, this, [this] { guarded([this] { bOpenFileClick(); }); });
     connect(bTestConnection, &QPushButton::clicked, this, [this] { guarded([this] { bTestConnectionClick(); }); });
     connect(bOK, &QPushButton::clicked, this, [this] { guarded([this] { bOKClick(); }); });
@@ -217,8 +222,7 @@ void TfrmOptions::SaveOptions()
         settings.save();
     }
     interaction().showMessage(this, {QStringLiteral("Restart the program to apply the settings"),
-                                     QStringLiteral("Info"), MessageIcon::Information,
-                                     MessageButtons::Ok});
+                                     QStringLiteral("Info"), MessageIcon::Information, MessageButtons::Ok});
 }
 
 } // namespace tarvo

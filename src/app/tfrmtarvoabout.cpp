@@ -13,9 +13,9 @@
 namespace tarvo {
 
 TfrmTarvoAbout::TfrmTarvoAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , FormBase(this)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      FormBase(this)
 {
     setObjectName(QStringLiteral("frmTarvoAbout"));
     setWindowTitle(QStringLiteral("About"));
@@ -37,10 +37,9 @@ TfrmTarvoAbout::TfrmTarvoAbout(QWidget *parent)
     lblLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     lblLink->setText(QStringLiteral("Designed By <a href=\"%1\">Vendrel 1.0</a>").arg(productAddress()));
 
-    lblText = new QLabel(
-        QStringLiteral("Tarvo runs the applications designed in Vendrel: their tables, forms, "
-                       "searches and reports, on one SQLite database file."),
-        this);
+    lblText = new QLabel(QStringLiteral("Tarvo runs the applications designed in Vendrel: their tables, forms, "
+                                        "searches and reports, on one SQLite database file."),
+                         this);
     lblText->setObjectName(QStringLiteral("lblText"));
     lblText->setGeometry(200, 84, 370, 60);
     lblText->setWordWrap(true);
@@ -61,10 +60,9 @@ TfrmTarvoAbout::TfrmTarvoAbout(QWidget *parent)
     bOK->setGeometry(508, 375, 75, 25);
     bOK->setDefault(true);
 
-    for (QObject *c : {static_cast<QObject *>(imgPicture), static_cast<QObject *>(lblLink),
-                       static_cast<QObject *>(lblText), static_cast<QObject *>(lblVersion),
-                       static_cast<QObject *>(divider),
-                       static_cast<QObject *>(bOK)})
+    for (QObject *c :
+         {static_cast<QObject *>(imgPicture), static_cast<QObject *>(lblLink), static_cast<QObject *>(lblText),
+          static_cast<QObject *>(lblVersion), static_cast<QObject *>(divider), static_cast<QObject *>(bOK)})
         addComponent(c);
 
     connect(lblLink, &QLabel::linkActivated, this, [this] { guarded([this] { lblLinkClick(); }); });

@@ -83,12 +83,9 @@ qint64 iniLine(const QStringList &lines, const QString &section, const QString &
 class ProjectChecker {
 public:
     explicit ProjectChecker(const QString &folder)
-        : m_folder(folder)
-        , m_tablesIni(QDir(folder).filePath(QStringLiteral("tables.ini")))
-        , m_formsXml(QDir(folder).filePath(QStringLiteral("forms.xml")))
-        , m_tablesText(readAll(m_tablesIni))
-        , m_root(readFormsDocument(m_formsXml))
-        , m_database(m_tablesIni)
+        : m_folder(folder), m_tablesIni(QDir(folder).filePath(QStringLiteral("tables.ini"))),
+          m_formsXml(QDir(folder).filePath(QStringLiteral("forms.xml"))), m_tablesText(readAll(m_tablesIni)),
+          m_root(readFormsDocument(m_formsXml)), m_database(m_tablesIni)
     {
         setProjectFolder(folder);
         LoadFieldCatalogue(m_tablesIni);
@@ -109,10 +106,7 @@ public:
     }
 
 private:
-    void report(const QString &file, qint64 line, const QString &message)
-    {
-        m_findings.append({file, line, message});
-    }
+    void report(const QString &file, qint64 line, const QString &message) { m_findings.append({file, line, message}); }
     void report(const XmlNode &node, const QString &message) { report(m_formsXml, node.line, message); }
 
     // --- tables.ini ---------------------------------------------------------------------------
@@ -137,7 +131,8 @@ private:
     {
         for (const XmlNode &node : m_root.children) {
             if (node.name.startsWith(QLatin1Char('#'))) {
-                report(node, QStringLiteral("a comment or text directly inside <main> stops the building of the forms"));
+                report(node,
+                       QStringLiteral("a comment or text directly inside <main> stops the building of the forms"));
                 continue;
             }
             Form &form = m_forms.emplaceBack(Form{&node, node.name, m_forms.isEmpty(), {}});
@@ -150,12 +145,15 @@ private:
     void checkFormName(const Form &form)
     {
         if (!isIdentifier(form.name) || isFixedFormName(form.name)) {
-            report(*form.node, QStringLiteral("form name %1 is no identifier or is taken by one of Tarvo's own windows").arg(quoted(form.name)));
+            report(*form.node, QStringLiteral("form name %1 is no identifier or is taken by one of Tarvo's own windows")
+                                   .arg(quoted(form.name)));
             return;
         }
         for (const Form &other : m_forms)
             if (&other != &form && other.name.compare(form.name, Qt::CaseInsensitive) == 0) {
-                report(*form.node, QStringLiteral("form name %1 is used twice (first at line %2)").arg(quoted(form.name)).arg(other.node->line));
+                report(*form.node, QStringLiteral("form name %1 is used twice (first at line %2)")
+                                       .arg(quoted(form.name))
+                                       .arg(other.node->line));
                 return;
             }
     }
@@ -167,9 +165,12 @@ private:
         if (!isIdentifier(name))
             report(node, QStringLiteral("%1 is not a valid component name").arg(quoted(name)));
         else if (const Control *other = form.find(name))
-            report(node, QStringLiteral("name %1 is used twice in form %2 (first at line %3)").arg(quoted(name), form.name).arg(other->node->line));
+            report(node, QStringLiteral("name %1 is used twice in form %2 (first at line %3)")
+                             .arg(quoted(name), form.name)
+                             .arg(other->node->line));
         else if (form.isMainWindow && isMainWindowComponentName(name))
-            report(node, QStringLiteral("name %1 is taken by one of the main window's own components").arg(quoted(name)));
+            report(node,
+                   QStringLiteral("name %1 is taken by one of the main window's own components").arg(quoted(name)));
     }
 
     void collectControls(Form &form, const XmlNode &container, QSize area, bool inPageControl)
@@ -195,8 +196,8 @@ private:
         }
     }
 
-    void collectChildren(Form &form, const XmlNode &node, const ElementAttributes &attributes,
-                         const QString &name, QSize area)
+    void collectChildren(Form &form, const XmlNode &node, const ElementAttributes &attributes, const QString &name,
+                         QSize area)
     {
         const bool hasControls = std::any_of(node.children.begin(), node.children.end(),
                                              [](const XmlNode &c) { return !c.name.startsWith(QLatin1Char('#')); });
@@ -221,24 +222,32 @@ private:
         if (!order)
             return;
         if (tabOrders.contains(*order))
-            report(node, QStringLiteral("TabOrder %1 of %2 is also that of %3").arg(*order).arg(quoted(name), quoted(tabOrders.value(*order))));
+            report(node, QStringLiteral("TabOrder %1 of %2 is also that of %3")
+                             .arg(*order)
+                             .arg(quoted(name), quoted(tabOrders.value(*order))));
         else
             tabOrders.insert(*order, name);
     }
 
     // The control's size; a finding when it does not lie within its parent's area.
-    QSize checkGeometry(const XmlNode &node, const ElementAttributes &attributes, const QString &name,
-                        QSize area)
+    QSize checkGeometry(const XmlNode &node, const ElementAttributes &attributes, const QString &name, QSize area)
     {
         AttributeReader reader(node, attributes);
-        const auto value = [&](const char *attribute) { return attributes.find(attribute) ? reader.integer(attribute) : 0; };
+        const auto value = [&](const char *attribute) {
+            return attributes.find(attribute) ? reader.integer(attribute) : 0;
+        };
         if (!attributes.find("Left"))
             return area;
         const qint64 left = value("Left"), top = value("Top"), width = value("Width"), height = value("Height");
         if (left < 0 || top < 0 || left + width > area.width() || top + height > area.height())
             report(node, QStringLiteral("%1 at %2,%3 sized %4x%5 lies outside its parent of %6x%7")
                              .arg(name.isEmpty() ? QStringLiteral("<%1>").arg(node.name) : quoted(name))
-                             .arg(left).arg(top).arg(width).arg(height).arg(area.width()).arg(area.height()));
+                             .arg(left)
+                             .arg(top)
+                             .arg(width)
+                             .arg(height)
+                             .arg(area.width())
+                             .arg(area.height()));
         return QSize(int(width), int(height));
     }
 
@@ -281,7 +290,8 @@ private:
     {
         for (const QString &name : names.split(QLatin1Char(',')))
             if (!name.isEmpty() && !form.find(name))
-                report(node, QStringLiteral("%1 names %2, which is no control of form %3").arg(QLatin1String(attribute), quoted(name), form.name));
+                report(node, QStringLiteral("%1 names %2, which is no control of form %3")
+                                 .arg(QLatin1String(attribute), quoted(name), form.name));
     }
 
     // Each "table.field" item, or a bare column of the main table, must be a column.
@@ -296,7 +306,8 @@ private:
             const QString column = qualified ? item.section(QLatin1Char('.'), 1) : item;
             if (m_database.hasTable(table) && m_database.hasColumn(table, column))
                 continue;
-            report(node, QStringLiteral("%1 item %2 is no column of tables.ini").arg(QLatin1String(attribute), quoted(item)));
+            report(node,
+                   QStringLiteral("%1 item %2 is no column of tables.ini").arg(QLatin1String(attribute), quoted(item)));
             clean = false;
         }
         return clean;

@@ -8,7 +8,7 @@
 namespace tarvo {
 
 struct Finding {
-    QString file;   // as the folder was given, joined with the file's name
+    QString file;    // as the folder was given, joined with the file's name
     qint64 line = 0; // 0: the file as a whole
     QString message;
 };

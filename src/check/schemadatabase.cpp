@@ -28,14 +28,13 @@ QStringList columnsOf(SqlConnection &connection, const QString &table)
 {
     QStringList columns;
     const QString escaped = QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    for (SqlQuery row = connection.query(QStringLiteral("PRAGMA table_info(\"%1\")").arg(escaped));
-         !row.eof(); row.next())
+    for (SqlQuery row = connection.query(QStringLiteral("PRAGMA table_info(\"%1\")").arg(escaped)); !row.eof();
+         row.next())
         columns << row.text(1);
     return columns;
 }
 
-void createTables(SqlConnection &connection, const QString &tablesIniPath,
-                  QList<QPair<QString, QString>> *failures)
+void createTables(SqlConnection &connection, const QString &tablesIniPath, QList<QPair<QString, QString>> *failures)
 {
     for (const QString &statement : BuildCreateTableStatements(tablesIniPath)) {
         try {
@@ -61,7 +60,8 @@ std::optional<QString> firstPrepareError(sqlite3 *db, const QString &sql, bool r
         if (!stmt) // only blanks or comments were left
             break;
         // Rows and constraint failures of neutral values say nothing about the statement itself.
-        while (run && sqlite3_step(stmt) == SQLITE_ROW) {}
+        while (run && sqlite3_step(stmt) == SQLITE_ROW) {
+        }
         sqlite3_finalize(stmt);
     }
     return std::nullopt;
@@ -69,12 +69,10 @@ std::optional<QString> firstPrepareError(sqlite3 *db, const QString &sql, bool r
 
 } // namespace
 
-SchemaDatabase::SchemaDatabase(const QString &tablesIniPath)
-    : m_connection(openInMemory())
+SchemaDatabase::SchemaDatabase(const QString &tablesIniPath) : m_connection(openInMemory())
 {
     createTables(*m_connection, tablesIniPath, &m_failures);
-    for (SqlQuery row = m_connection->query(
-             QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
+    for (SqlQuery row = m_connection->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table'"));
          !row.eof(); row.next())
         m_columns.insert(row.text(0), columnsOf(*m_connection, row.text(0)));
 }

@@ -24,10 +24,7 @@ template <class... Fs> Overloads(Fs...) -> Overloads<Fs...>;
 // A visitor part that does nothing for the listed types.
 template <class... Ts> struct Ignore {
     template <class T>
-        requires(std::is_same_v<T, Ts> || ...)
-    void operator()(T &) const
-    {
-    }
+    requires(std::is_same_v<T, Ts> || ...) void operator()(T &) const {}
 };
 
 namespace detail {
@@ -46,8 +43,7 @@ template <class Visitor> bool visitBoundControl(QObject *component, Visitor &&vi
 {
     return detail::visitAs<TdbEdit>(component, visitor) || detail::visitAs<TdbMemo>(component, visitor)
            || detail::visitAs<TdbEditCount>(component, visitor) || detail::visitAs<TdbCheckBox>(component, visitor)
-           || detail::visitAs<TdbComboBox>(component, visitor)
-           || detail::visitAs<TdbDateTimePicker>(component, visitor)
+           || detail::visitAs<TdbComboBox>(component, visitor) || detail::visitAs<TdbDateTimePicker>(component, visitor)
            || detail::visitAs<TdbMonthCalendar>(component, visitor)
            || detail::visitAs<TdbStringGridEx>(component, visitor)
            || detail::visitAs<TdbImageDataBase>(component, visitor)

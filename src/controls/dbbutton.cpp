@@ -16,9 +16,8 @@ struct IconName {
 
 // Exact, case-sensitive names; the order of the shared button icon list.
 constexpr IconName kIconNames[] = {
-    {"none", -1}, {"New", 0},     {"Edit", 1},    {"Delete", 2}, {"OK", 3},
-    {"Cancel", 4}, {"Search", 5}, {"Printer", 6}, {"Report", 7}, {"Save", 8},
-    {"Exit", 9},  {"Excel", 10},  {"Database", 11},
+    {"none", -1},   {"New", 0},    {"Edit", 1}, {"Delete", 2}, {"OK", 3},     {"Cancel", 4},    {"Search", 5},
+    {"Printer", 6}, {"Report", 7}, {"Save", 8}, {"Exit", 9},   {"Excel", 10}, {"Database", 11},
 };
 
 // The picture's distance from the left edge of the button's contents.
@@ -59,8 +58,7 @@ void TdbButton::paintEvent(QPaintEvent *)
     if (!option.icon.isNull()) {
         const QSize size = option.iconSize;
         const QRect place(label.rect.left() + kImageLeftMargin,
-                          label.rect.top() + (label.rect.height() - size.height()) / 2, size.width(),
-                          size.height());
+                          label.rect.top() + (label.rect.height() - size.height()) / 2, size.width(), size.height());
         option.icon.paint(&painter, place, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
         label.rect.setLeft(place.right() + 1);
         label.icon = QIcon();

@@ -10,8 +10,17 @@ class TdbButton : public QPushButton {
     Q_OBJECT
 public:
     enum TActionDbType {
-        adbNone, adbSearch, adbNewRecord, adbSaveRecord, adbShowRecord, adbDelete, adbSQL,
-        adbReport, adbShowForm, adbCloseForm, adbGridToExcel
+        adbNone,
+        adbSearch,
+        adbNewRecord,
+        adbSaveRecord,
+        adbShowRecord,
+        adbDelete,
+        adbSQL,
+        adbReport,
+        adbShowForm,
+        adbCloseForm,
+        adbGridToExcel
     };
     Q_ENUM(TActionDbType)
 private:

@@ -16,9 +16,12 @@ TdbCheckBox::TdbCheckBox(QWidget *parent) : QCheckBox(parent)
 TdbCheckBox::TCheckBoxState TdbCheckBox::state() const
 {
     switch (checkState()) {
-    case Qt::Checked: return cbChecked;
-    case Qt::PartiallyChecked: return cbGrayed;
-    default: return cbUnchecked;
+    case Qt::Checked:
+        return cbChecked;
+    case Qt::PartiallyChecked:
+        return cbGrayed;
+    default:
+        return cbUnchecked;
     }
 }
 
@@ -45,18 +48,27 @@ void TdbCheckBox::setStoredValue(const QString &value)
 void TdbCheckBox::nextCheckState()
 {
     switch (state()) {
-    case cbUnchecked: setState(m_allowGrayed ? cbGrayed : cbChecked); break;
-    case cbChecked: setState(cbUnchecked); break;
-    case cbGrayed: setState(cbChecked); break;
+    case cbUnchecked:
+        setState(m_allowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        setState(cbUnchecked);
+        break;
+    case cbGrayed:
+        setState(cbChecked);
+        break;
     }
 }
 
 QString TdbCheckBox::sqlValue() const
 {
     switch (state()) {
-    case cbChecked: return QStringLiteral("1");
-    case cbUnchecked: return QStringLiteral("0");
-    case cbGrayed: break;
+    case cbChecked:
+        return QStringLiteral("1");
+    case cbUnchecked:
+        return QStringLiteral("0");
+    case cbGrayed:
+        break;
     }
     return QStringLiteral("NULL");
 }

@@ -24,10 +24,7 @@ class LookupItemModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_texts.size());
-    }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_texts.size()); }
 
     QVariant data(const QModelIndex &index, int role) const override
     {
@@ -40,8 +37,7 @@ public:
 
     bool setData(const QModelIndex &index, const QVariant &value, int role) override
     {
-        if (!index.isValid() || index.row() >= m_texts.size()
-            || (role != Qt::DisplayRole && role != Qt::EditRole))
+        if (!index.isValid() || index.row() >= m_texts.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
             return false;
         m_texts[index.row()] = value.toString();
         emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
@@ -50,8 +46,7 @@ public:
 
     Qt::ItemFlags flags(const QModelIndex &index) const override
     {
-        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
-                               : Qt::NoItemFlags;
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
     }
 
     bool insertRows(int row, int count, const QModelIndex &parent = {}) override

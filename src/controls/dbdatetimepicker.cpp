@@ -113,8 +113,7 @@ void TdbDateTimePicker::applyDisplayFormat()
     else if (m_kind == dtkTime)
         format = QLocale().timeFormat(QLocale::ShortFormat);
     else
-        format = QLocale().dateFormat(m_dateFormat == dfLong ? QLocale::LongFormat
-                                                             : QLocale::ShortFormat);
+        format = QLocale().dateFormat(m_dateFormat == dfLong ? QLocale::LongFormat : QLocale::ShortFormat);
     const QSignalBlocker block(m_edit);
     m_edit->setCalendarPopup(m_kind == dtkDate);
     m_edit->setDisplayFormat(withoutWeekday(format));

@@ -42,10 +42,10 @@ public:
     QString dbFilter() const { return m_filter; }
     void setDbFilter(const QString &value) { m_filter = value; }
 
-    QString dbStringDateTime() const;            // "yyyy-mm-dd hh:nn:ss.000"
+    QString dbStringDateTime() const;              // "yyyy-mm-dd hh:nn:ss.000"
     void setDbStringDateTime(const QString &text); // raises ConversionError
-    QString dbGetDate() const;                   // the day at 00:00:00.000
-    QString dbGetTime() const;                   // the clock time on 1899-12-30, ".000"
+    QString dbGetDate() const;                     // the day at 00:00:00.000
+    QString dbGetTime() const;                     // the clock time on 1899-12-30, ".000"
 
     TDateTime dateTime() const { return m_value; }
     void setDateTime(const TDateTime &value);

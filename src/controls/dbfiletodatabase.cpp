@@ -93,8 +93,14 @@ void TdbFileToDatabase::applyButtonImages()
     m_left->setIcon(buttonIcon(images, 4, 5, 6, -1));
 }
 
-bool TdbFileToDatabase::rightButtonEnabled() const { return m_right->isEnabled(); }
-void TdbFileToDatabase::setRightButtonEnabled(bool enabled) { m_right->setEnabled(enabled); }
+bool TdbFileToDatabase::rightButtonEnabled() const
+{
+    return m_right->isEnabled();
+}
+void TdbFileToDatabase::setRightButtonEnabled(bool enabled)
+{
+    m_right->setEnabled(enabled);
+}
 
 QWidget *TdbFileToDatabase::dialogOwner() const
 {
@@ -126,9 +132,9 @@ std::optional<QByteArray> TdbFileToDatabase::FetchStoredFile()
     SqlConnection *connection = sharedResources().connection;
     if (m_dbID == -1 || !connection)
         return std::nullopt;
-    SqlQuery query = connection->query(QStringLiteral("SELECT ") + m_dbField + QLatin1Char(',') + m_dbField +
-                                       QStringLiteral("_filename FROM ") + m_dbTable +
-                                       QStringLiteral(" WHERE id=") + QString::number(m_dbID));
+    SqlQuery query = connection->query(QStringLiteral("SELECT ") + m_dbField + QLatin1Char(',') + m_dbField
+                                       + QStringLiteral("_filename FROM ") + m_dbTable + QStringLiteral(" WHERE id=")
+                                       + QString::number(m_dbID));
     if (query.eof())
         return std::nullopt;
     // A row whose column holds no file (NULL) has nothing stored: writing an empty file in its
@@ -146,9 +152,9 @@ std::optional<QByteArray> TdbFileToDatabase::FetchStoredFile()
 
 void TdbFileToDatabase::showNoFileMessage()
 {
-    interaction().showMessage(dialogOwner(), Message{QStringLiteral("There is no file to save."),
-                                                     QStringLiteral("Error"), MessageIcon::Information,
-                                                     MessageButtons::Ok});
+    interaction().showMessage(dialogOwner(),
+                              Message{QStringLiteral("There is no file to save."), QStringLiteral("Error"),
+                                      MessageIcon::Information, MessageButtons::Ok});
 }
 
 void TdbFileToDatabase::mniRunFileClick()

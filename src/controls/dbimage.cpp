@@ -17,9 +17,21 @@ void TImage::setPicture(const Picture &picture)
     rebuildDrawn();
 }
 
-void TImage::setCenter(bool on) { m_center = on; update(); }
-void TImage::setStretch(bool on) { m_stretch = on; update(); }
-void TImage::setProportional(bool on) { m_proportional = on; update(); }
+void TImage::setCenter(bool on)
+{
+    m_center = on;
+    update();
+}
+void TImage::setStretch(bool on)
+{
+    m_stretch = on;
+    update();
+}
+void TImage::setProportional(bool on)
+{
+    m_proportional = on;
+    update();
+}
 
 void TImage::setTransparent(bool on)
 {

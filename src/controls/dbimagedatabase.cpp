@@ -47,8 +47,7 @@ TdbImageDataBase::TdbImageDataBase(QWidget *parent) : TImage(parent)
     m_toolBar->layout()->setSpacing(0);
     m_open = addToolButton(0, QStringLiteral("Select image to be save in the database"),
                            &TdbImageDataBase::ToolButtonOpenClick);
-    m_save = addToolButton(1, QStringLiteral("Save image from the database"),
-                           &TdbImageDataBase::ToolButtonSaveClick);
+    m_save = addToolButton(1, QStringLiteral("Save image from the database"), &TdbImageDataBase::ToolButtonSaveClick);
     m_delete = addToolButton(2, QStringLiteral("Delete the image from the database"),
                              &TdbImageDataBase::ToolButtonDeleteClick);
     m_toolBar->adjustSize();
@@ -186,7 +185,8 @@ void TdbImageDataBase::ToolButtonSaveClick()
     if (m_dbFileName.isEmpty())
         return;
     const QString suffix = fileExtension(m_dbFileName).mid(1);
-    const QString chosen = interaction().saveFileName(dialogOwner(), fileNamePart(m_dbFileName), kPictureFilter, suffix);
+    const QString chosen = interaction().saveFileName(dialogOwner(), fileNamePart(m_dbFileName), kPictureFilter,
+                                                      suffix);
     if (!chosen.isEmpty())
         writeFile(chosen, pictureBytes());
 }

@@ -49,7 +49,8 @@ void TdbMonthCalendar::setShowsDate(bool shows)
     QPalette colours = palette();
     const QPalette own = QApplication::palette(this);
     colours.setColor(QPalette::Highlight, shows ? own.color(QPalette::Highlight) : own.color(QPalette::Base));
-    colours.setColor(QPalette::HighlightedText, shows ? own.color(QPalette::HighlightedText) : own.color(QPalette::Text));
+    colours.setColor(QPalette::HighlightedText,
+                     shows ? own.color(QPalette::HighlightedText) : own.color(QPalette::Text));
     setPalette(colours);
 }
 

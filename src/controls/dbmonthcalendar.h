@@ -26,7 +26,7 @@ public:
 
     QString dbStringDateTime() const; // "yyyy-mm-dd hh:nn:ss.zzz"
     void setDbStringDateTime(const QString &text);
-    QString dbGetDate() const;        // the day at 00:00:00.000
+    QString dbGetDate() const; // the day at 00:00:00.000
 
     TDateTime dateTime() const { return m_value; }
     void setDateTime(const TDateTime &value);

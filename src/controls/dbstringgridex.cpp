@@ -13,8 +13,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 #include <QPointer>
+#include <qdrawutil.h>
 
 namespace tarvo {
 
@@ -82,17 +82,15 @@ TdbStringGridEx::TdbStringGridEx(QWidget *parent)
     horizontalHeader()->viewport()->installEventFilter(this);
 
     // A model reset drops the header's section sizes; the user's widths stay per position.
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
-            [this] { m_restoringWidths = true; });
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_restoringWidths = true; });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { restoreColumnWidths(); });
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int column, int, int width) {
-                if (m_restoringWidths)
-                    return;
-                if (m_colWidths.size() <= column)
-                    m_colWidths.resize(column + 1, -1);
-                m_colWidths[column] = width;
-            });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (m_restoringWidths)
+            return;
+        if (m_colWidths.size() <= column)
+            m_colWidths.resize(column + 1, -1);
+        m_colWidths[column] = width;
+    });
 
     buildPopupMenu();
     setRow(1);
@@ -125,9 +123,8 @@ void TdbStringGridEx::buildPopupMenu()
     connect(copyAllAction, &QAction::triggered, this, [this] { guarded([this] { copyAll(); }); });
 
     setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        FPopupMenu->popup(viewport()->mapToGlobal(pos));
-    });
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { FPopupMenu->popup(viewport()->mapToGlobal(pos)); });
 }
 
 void TdbStringGridEx::setDrawingStyle(TGridDrawingStyle style)
@@ -229,9 +226,8 @@ void TdbStringGridEx::restoreColumnWidths()
 {
     m_restoringWidths = true;
     for (int c = 0; c < colCount(); ++c)
-        horizontalHeader()->resizeSection(c, m_colWidths.value(c, -1) >= 0
-                                                 ? m_colWidths.at(c)
-                                                 : horizontalHeader()->defaultSectionSize());
+        horizontalHeader()->resizeSection(c, m_colWidths.value(c, -1) >= 0 ? m_colWidths.at(c)
+                                                                           : horizontalHeader()->defaultSectionSize());
     m_restoringWidths = false;
 }
 
@@ -308,8 +304,7 @@ SqlConnection &TdbStringGridEx::connection() const
 
 SearchParameters TdbStringGridEx::searchParameters() const
 {
-    return {FGeneralTable, FListFields, FListControls, FParentTable,
-            FParentTableId, FSortField,  FSortAsc};
+    return {FGeneralTable, FListFields, FListControls, FParentTable, FParentTableId, FSortField, FSortAsc};
 }
 
 void TdbStringGridEx::ShowRecord()
@@ -319,8 +314,7 @@ void TdbStringGridEx::ShowRecord()
         return;
     QList<QPointer<TdbButton>> buttons;
     for (TdbButton *button : form->componentsOf<TdbButton>())
-        if (button->dbActionType() == TdbButton::adbShowRecord
-            && button->dbResultControl() == objectName())
+        if (button->dbActionType() == TdbButton::adbShowRecord && button->dbResultControl() == objectName())
             buttons << button;
     // A click may open a modal form; a button destroyed meanwhile is skipped.
     for (const QPointer<TdbButton> &button : buttons)
@@ -394,9 +388,9 @@ void TdbStringGridEx::mousePressEvent(QMouseEvent *event)
     if (under.isValid())
         guarded([&] { interaction().setClipboardText(m_model->cell(under.column(), under.row())); });
     // Ctrl would toggle the row's selection off; the click selects as a plain click does.
-    QMouseEvent plain(event->type(), event->position(), event->scenePosition(),
-                      event->globalPosition(), event->button(), event->buttons(),
-                      event->modifiers() & ~Qt::ControlModifier, event->pointingDevice());
+    QMouseEvent plain(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
+                      event->button(), event->buttons(), event->modifiers() & ~Qt::ControlModifier,
+                      event->pointingDevice());
     QTableView::mousePressEvent(&plain);
 }
 

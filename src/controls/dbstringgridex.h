@@ -93,8 +93,8 @@ public:
     TGridDrawingStyle drawingStyle() const { return m_drawingStyle; }
     void setDrawingStyle(TGridDrawingStyle style);
 
-    void dbClear();            // two rows, row 1 empty, no ids; columns and titles stay
-    void dbFillColumnsName();  // dbClear, then the titles of dbListFieldsNames
+    void dbClear();           // two rows, row 1 empty, no ids; columns and titles stay
+    void dbFillColumnsName(); // dbClear, then the titles of dbListFieldsNames
     void dbUnSelect();
     void dbExecute();
     void dbSQLExecute();
@@ -105,7 +105,7 @@ public:
     // statement the rows on show were read by).
     const SqlStatement &lastSearch() const { return m_lastSearch; }
 
-    void ShowRecord();         // clicks the show-record buttons of the form that name this grid
+    void ShowRecord();                 // clicks the show-record buttons of the form that name this grid
     QString currentRecordText() const; // "title: cell" lines of the current row; empty for none
     QString allRowsText() const;
 

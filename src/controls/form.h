@@ -23,7 +23,7 @@ public:
 
     // Components are added by whoever creates them (the form loader, a control's own helpers).
     void addComponent(QObject *component);
-    QList<QObject *> components() const; // creation order; destroyed ones are skipped
+    QList<QObject *> components() const;               // creation order; destroyed ones are skipped
     QObject *findComponent(const QString &name) const; // ignoring case; null when absent
     template <class T> QList<T *> componentsOf() const
     {

@@ -55,12 +55,16 @@ public:
     void append(PackedCells &cells, ColumnKind kind, const SqlQuery &query, int column) const
     {
         switch (kind) {
-        case ColumnKind::Date: return storedDate(cells, query, column, m_date, m_dates);
-        case ColumnKind::Time: return storedDate(cells, query, column, m_time, m_times);
+        case ColumnKind::Date:
+            return storedDate(cells, query, column, m_date, m_dates);
+        case ColumnKind::Time:
+            return storedDate(cells, query, column, m_time, m_times);
         case ColumnKind::DateTime:
             return storedDate(cells, query, column, m_dateTime, m_dateTimes);
-        case ColumnKind::Boolean: return cells.append(boolean(query, column));
-        case ColumnKind::Text: break;
+        case ColumnKind::Boolean:
+            return cells.append(boolean(query, column));
+        case ColumnKind::Text:
+            break;
         }
         appendText(cells, query, column);
     }
@@ -70,8 +74,7 @@ private:
     // reading it; the cache is bounded so a column of distinct values cannot grow it at will.
     // Its keys are the stored UTF-8 bytes, so a hit allocates nothing.
     using Cache = QHash<QByteArray, QString>;
-    static void storedDate(PackedCells &cells, const SqlQuery &query, int column,
-                           const QString &format, Cache &cache)
+    static void storedDate(PackedCells &cells, const SqlQuery &query, int column, const QString &format, Cache &cache)
     {
         const std::optional<QByteArrayView> utf8 = query.utf8(column);
         if (!utf8) {
@@ -112,8 +115,7 @@ private:
 
 QStringList titlesFrom(const QString &listFieldsNames, const SqlQuery &query)
 {
-    return listFieldsNames.isEmpty() ? query.columnNames()
-                                     : listFieldsNames.split(QLatin1Char(','));
+    return listFieldsNames.isEmpty() ? query.columnNames() : listFieldsNames.split(QLatin1Char(','));
 }
 
 // The main table named after " from " in the designer's SQL, or an empty text.
@@ -142,8 +144,7 @@ constexpr int kRowsPerCheck = 512;
 
 // A result as it is read, before the grid shows it.
 struct TdbStringGridEx::GridFill {
-    explicit GridFill(TdbStringGridEx *grid)
-        : progress(TdbStringGridEx::tr("Reading rows: %1"), 0, kRowsPerCheck, grid)
+    explicit GridFill(TdbStringGridEx *grid) : progress(TdbStringGridEx::tr("Reading rows: %1"), 0, kRowsPerCheck, grid)
     {
         // A grid is mostly filled again with a result of about the size it holds (the same
         // search once more, the refresh after a save); buffers sized up front are not grown and

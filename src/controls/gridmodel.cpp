@@ -34,7 +34,7 @@ void PackedCells::squeeze()
 qsizetype PackedCells::bytesHeld() const
 {
     qsizetype bytes = sizeof(*this) + m_text.capacity() * qsizetype(sizeof(QChar))
-        + m_ends.capacity() * qsizetype(sizeof(quint32));
+                      + m_ends.capacity() * qsizetype(sizeof(quint32));
     for (const QString &text : m_edited)
         bytes += qsizetype(sizeof(qsizetype) + sizeof(QString)) + text.capacity() * 2;
     return bytes;

@@ -47,7 +47,10 @@ TfrmTarvoImageViewer::~TfrmTarvoImageViewer()
         g_instance = nullptr;
 }
 
-TfrmTarvoImageViewer *TfrmTarvoImageViewer::instance() { return g_instance; }
+TfrmTarvoImageViewer *TfrmTarvoImageViewer::instance()
+{
+    return g_instance;
+}
 
 QSize TfrmTarvoImageViewer::screenSize() const
 {

@@ -37,8 +37,8 @@ Picture Picture::decode(const QByteArray &bytes, const QByteArray &format)
 {
     Picture picture;
     if (!picture.m_image.loadFromData(bytes, format.constData()))
-        throw ConversionError(QStringLiteral("The picture cannot be decoded as %1.")
-                                  .arg(QString::fromLatin1(format).toUpper()));
+        throw ConversionError(
+            QStringLiteral("The picture cannot be decoded as %1.").arg(QString::fromLatin1(format).toUpper()));
     picture.m_bytes = bytes;
     picture.m_format = format;
     return picture;

@@ -6,7 +6,6 @@
 #include "schema/fieldcatalogue.h"
 #include "schema/valueconventions.h"
 
-
 namespace tarvo {
 
 namespace {
@@ -42,18 +41,20 @@ QString filterTables(const QList<QObject *> &controls)
     };
     for (QObject *c : controls)
         visitBoundControl(c, Overloads{
-            [&](TdbEdit &e) { add(e.dbTable(), e.dbField(), !e.text().isEmpty()); },
-            [&](TdbMemo &m) { add(m.dbTable(), m.dbField(), !m.text().isEmpty()); },
-            [&](TdbEditCount &n) {
-                if (!n.text().isEmpty())
-                    items += n.dbTable() + QStringLiteral(".null,");
-            },
-            [&](TdbCheckBox &b) { add(b.dbTable(), b.dbField(), b.state() != TdbCheckBox::cbGrayed); },
-            [&](TdbComboBox &x) { add(x.dbTable(), x.dbField(), x.dbItemID() != -1); },
-            [&](TdbDateTimePicker &p) { add(p.dbTable(), p.dbField(), p.checked()); },
-            [&](TdbMonthCalendar &k) { add(k.dbTable(), k.dbField(), true); },
-            Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
-        });
+                                 [&](TdbEdit &e) { add(e.dbTable(), e.dbField(), !e.text().isEmpty()); },
+                                 [&](TdbMemo &m) { add(m.dbTable(), m.dbField(), !m.text().isEmpty()); },
+                                 [&](TdbEditCount &n) {
+                                     if (!n.text().isEmpty())
+                                         items += n.dbTable() + QStringLiteral(".null,");
+                                 },
+                                 [&](TdbCheckBox &b) {
+                                     add(b.dbTable(), b.dbField(), b.state() != TdbCheckBox::cbGrayed);
+                                 },
+                                 [&](TdbComboBox &x) { add(x.dbTable(), x.dbField(), x.dbItemID() != -1); },
+                                 [&](TdbDateTimePicker &p) { add(p.dbTable(), p.dbField(), p.checked()); },
+                                 [&](TdbMonthCalendar &k) { add(k.dbTable(), k.dbField(), true); },
+                                 Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
+                             });
     return items;
 }
 
@@ -64,13 +65,13 @@ QString joinClauses(const QString &generalTable, const QStringList &joined)
     for (const QString &t : joined) {
         for (const QString &l : candidates) {
             if (FindCatalogueField(l, QStringLiteral("id_") + t)) {
-                sql += QStringLiteral(" LEFT OUTER JOIN ") + t + QStringLiteral(" ON ") + l
-                    + QStringLiteral(".id_") + t + QLatin1Char('=') + t + QStringLiteral(".id");
+                sql += QStringLiteral(" LEFT OUTER JOIN ") + t + QStringLiteral(" ON ") + l + QStringLiteral(".id_") + t
+                       + QLatin1Char('=') + t + QStringLiteral(".id");
                 break;
             }
             if (FindCatalogueField(t, QStringLiteral("id_") + l)) {
-                sql += QStringLiteral(" LEFT OUTER JOIN ") + t + QStringLiteral(" ON ") + l
-                    + QStringLiteral(".id=") + t + QStringLiteral(".id_") + l;
+                sql += QStringLiteral(" LEFT OUTER JOIN ") + t + QStringLiteral(" ON ") + l + QStringLiteral(".id=") + t
+                       + QStringLiteral(".id_") + l;
                 break;
             }
         }
@@ -105,8 +106,7 @@ void editCondition(TdbEdit *edit, Conditions &where, QWidget *messageOwner)
     }
     if (!isWholeNumber(text)) {
         interaction().showMessage(messageOwner, {quoted(text) + QStringLiteral(" Not a number."),
-                                                 QStringLiteral("Error"),
-                                                 MessageIcon::Information});
+                                                 QStringLiteral("Error"), MessageIcon::Information});
         edit->clear();
         return;
     }
@@ -114,8 +114,7 @@ void editCondition(TdbEdit *edit, Conditions &where, QWidget *messageOwner)
 }
 
 // A date condition compares the main table's column with midnight of the control's day.
-template <class DateControl>
-void dateCondition(DateControl *control, const QString &generalTable, Conditions &where)
+template <class DateControl> void dateCondition(DateControl *control, const QString &generalTable, Conditions &where)
 {
     if (GetCatalogueFieldType(control->dbTable(), control->dbField()) != QLatin1String("DATE"))
         return;
@@ -125,60 +124,58 @@ void dateCondition(DateControl *control, const QString &generalTable, Conditions
         .text(control->dbStringDateTime());
 }
 
-void filterConditions(const QList<QObject *> &controls, const QString &generalTable,
-                      SqlStatement &statement, QWidget *messageOwner)
+void filterConditions(const QList<QObject *> &controls, const QString &generalTable, SqlStatement &statement,
+                      QWidget *messageOwner)
 {
     Conditions where(statement);
     for (QObject *c : controls)
-        visitBoundControl(c, Overloads{
-            [&](TdbEdit &e) { editCondition(&e, where, messageOwner); },
-            [&](TdbMemo &m) {
-                if (!m.text().isEmpty())
-                    where.next().matches(columnOf(m.dbTable(), m.dbField()), m.text().toUpper());
-            },
-            [&](TdbEditCount &n) {
-                if (!n.text().isEmpty())
-                    where.next().sql(n.dbTable() + QStringLiteral(".record_count = ")).numberOrText(n.text());
-            },
-            [&](TdbCheckBox &b) {
-                if (b.state() != TdbCheckBox::cbGrayed)
-                    where.next().sql(columnOf(b.dbTable(), b.dbField()) + QLatin1Char('=') + b.sqlValue());
-            },
-            [&](TdbComboBox &x) {
-                if (x.dbItemID() != -1)
-                    where.next().sql(generalTable + QStringLiteral(".id_") + x.dbTable() + QLatin1Char('=')
-                                     + QString::number(x.dbItemID()));
-            },
-            [&](TdbDateTimePicker &p) {
-                if (p.checked() && p.kind() == TdbDateTimePicker::dtkDate)
-                    dateCondition(&p, generalTable, where);
-            },
-            [&](TdbMonthCalendar &k) { dateCondition(&k, generalTable, where); },
-            Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
-        });
+        visitBoundControl(
+            c, Overloads{
+                   [&](TdbEdit &e) { editCondition(&e, where, messageOwner); },
+                   [&](TdbMemo &m) {
+                       if (!m.text().isEmpty())
+                           where.next().matches(columnOf(m.dbTable(), m.dbField()), m.text().toUpper());
+                   },
+                   [&](TdbEditCount &n) {
+                       if (!n.text().isEmpty())
+                           where.next().sql(n.dbTable() + QStringLiteral(".record_count = ")).numberOrText(n.text());
+                   },
+                   [&](TdbCheckBox &b) {
+                       if (b.state() != TdbCheckBox::cbGrayed)
+                           where.next().sql(columnOf(b.dbTable(), b.dbField()) + QLatin1Char('=') + b.sqlValue());
+                   },
+                   [&](TdbComboBox &x) {
+                       if (x.dbItemID() != -1)
+                           where.next().sql(generalTable + QStringLiteral(".id_") + x.dbTable() + QLatin1Char('=')
+                                            + QString::number(x.dbItemID()));
+                   },
+                   [&](TdbDateTimePicker &p) {
+                       if (p.checked() && p.kind() == TdbDateTimePicker::dtkDate)
+                           dateCondition(&p, generalTable, where);
+                   },
+                   [&](TdbMonthCalendar &k) { dateCondition(&k, generalTable, where); },
+                   Ignore<TdbStringGridEx, TdbImageDataBase, TdbFileToDatabase>{}, // no filters
+               });
 }
 
 } // namespace
 
-SqlStatement buildSearchStatement(const SearchParameters &search, const FormBase *form,
-                                  QWidget *messageOwner)
+SqlStatement buildSearchStatement(const SearchParameters &search, const FormBase *form, QWidget *messageOwner)
 {
     const QString &gt = search.generalTable;
     const bool limitedToParent = search.parentTableId != -1;
-    const QList<QObject *> controls =
-        limitedToParent ? QList<QObject *>() : filterControls(search, form);
+    const QList<QObject *> controls = limitedToParent ? QList<QObject *>() : filterControls(search, form);
 
-    SqlStatement statement(QStringLiteral("SELECT DISTINCT ") + search.listFields
-                           + QLatin1Char(',') + gt + QStringLiteral(".id FROM ") + gt);
+    SqlStatement statement(QStringLiteral("SELECT DISTINCT ") + search.listFields + QLatin1Char(',') + gt
+                           + QStringLiteral(".id FROM ") + gt);
     const QStringList joined = GetJoinedTables(gt, filterTables(controls) + search.listFields);
     statement.sql(joinClauses(gt, joined));
 
     if (!limitedToParent)
         filterConditions(controls, gt, statement, messageOwner);
-    else if (search.parentTableId >= 0
-             && FindCatalogueField(gt, QStringLiteral("id_") + search.parentTable))
-        statement.sql(QStringLiteral(" WHERE ") + gt + QStringLiteral(".id_") + search.parentTable
-                      + QLatin1Char('=') + QString::number(search.parentTableId));
+    else if (search.parentTableId >= 0 && FindCatalogueField(gt, QStringLiteral("id_") + search.parentTable))
+        statement.sql(QStringLiteral(" WHERE ") + gt + QStringLiteral(".id_") + search.parentTable + QLatin1Char('=')
+                      + QString::number(search.parentTableId));
 
     if (!search.sortField.isEmpty())
         statement.sql(QStringLiteral(" ORDER BY ") + search.sortField

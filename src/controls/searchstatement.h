@@ -25,7 +25,6 @@ struct SearchParameters {
 // Filter controls are looked up by name on `form` (may be null: no filters). A numeric filter
 // edit whose text is no whole number shows "Not a number." (owned by `messageOwner`), is
 // emptied and adds no condition. Date conditions cut the date control's value to the day.
-SqlStatement buildSearchStatement(const SearchParameters &search, const FormBase *form,
-                                  QWidget *messageOwner);
+SqlStatement buildSearchStatement(const SearchParameters &search, const FormBase *form, QWidget *messageOwner);
 
 } // namespace tarvo

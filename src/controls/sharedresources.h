@@ -9,10 +9,10 @@ namespace tarvo {
 class SqlConnection;
 
 struct SharedResources {
-    QList<QIcon> buttonIcons;       // 12 icons, 16x16: New, Edit, Delete, OK, Cancel, Search,
-                                    // Printer, Report, Save, Exit, Excel, Database
-    QList<QIcon> buttonEdit;        // 7 icons, 16x16: the file field's embedded buttons
-    QList<QIcon> imageDataBase;     // 3 icons, 24x24: open, save, delete
+    QList<QIcon> buttonIcons;   // 12 icons, 16x16: New, Edit, Delete, OK, Cancel, Search,
+                                // Printer, Report, Save, Exit, Excel, Database
+    QList<QIcon> buttonEdit;    // 7 icons, 16x16: the file field's embedded buttons
+    QList<QIcon> imageDataBase; // 3 icons, 24x24: open, save, delete
     SqlConnection *connection = nullptr;
 };
 

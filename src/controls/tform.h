@@ -15,8 +15,8 @@ public:
     // would hide it while it holds the rest of the application blocked.
     explicit TForm(QWidget *parent = nullptr) : QDialog(parent), FormBase(this)
     {
-        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                       | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                       | Qt::WindowCloseButtonHint);
     }
 
     // Runs at every showing of the form (the form loader installs the focus handler).

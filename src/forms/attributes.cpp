@@ -68,16 +68,16 @@ struct SystemColour {
 
 // The system colour numbers a designer can write, mapped to the nearest palette role.
 constexpr SystemColour systemColours[] = {
-    {0, QPalette::Button},          {1, QPalette::Window},       {2, QPalette::Highlight},
-    {3, QPalette::Window},          {4, QPalette::Window},       {5, QPalette::Base},
-    {6, QPalette::Shadow},          {7, QPalette::WindowText},   {8, QPalette::Text},
-    {9, QPalette::HighlightedText}, {10, QPalette::Mid},         {11, QPalette::Mid},
-    {12, QPalette::Dark},           {13, QPalette::Highlight},   {14, QPalette::HighlightedText},
-    {15, QPalette::Button},         {16, QPalette::Dark},        {17, QPalette::PlaceholderText},
-    {18, QPalette::ButtonText},     {19, QPalette::WindowText},  {20, QPalette::Light},
-    {21, QPalette::Shadow},         {22, QPalette::Midlight},    {23, QPalette::ToolTipText},
-    {24, QPalette::ToolTipBase},    {26, QPalette::Link},        {27, QPalette::Highlight},
-    {28, QPalette::Highlight},      {29, QPalette::Highlight},   {30, QPalette::Button},
+    {0, QPalette::Button},          {1, QPalette::Window},      {2, QPalette::Highlight},
+    {3, QPalette::Window},          {4, QPalette::Window},      {5, QPalette::Base},
+    {6, QPalette::Shadow},          {7, QPalette::WindowText},  {8, QPalette::Text},
+    {9, QPalette::HighlightedText}, {10, QPalette::Mid},        {11, QPalette::Mid},
+    {12, QPalette::Dark},           {13, QPalette::Highlight},  {14, QPalette::HighlightedText},
+    {15, QPalette::Button},         {16, QPalette::Dark},       {17, QPalette::PlaceholderText},
+    {18, QPalette::ButtonText},     {19, QPalette::WindowText}, {20, QPalette::Light},
+    {21, QPalette::Shadow},         {22, QPalette::Midlight},   {23, QPalette::ToolTipText},
+    {24, QPalette::ToolTipBase},    {26, QPalette::Link},       {27, QPalette::Highlight},
+    {28, QPalette::Highlight},      {29, QPalette::Highlight},  {30, QPalette::Button},
 };
 
 QPalette::ColorRole systemColourRole(int index)
@@ -151,9 +151,8 @@ QString readComparison(QStringView text, bool translateBrackets)
     QString op = text.toString();
     if (translateBrackets)
         op.replace(u'(', u'<').replace(u')', u'>');
-    static const QStringList accepted = {QStringLiteral("="), QStringLiteral(">"),
-                                         QStringLiteral(">="), QStringLiteral("<"),
-                                         QStringLiteral("<=")};
+    static const QStringList accepted = {QStringLiteral("="), QStringLiteral(">"), QStringLiteral(">="),
+                                         QStringLiteral("<"), QStringLiteral("<=")};
     return accepted.contains(op) ? op : QStringLiteral("=");
 }
 

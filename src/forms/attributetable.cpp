@@ -15,12 +15,20 @@ namespace {
 constexpr qint32 windowBackground = qint32(0xFF000005);
 constexpr qint32 buttonFace = qint32(0xFF00000F);
 
-
 using Definitions = std::vector<AttributeDefinition>;
 
-AttributeDefinition text(const char *name) { return {name, Rule::Text, 0}; }
-AttributeDefinition integer(const char *name, qint32 fallback) { return {name, Rule::Integer, fallback}; }
-AttributeDefinition boolean(const char *name) { return {name, Rule::Boolean, 0}; }
+AttributeDefinition text(const char *name)
+{
+    return {name, Rule::Text, 0};
+}
+AttributeDefinition integer(const char *name, qint32 fallback)
+{
+    return {name, Rule::Integer, fallback};
+}
+AttributeDefinition boolean(const char *name)
+{
+    return {name, Rule::Boolean, 0};
+}
 AttributeDefinition colour(const char *name, std::optional<qint32> fallback)
 {
     return {name, Rule::Colour, fallback};
@@ -44,8 +52,10 @@ const Definitions width = {integer("Width", 0)};
 const Definitions height = {integer("Height", 0)};
 const Definitions geometry = position + width + height;
 const Definitions caption = {text("Caption")};
-const Definitions font = {text("FontName"), integer("FontSize", 8), colour("FontColor", 0),
-                    {"FontStyle", Rule::FontStyle, 0}};
+const Definitions font = {text("FontName"),
+                          integer("FontSize", 8),
+                          colour("FontColor", 0),
+                          {"FontStyle", Rule::FontStyle, 0}};
 const Definitions keyboard = {boolean("TabStop"), integer("TabOrder", 999)};
 const Definitions windowColour = {colour("Color", windowBackground)};
 const Definitions binding = {text("dbTable"), text("dbField")};
@@ -56,11 +66,19 @@ std::vector<ElementAttributes> buildControlAttributes()
     return {
         {"TdbButton", true,
          name + geometry + caption + font + keyboard
-             + Definitions{text("dbIconName"), enumeration<TdbButton::TActionDbType>("dbActionType"),
-                     text("dbGeneralTable"), text("dbListControls"), text("dbListFields"),
-                     text("dbListFieldsNames"), text("dbResultControl"), text("dbFormName"),
-                     {"dbSQL", Rule::Statement, 0}, text("dbSortField"), boolean("dbSortAsc"),
-                     boolean("dbConfirmDelete"), text("dbReportFile")}},
+             + Definitions{text("dbIconName"),
+                           enumeration<TdbButton::TActionDbType>("dbActionType"),
+                           text("dbGeneralTable"),
+                           text("dbListControls"),
+                           text("dbListFields"),
+                           text("dbListFieldsNames"),
+                           text("dbResultControl"),
+                           text("dbFormName"),
+                           {"dbSQL", Rule::Statement, 0},
+                           text("dbSortField"),
+                           boolean("dbSortAsc"),
+                           boolean("dbConfirmDelete"),
+                           text("dbReportFile")}},
         {"TdbEdit", true,
          name + geometry + windowColour + font + keyboard
              + Definitions{text("dbDefaultValue"), {"dbFilter", Rule::BracketComparison, 0}} + binding},
@@ -74,8 +92,10 @@ std::vector<ElementAttributes> buildControlAttributes()
              + Definitions{boolean("AllowGrayed"), enumeration<TdbCheckBox::TCheckBoxState>("dbDefaultState")}},
         {"TdbDateTimePicker", true,
          name + geometry + font + keyboard
-             + Definitions{enumeration<TdbDateTimePicker::TDateTimeKind>("Kind"), text("Format"),
-                     {"dbFilter", Rule::BracketComparison, 0}, enumeration<TdbDateTimePicker::TDTDateFormat>("DateFormat")}
+             + Definitions{enumeration<TdbDateTimePicker::TDateTimeKind>("Kind"),
+                           text("Format"),
+                           {"dbFilter", Rule::BracketComparison, 0},
+                           enumeration<TdbDateTimePicker::TDTDateFormat>("DateFormat")}
              + binding + Definitions{text("dbCalendarControl"), boolean("Checked")}},
         {"TdbMonthCalendar", true,
          name + geometry + keyboard + Definitions{{"dbFilter", Rule::Comparison, 0}} + binding},
@@ -84,9 +104,10 @@ std::vector<ElementAttributes> buildControlAttributes()
              + Definitions{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
         {"TdbStringGrid", true,
          name + geometry + font + keyboard
-             + Definitions{integer("DefaultRowHeight", 18), enumeration<TdbStringGridEx::TGridDrawingStyle>("DrawingStyle"),
-                     text("dbGeneralTable"), text("dbListFields"), text("dbListFieldsNames"),
-                     boolean("dbAutoExecute"), text("dbSortField"), boolean("dbSortAsc")}},
+             + Definitions{integer("DefaultRowHeight", 18),
+                           enumeration<TdbStringGridEx::TGridDrawingStyle>("DrawingStyle"), text("dbGeneralTable"),
+                           text("dbListFields"), text("dbListFieldsNames"), boolean("dbAutoExecute"),
+                           text("dbSortField"), boolean("dbSortAsc")}},
         {"TdbLabel", false, name + position + height + caption + font},
         {"TdbPanel", true, name + geometry + Definitions{colour("Color", buttonFace)} + keyboard},
         {"TdbGroupBox", true, name + geometry + caption + font + keyboard},
@@ -121,8 +142,7 @@ const ElementAttributes *controlAttributes(const QString &element)
 const ElementAttributes &formAttributes()
 {
     static const ElementAttributes form{
-        "form", true,
-        {integer("Width", 640), integer("Height", 480), colour("Color", std::nullopt), text("Caption")}};
+        "form", true, {integer("Width", 640), integer("Height", 480), colour("Color", std::nullopt), text("Caption")}};
     return form;
 }
 
@@ -189,8 +209,7 @@ std::optional<int> AttributeReader::enumeration(const char *name) const
 QString AttributeReader::comparison(const char *name) const
 {
     const AttributeDefinition &s = definition(name, {Rule::Comparison, Rule::BracketComparison});
-    return readComparison(value(name),
-                          s.rule == Rule::BracketComparison);
+    return readComparison(value(name), s.rule == Rule::BracketComparison);
 }
 
 QString AttributeReader::statement(const char *name) const

@@ -28,7 +28,7 @@ struct AttributeDefinition {
     const char *name;
     Rule rule;
     std::optional<qint32> fallback; // nullopt: the property keeps its current value
-    QMetaEnum keys = {}; // Rule::Enumeration: the control's Q_ENUM its texts name
+    QMetaEnum keys = {};            // Rule::Enumeration: the control's Q_ENUM its texts name
 };
 
 struct ElementAttributes {

@@ -26,8 +26,7 @@ FormKeys::FormKeys(FormBase &form) : QObject(form.widget()), m_form(form)
 
 FormKeys &FormKeys::of(FormBase &form)
 {
-    if (auto *keys = form.widget()->findChild<FormKeys *>(QStringLiteral("tarvoFormKeys"),
-                                                         Qt::FindDirectChildrenOnly))
+    if (auto *keys = form.widget()->findChild<FormKeys *>(QStringLiteral("tarvoFormKeys"), Qt::FindDirectChildrenOnly))
         return *keys;
     return *new FormKeys(form);
 }

@@ -77,7 +77,6 @@ QWidget *windowedChildNamed(const QWidget *container, QStringView name)
     return nullptr;
 }
 
-
 struct TabOrderEntry {
     QWidget *control;
     int number;
@@ -96,8 +95,8 @@ void applyTabOrderList(QList<TabOrderEntry> entries, QWidget *container)
 }
 
 // The steps that follow every built control: font, keyboard, visibility.
-void finishControl(QWidget *control, const ElementAttributes &kind, const AttributeReader &a,
-                   QWidget *container, QList<TabOrderEntry> &tabOrderList)
+void finishControl(QWidget *control, const ElementAttributes &kind, const AttributeReader &a, QWidget *container,
+                   QList<TabOrderEntry> &tabOrderList)
 {
     if (kind.find("FontName"))
         applyFont(control, a);

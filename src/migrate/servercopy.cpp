@@ -45,12 +45,12 @@ QStringList queryColumn(SqlConnection &db, const SqlStatement &statement)
 // as bytea's escape syntax and change.
 QStringList byteColumns(SqlConnection &server, const QString &table)
 {
-    return queryColumn(server, SqlStatement(QStringLiteral(
-                                    "SELECT lower(column_name) FROM information_schema.columns "
-                                    "WHERE table_schema = current_schema() AND data_type = 'bytea' "
-                                    "AND table_name = lower("))
-                                    .text(table)
-                                    .sql(QStringLiteral(")")));
+    return queryColumn(server,
+                       SqlStatement(QStringLiteral("SELECT lower(column_name) FROM information_schema.columns "
+                                                   "WHERE table_schema = current_schema() AND data_type = 'bytea' "
+                                                   "AND table_name = lower("))
+                           .text(table)
+                           .sql(QStringLiteral(")")));
 }
 
 // The value as the file stores it; returns the bytes it adds to the statement.
@@ -97,7 +97,8 @@ qint64 copyRows(SqlConnection &file, SqlConnection &server, const TableDefinitio
     QList<bool> asBytes;
     for (const QString &column : columns)
         asBytes << bytesOnServer.contains(column.toLower());
-    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table.name, columns.join(QStringLiteral(", ")));
+    const QString head =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table.name, columns.join(QStringLiteral(", ")));
 
     qint64 copied = 0;
     SqlStatement insert;
@@ -114,7 +115,8 @@ qint64 copyRows(SqlConnection &file, SqlConnection &server, const TableDefinitio
         if (progress)
             progress(done + copied, total);
     };
-    for (SqlQuery row = file.query(QStringLiteral("SELECT %1 FROM %2 ORDER BY id").arg(columns.join(QStringLiteral(", ")), table.name));
+    for (SqlQuery row = file.query(
+             QStringLiteral("SELECT %1 FROM %2 ORDER BY id").arg(columns.join(QStringLiteral(", ")), table.name));
          !row.eof(); row.next()) {
         insert.sql(batchRows == 0 ? head : QStringLiteral(", ")).sql(QStringLiteral("("));
         for (int c = 0; c < columns.size(); ++c) {
@@ -201,8 +203,8 @@ QList<CopiedTable> copyAll(SqlConnection &file, SqlConnection &server, const QLi
         copied.append({tables[i].name, fileRows[i]});
     }
     if (!differences.isEmpty())
-        throw DatabaseError(QStringLiteral("The row counts differ after the copy (%1).")
-                                .arg(differences.join(QStringLiteral("; "))));
+        throw DatabaseError(
+            QStringLiteral("The row counts differ after the copy (%1).").arg(differences.join(QStringLiteral("; "))));
     transaction.commit();
     return copied;
 }
@@ -222,7 +224,9 @@ QStringList leftBehindIn(SqlConnection &file, const QList<TableDefinition> &tabl
             continue;
         }
         const QStringList known = columnsOf(*defined);
-        for (SqlQuery column = file.query(SqlStatement(QStringLiteral("SELECT name FROM pragma_table_info(")).text(name).sql(QStringLiteral(")")));
+        for (SqlQuery column = file.query(SqlStatement(QStringLiteral("SELECT name FROM pragma_table_info("))
+                                              .text(name)
+                                              .sql(QStringLiteral(")")));
              !column.eof(); column.next())
             if (!known.contains(column.text(0), Qt::CaseInsensitive))
                 left << QStringLiteral("column %1.%2").arg(name, column.text(0));
@@ -267,8 +271,8 @@ CopyReport copyToServer(const QString &file, const QList<TableDefinition> &table
         try {
             fileRows << rowCount(source, table.name);
         } catch (const DatabaseError &error) {
-            throw DatabaseError(QStringLiteral("The database file cannot be read (table %1): %2")
-                                    .arg(table.name, error.message()));
+            throw DatabaseError(
+                QStringLiteral("The database file cannot be read (table %1): %2").arg(table.name, error.message()));
         }
     }
 

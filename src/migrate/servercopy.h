@@ -31,6 +31,6 @@ using CopyProgress = std::function<void(qint64 done, qint64 total)>;
 // server are removed again. Raises DatabaseError (FileError when `file` does not exist) with what
 // went wrong and on which table.
 CopyReport copyToServer(const QString &file, const QList<TableDefinition> &tables, const QString &server,
-                          const CopyProgress &progress = {});
+                        const CopyProgress &progress = {});
 
 } // namespace tarvo

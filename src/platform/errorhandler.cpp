@@ -36,8 +36,8 @@ void setErrorOwner(QWidget *owner)
 
 void reportErrorText(const QString &text)
 {
-    interaction().showMessage(g_owner.data(), {withFullStop(text), applicationTitle(),
-                                               MessageIcon::Error, MessageButtons::Ok});
+    interaction().showMessage(g_owner.data(),
+                              {withFullStop(text), applicationTitle(), MessageIcon::Error, MessageButtons::Ok});
 }
 
 void reportError(const std::exception &error)

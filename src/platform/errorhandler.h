@@ -20,8 +20,7 @@ void reportError(const std::exception &error);
 void reportErrorText(const QString &text);
 
 // Runs `body`; anything it throws goes to the general error handler. Returns false on an error.
-template <class Body>
-bool guarded(Body &&body) noexcept
+template <class Body> bool guarded(Body &&body) noexcept
 {
     try {
         body();

@@ -1,8 +1,8 @@
 #pragma once
 // Tarvo's error model: every failure is an exception derived from Error, carrying the text the
 // user sees. SilentAbort ends an action without any message.
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 
 namespace tarvo {
@@ -19,15 +19,25 @@ private:
 };
 
 // SQLite's own message text.
-class DatabaseError : public Error { using Error::Error; };
+class DatabaseError : public Error {
+    using Error::Error;
+};
 // Another connection held the lock for longer than the busy timeout; nothing was written.
-class DatabaseBusyError : public DatabaseError { using DatabaseError::DatabaseError; };
+class DatabaseBusyError : public DatabaseError {
+    using DatabaseError::DatabaseError;
+};
 // A value that cannot be converted (a text that is no date, no integer).
-class ConversionError : public Error { using Error::Error; };
+class ConversionError : public Error {
+    using Error::Error;
+};
 // A file that cannot be read or written.
-class FileError : public Error { using Error::Error; };
+class FileError : public Error {
+    using Error::Error;
+};
 // A definition file that cannot be parsed (forms.xml, report templates, graphics.dll).
-class ParseError : public Error { using Error::Error; };
+class ParseError : public Error {
+    using Error::Error;
+};
 
 // Ends the current event handler without a message.
 class SilentAbort : public std::exception {

@@ -46,10 +46,9 @@ public:
     // File dialogs; `filter` uses Qt's syntax ("Pictures (*.png *.jpg);;All (*)").
     // An empty result means the user cancelled.
     // `folder`, when given, is where the open dialog starts.
-    virtual QString openFileName(QWidget *owner, const QString &filter,
-                                 const QString &folder = QString()) = 0;
-    virtual QString saveFileName(QWidget *owner, const QString &suggestedName,
-                                 const QString &filter, const QString &defaultSuffix) = 0;
+    virtual QString openFileName(QWidget *owner, const QString &filter, const QString &folder = QString()) = 0;
+    virtual QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                                 const QString &defaultSuffix) = 0;
     // A file to use or to make: an existing one is taken as it is, without the save dialog's
     // question whether to replace it. Tests answer it as a save dialog.
     virtual QString openOrNewFileName(QWidget *owner, const QString &suggestedName, const QString &filter,

@@ -26,11 +26,16 @@ namespace {
 QMessageBox::Icon toQtIcon(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::None: break;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -51,8 +56,7 @@ QWidget *messageParent(QWidget *owner)
 
 MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
 {
-    QMessageBox box(toQtIcon(message.icon), message.caption, message.text, QMessageBox::NoButton,
-                    messageParent(owner));
+    QMessageBox box(toQtIcon(message.icon), message.caption, message.text, QMessageBox::NoButton, messageParent(owner));
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -122,8 +126,8 @@ QString savingFileName(QWidget *owner, const QString &suggestedName, const QStri
 
 } // namespace
 
-QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName,
-                                    const QString &filter, const QString &defaultSuffix)
+QString QtInteraction::saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
+                                    const QString &defaultSuffix)
 {
     return savingFileName(owner, suggestedName, filter, defaultSuffix, {});
 }

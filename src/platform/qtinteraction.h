@@ -13,8 +13,7 @@ class QtInteraction : public Interaction {
 public:
     MessageAnswer showMessage(QWidget *owner, const Message &message) override;
     void showModal(QDialog *form) override;
-    QString openFileName(QWidget *owner, const QString &filter,
-                         const QString &folder = QString()) override;
+    QString openFileName(QWidget *owner, const QString &filter, const QString &folder = QString()) override;
     QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
                          const QString &defaultSuffix) override;
     QString openOrNewFileName(QWidget *owner, const QString &suggestedName, const QString &filter,

@@ -52,7 +52,7 @@ private:
     qint64 m_total;
     int m_checkEvery;
     QWidget *m_owner;
-    bool m_reports; // false for work nested in other work
+    bool m_reports;       // false for work nested in other work
     qint64 m_checked = 0; // units done at the last check
     int m_untilCheck;
     bool m_cancelled = false;

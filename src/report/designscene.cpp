@@ -4,9 +4,9 @@
 #include "report/reportdataset.h"
 #include "report/reportexpression.h"
 
+#include <QCursor>
 #include <QGraphicsRectItem>
 #include <QGraphicsSceneMouseEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -28,24 +28,33 @@ double snap(double mm)
 QString bandCaption(BandType type)
 {
     switch (type) {
-    case BandType::ReportTitle: return QObject::tr("Report title");
-    case BandType::PageHeader: return QObject::tr("Page header");
-    case BandType::MasterData: return QObject::tr("Master data");
-    case BandType::Summary: return QObject::tr("Summary");
-    case BandType::PageFooter: return QObject::tr("Page footer");
-    case BandType::GroupHeader: return QObject::tr("Group header");
-    case BandType::GroupFooter: return QObject::tr("Group footer");
-    case BandType::DetailHeader: return QObject::tr("Detail header");
-    case BandType::DetailData: return QObject::tr("Detail data");
-    case BandType::DetailFooter: return QObject::tr("Detail footer");
+    case BandType::ReportTitle:
+        return QObject::tr("Report title");
+    case BandType::PageHeader:
+        return QObject::tr("Page header");
+    case BandType::MasterData:
+        return QObject::tr("Master data");
+    case BandType::Summary:
+        return QObject::tr("Summary");
+    case BandType::PageFooter:
+        return QObject::tr("Page footer");
+    case BandType::GroupHeader:
+        return QObject::tr("Group header");
+    case BandType::GroupFooter:
+        return QObject::tr("Group footer");
+    case BandType::DetailHeader:
+        return QObject::tr("Detail header");
+    case BandType::DetailData:
+        return QObject::tr("Detail data");
+    case BandType::DetailFooter:
+        return QObject::tr("Detail footer");
     }
     return {};
 }
 
 class ElementGraphic : public QGraphicsItem {
 public:
-    ElementGraphic(DesignScene *scene, BandType band, int index)
-        : m_scene(scene), m_band(band), m_index(index)
+    ElementGraphic(DesignScene *scene, BandType band, int index) : m_scene(scene), m_band(band), m_index(index)
     {
         setFlags(ItemIsMovable | ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
         setData(refRole, int(band));
@@ -57,8 +66,8 @@ public:
         e.bind(scene->data());
         const QStringList fields = e.fieldNames(scene->data().name());
         m_suspicious = !e.unknownExpressions().isEmpty()
-            || std::any_of(fields.begin(), fields.end(),
-                           [&](const QString &f) { return scene->data().columnIndex(f) < 0; });
+                       || std::any_of(fields.begin(), fields.end(),
+                                      [&](const QString &f) { return scene->data().columnIndex(f) < 0; });
     }
 
     ReportItem &model() const { return m_scene->reportTemplate().band(m_band)->items[m_index]; }
@@ -74,7 +83,9 @@ public:
         const ReportItem &m = model();
         const QRectF r(QPointF(0, 0), m.rect.normalized().size());
         switch (m.kind) {
-        case ItemKind::Text: paintText(p, m, r); break;
+        case ItemKind::Text:
+            paintText(p, m, r);
+            break;
         case ItemKind::Line: {
             const QPointF from = m.rect.topLeft() - m.rect.normalized().topLeft();
             p->setPen(QPen(m.colour, std::max(0.2, m.lineWidth)));
@@ -90,7 +101,8 @@ public:
             if (!m.image.isNull())
                 p->drawImage(r, m.image);
             else
-                paintPlaceholder(p, r, m.field.isEmpty() ? QObject::tr("picture") : QStringLiteral("[%1]").arg(m.field));
+                paintPlaceholder(p, r,
+                                 m.field.isEmpty() ? QObject::tr("picture") : QStringLiteral("[%1]").arg(m.field));
             break;
         }
         QPen frame(m_suspicious ? Qt::red : QColor(120, 120, 255), 0, isSelected() ? Qt::SolidLine : Qt::DotLine);
@@ -140,11 +152,20 @@ protected:
     {
         QPointF step;
         switch (event->key()) {
-        case Qt::Key_Left: step = {-1, 0}; break;
-        case Qt::Key_Right: step = {1, 0}; break;
-        case Qt::Key_Up: step = {0, -1}; break;
-        case Qt::Key_Down: step = {0, 1}; break;
-        default: return QGraphicsItem::keyPressEvent(event);
+        case Qt::Key_Left:
+            step = {-1, 0};
+            break;
+        case Qt::Key_Right:
+            step = {1, 0};
+            break;
+        case Qt::Key_Up:
+            step = {0, -1};
+            break;
+        case Qt::Key_Down:
+            step = {0, 1};
+            break;
+        default:
+            return QGraphicsItem::keyPressEvent(event);
         }
         guarded([&] { m_scene->moveSelection(step, event->modifiers() & Qt::ShiftModifier); });
     }
@@ -240,7 +261,12 @@ protected:
         QGraphicsRectItem::mouseReleaseEvent(event);
         m_scene->reportTemplate().band(m_band)->height = pos().y() - m_scene->bandTop(m_band);
         // Rebuilding deletes this item: leave its event handler first.
-        QTimer::singleShot(0, m_scene, [scene = m_scene] { guarded([&] { emit scene->bandResized(); scene->rebuild(); }); });
+        QTimer::singleShot(0, m_scene, [scene = m_scene] {
+            guarded([&] {
+                emit scene->bandResized();
+                scene->rebuild();
+            });
+        });
     }
 
 private:

@@ -66,10 +66,18 @@ ReportDataSet ReportDataSet::detailRows(const QString &sql, int row) const
         statement.sql(sql.mid(plain, i - plain));
         const QVariant &value = m_rows[row][column];
         switch (value.typeId()) {
-        case QMetaType::LongLong: statement.sql(QString::number(value.toLongLong())); break;
-        case QMetaType::Double: statement.sql(QString::number(value.toDouble(), 'g', 17)); break;
-        case QMetaType::QString: statement.text(value.toString()); break;
-        default: statement.sql(QStringLiteral("NULL")); break;
+        case QMetaType::LongLong:
+            statement.sql(QString::number(value.toLongLong()));
+            break;
+        case QMetaType::Double:
+            statement.sql(QString::number(value.toDouble(), 'g', 17));
+            break;
+        case QMetaType::QString:
+            statement.text(value.toString());
+            break;
+        default:
+            statement.sql(QStringLiteral("NULL"));
+            break;
         }
         plain = end;
         i = end - 1;
@@ -100,12 +108,18 @@ QString ReportDataSet::text(int row, int column) const
 QString reportValueText(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::QString: return value.toString();
-    case QMetaType::LongLong: return QString::number(value.toLongLong());
-    case QMetaType::Int: return QString::number(value.toInt());
-    case QMetaType::Double: return realText(value.toDouble());
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    default: return {};
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::LongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Int:
+        return QString::number(value.toInt());
+    case QMetaType::Double:
+        return realText(value.toDouble());
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    default:
+        return {};
     }
 }
 

@@ -87,8 +87,7 @@ QString refsKey(const QList<ItemRef> &refs)
 
 } // namespace
 
-ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
-                               QWidget *parent)
+ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet, QWidget *parent)
     : QDialog(parent), m_tpl(tpl), m_fileName(fileName), m_data(dataSet)
 {
     setObjectName(QStringLiteral("ReportDesigner"));
@@ -466,9 +465,9 @@ bool ReportDesigner::save()
 bool ReportDesigner::saveAs()
 {
     const QString base = m_fileName.isEmpty() ? tr("report") : QFileInfo(m_fileName).completeBaseName();
-    const QString suggested = m_saveFolder.isEmpty()
-        ? base + QLatin1Char('.') + ReportEngine::templateSuffix()
-        : m_saveFolder + QLatin1Char('/') + base + QLatin1Char('.') + ReportEngine::templateSuffix();
+    const QString suggested = m_saveFolder.isEmpty() ? base + QLatin1Char('.') + ReportEngine::templateSuffix()
+                                                     : m_saveFolder + QLatin1Char('/') + base + QLatin1Char('.')
+                                                           + ReportEngine::templateSuffix();
     const QString path = interaction().saveFileName(this, suggested, templateFilter, ReportEngine::templateSuffix());
     if (path.isEmpty())
         return false;
@@ -496,9 +495,9 @@ void ReportDesigner::preview()
     // The designer previews whatever it has: fields the data lack print empty here.
     const ReportTemplate &tpl = m_tpl;
     const ReportDataSet &rows = m_data;
-    ReportPreview view(prepareReport(tpl, rows),
-                       [&tpl, &rows](std::optional<QPageLayout> layout) { return prepareReport(tpl, rows, layout); },
-                       {}, this);
+    ReportPreview view(
+        prepareReport(tpl, rows),
+        [&tpl, &rows](std::optional<QPageLayout> layout) { return prepareReport(tpl, rows, layout); }, {}, this);
     view.setWindowState(view.windowState() | Qt::WindowMaximized);
     interaction().showModal(&view);
 }

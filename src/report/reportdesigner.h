@@ -27,8 +27,7 @@ struct ItemProperty;
 class ReportDesigner : public QDialog {
     Q_OBJECT
 public:
-    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet,
-                   QWidget *parent = nullptr);
+    ReportDesigner(ReportTemplate &tpl, QString &fileName, const ReportDataSet &dataSet, QWidget *parent = nullptr);
     ~ReportDesigner() override;
 
     void setFolders(const QString &openFolder, const QString &saveFolder);

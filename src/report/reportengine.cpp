@@ -54,8 +54,9 @@ PreparedReport ReportEngine::prepare(std::optional<QPageLayout> layout) const
 
 void ReportEngine::showReport(QWidget *owner)
 {
-    ReportPreview preview(prepare(), [this](std::optional<QPageLayout> layout) { return prepare(layout); },
-                          [this, owner] { designReport(owner); }, owner);
+    ReportPreview preview(
+        prepare(), [this](std::optional<QPageLayout> layout) { return prepare(layout); },
+        [this, owner] { designReport(owner); }, owner);
     preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
     interaction().showModal(&preview);
 }
@@ -64,8 +65,8 @@ void ReportEngine::designReport(QWidget *owner)
 {
     if (!m_template)
         m_template = m_data.columns().isEmpty()
-            ? ReportTemplate()
-            : ReportTemplate::tableLayout(m_data, QFileInfo(m_fileName).completeBaseName());
+                         ? ReportTemplate()
+                         : ReportTemplate::tableLayout(m_data, QFileInfo(m_fileName).completeBaseName());
     ReportDesigner designer(*m_template, m_fileName, m_data, owner);
     designer.setFolders(m_openFolder, m_saveFolder);
     designer.setWindowState(designer.windowState() | Qt::WindowMaximized);

@@ -12,26 +12,53 @@ namespace tarvo {
 struct ExpressionNode {
     enum class SystemValue { Page, TotalPages, Line, Date, Time };
     enum class Function {
-        Iif, Upper, Lower, Trim, Length, Substr, Year, Month, Day, Hour, Minute, Round, Abs, Format,
+        Iif,
+        Upper,
+        Lower,
+        Trim,
+        Length,
+        Substr,
+        Year,
+        Month,
+        Day,
+        Hour,
+        Minute,
+        Round,
+        Abs,
+        Format,
         Aggregate
     };
-    enum class Operator { Add, Subtract, Multiply, Divide, Modulo, Join, Equal, NotEqual, Less,
-                          LessOrEqual, Greater, GreaterOrEqual, And, Or };
+    enum class Operator {
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Modulo,
+        Join,
+        Equal,
+        NotEqual,
+        Less,
+        LessOrEqual,
+        Greater,
+        GreaterOrEqual,
+        And,
+        Or
+    };
 
     enum Kind { Constant, Field, System, Variable, Not, Negate, Binary, Call } kind = Constant;
-    QVariant value;        // constants
-    QString name;          // column, variable or function name
-    QString dataSet;       // fields
+    QVariant value;  // constants
+    QString name;    // column, variable or function name
+    QString dataSet; // fields
     SystemValue system = SystemValue::Page;
     Operator op = Operator::Add;
     Function function = Function::Iif;
     QList<std::shared_ptr<ExpressionNode>> args;
     AggregateCall aggregate;
-    DisplayFormat format;  // FORMAT with a constant pattern
-    bool onDetail = false; // fields of the detail data set
-    bool unknown = false;  // a field of another data set or an unknown variable
-    int height = 1;        // of the tree below, whose walks recurse
-    const ExpressionNode *target = nullptr; // variables, once bound
+    DisplayFormat format;                            // FORMAT with a constant pattern
+    bool onDetail = false;                           // fields of the detail data set
+    bool unknown = false;                            // a field of another data set or an unknown variable
+    int height = 1;                                  // of the tree below, whose walks recurse
+    const ExpressionNode *target = nullptr;          // variables, once bound
     mutable const ReportDataSet *boundSet = nullptr; // fields: the column found in which set
     mutable int column = -1;
 };
@@ -48,13 +75,20 @@ struct FunctionInfo {
 };
 
 const FunctionInfo functions[] = {
-    {"IIF", ExpressionNode::Function::Iif, 3, 3},       {"UPPER", ExpressionNode::Function::Upper, 1, 1},
-    {"LOWER", ExpressionNode::Function::Lower, 1, 1},   {"TRIM", ExpressionNode::Function::Trim, 1, 1},
-    {"LENGTH", ExpressionNode::Function::Length, 1, 1}, {"SUBSTR", ExpressionNode::Function::Substr, 2, 3},
-    {"YEAR", ExpressionNode::Function::Year, 1, 1},     {"MONTH", ExpressionNode::Function::Month, 1, 1},
-    {"DAY", ExpressionNode::Function::Day, 1, 1},       {"HOUR", ExpressionNode::Function::Hour, 1, 1},
-    {"MINUTE", ExpressionNode::Function::Minute, 1, 1}, {"ROUND", ExpressionNode::Function::Round, 1, 2},
-    {"ABS", ExpressionNode::Function::Abs, 1, 1},       {"FORMAT", ExpressionNode::Function::Format, 2, 2},
+    {"IIF", ExpressionNode::Function::Iif, 3, 3},
+    {"UPPER", ExpressionNode::Function::Upper, 1, 1},
+    {"LOWER", ExpressionNode::Function::Lower, 1, 1},
+    {"TRIM", ExpressionNode::Function::Trim, 1, 1},
+    {"LENGTH", ExpressionNode::Function::Length, 1, 1},
+    {"SUBSTR", ExpressionNode::Function::Substr, 2, 3},
+    {"YEAR", ExpressionNode::Function::Year, 1, 1},
+    {"MONTH", ExpressionNode::Function::Month, 1, 1},
+    {"DAY", ExpressionNode::Function::Day, 1, 1},
+    {"HOUR", ExpressionNode::Function::Hour, 1, 1},
+    {"MINUTE", ExpressionNode::Function::Minute, 1, 1},
+    {"ROUND", ExpressionNode::Function::Round, 1, 2},
+    {"ABS", ExpressionNode::Function::Abs, 1, 1},
+    {"FORMAT", ExpressionNode::Function::Format, 2, 2},
     {"SUM", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Sum},
     {"COUNT", ExpressionNode::Function::Aggregate, 0, 2, AggregateKind::Count},
     {"AVG", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Avg},
@@ -63,8 +97,11 @@ const FunctionInfo functions[] = {
 };
 
 const std::pair<const char *, ExpressionNode::SystemValue> systemValues[] = {
-    {"Page#", ExpressionNode::SystemValue::Page}, {"TotalPages#", ExpressionNode::SystemValue::TotalPages},
-    {"Line#", ExpressionNode::SystemValue::Line}, {"Date", ExpressionNode::SystemValue::Date}, {"Time", ExpressionNode::SystemValue::Time}};
+    {"Page#", ExpressionNode::SystemValue::Page},
+    {"TotalPages#", ExpressionNode::SystemValue::TotalPages},
+    {"Line#", ExpressionNode::SystemValue::Line},
+    {"Date", ExpressionNode::SystemValue::Date},
+    {"Time", ExpressionNode::SystemValue::Time}};
 
 struct SyntaxError {
     QString message;
@@ -187,21 +224,27 @@ private:
     {
         // Longer tokens first, so "<=" is not read as "<".
         static const std::pair<const char *, ExpressionNode::Operator> ops[] = {
-            {"<=", ExpressionNode::Operator::LessOrEqual}, {">=", ExpressionNode::Operator::GreaterOrEqual}, {"<>", ExpressionNode::Operator::NotEqual},
-            {"!=", ExpressionNode::Operator::NotEqual},    {"==", ExpressionNode::Operator::Equal},          {"=", ExpressionNode::Operator::Equal},
+            {"<=", ExpressionNode::Operator::LessOrEqual}, {">=", ExpressionNode::Operator::GreaterOrEqual},
+            {"<>", ExpressionNode::Operator::NotEqual},    {"!=", ExpressionNode::Operator::NotEqual},
+            {"==", ExpressionNode::Operator::Equal},       {"=", ExpressionNode::Operator::Equal},
             {"<", ExpressionNode::Operator::Less},         {">", ExpressionNode::Operator::Greater}};
         return parseLevel(ops, &Parser::parseSum, false);
     }
     NodePtr parseSum()
     {
-        static const std::pair<const char *, ExpressionNode::Operator> ops[] = {
-            {"+", ExpressionNode::Operator::Add}, {"-", ExpressionNode::Operator::Subtract}, {"&", ExpressionNode::Operator::Join}};
+        static const std::pair<const char *, ExpressionNode::Operator> ops[] = {{"+", ExpressionNode::Operator::Add},
+                                                                                {"-",
+                                                                                 ExpressionNode::Operator::Subtract},
+                                                                                {"&", ExpressionNode::Operator::Join}};
         return parseLevel(ops, &Parser::parseProduct);
     }
     NodePtr parseProduct()
     {
-        static const std::pair<const char *, ExpressionNode::Operator> ops[] = {
-            {"*", ExpressionNode::Operator::Multiply}, {"/", ExpressionNode::Operator::Divide}, {"%", ExpressionNode::Operator::Modulo}};
+        static const std::pair<const char *, ExpressionNode::Operator> ops[] = {{"*",
+                                                                                 ExpressionNode::Operator::Multiply},
+                                                                                {"/", ExpressionNode::Operator::Divide},
+                                                                                {"%",
+                                                                                 ExpressionNode::Operator::Modulo}};
         return parseLevel(ops, &Parser::parseUnary);
     }
     NodePtr parseUnary()
@@ -305,9 +348,8 @@ private:
                 fail(QStringLiteral("a \")\" is missing after the arguments of %1").arg(name));
         }
         withArgs(n, std::move(args));
-        const auto info = std::find_if(std::begin(functions), std::end(functions), [&](const FunctionInfo &f) {
-            return n->name == QLatin1String(f.name);
-        });
+        const auto info = std::find_if(std::begin(functions), std::end(functions),
+                                       [&](const FunctionInfo &f) { return n->name == QLatin1String(f.name); });
         if (info == std::end(functions)) {
             m_errors << QStringLiteral("unknown function %1").arg(name);
             return n;
@@ -316,7 +358,10 @@ private:
         if (n->args.size() < info->minArgs || n->args.size() > info->maxArgs) {
             m_errors << (info->minArgs == info->maxArgs
                              ? QStringLiteral("%1 takes %2 argument(s), not %3").arg(n->name).arg(info->minArgs)
-                             : QStringLiteral("%1 takes %2 to %3 arguments, not %4").arg(n->name).arg(info->minArgs).arg(info->maxArgs))
+                             : QStringLiteral("%1 takes %2 to %3 arguments, not %4")
+                                   .arg(n->name)
+                                   .arg(info->minArgs)
+                                   .arg(info->maxArgs))
                             .arg(n->args.size());
             return n;
         }
@@ -348,7 +393,8 @@ private:
             return;
         const ExpressionNode &scope = *n.args[1];
         if (scope.kind != ExpressionNode::Constant || scope.value.typeId() != QMetaType::QString)
-            m_errors << QStringLiteral("the scope of %1 must be a text: \"report\", \"page\" or a group's name").arg(n.name);
+            m_errors
+                << QStringLiteral("the scope of %1 must be a text: \"report\", \"page\" or a group's name").arg(n.name);
         else
             n.aggregate.scope = scope.value.toString();
     }
@@ -380,8 +426,7 @@ qsizetype closingBracket(const QString &text, qsizetype open)
     return plain < 0 ? -1 : plain + 1;
 }
 
-template <class Visit>
-void visit(const ExpressionNode &n, Visit &v)
+template <class Visit> void visit(const ExpressionNode &n, Visit &v)
 {
     v(n);
     for (const NodePtr &arg : n.args)
@@ -407,14 +452,18 @@ std::optional<qint64> wholeArithmetic(ExpressionNode::Operator op, qint64 i, qin
 {
     qint64 result = 0;
     switch (op) {
-    case ExpressionNode::Operator::Add: return qAddOverflow(i, j, &result) ? std::nullopt : std::optional(result);
-    case ExpressionNode::Operator::Subtract: return qSubOverflow(i, j, &result) ? std::nullopt : std::optional(result);
-    case ExpressionNode::Operator::Multiply: return qMulOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Add:
+        return qAddOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Subtract:
+        return qSubOverflow(i, j, &result) ? std::nullopt : std::optional(result);
+    case ExpressionNode::Operator::Multiply:
+        return qMulOverflow(i, j, &result) ? std::nullopt : std::optional(result);
     case ExpressionNode::Operator::Modulo:
         if (j == 0)
             return std::nullopt;
         return j == -1 ? 0 : i % j; // the smallest whole number % -1 overflows, though the remainder is 0
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -429,12 +478,18 @@ QVariant arithmetic(ExpressionNode::Operator op, const QVariant &a, const QVaria
         if (const auto whole = wholeArithmetic(op, a.toLongLong(), b.toLongLong()))
             return *whole;
     switch (op) {
-    case ExpressionNode::Operator::Add: return *x + *y;
-    case ExpressionNode::Operator::Subtract: return *x - *y;
-    case ExpressionNode::Operator::Multiply: return *x * *y;
-    case ExpressionNode::Operator::Divide: return *y == 0 ? QVariant() : QVariant(*x / *y);
-    case ExpressionNode::Operator::Modulo: return *y == 0 ? QVariant() : QVariant(std::fmod(*x, *y));
-    default: return {};
+    case ExpressionNode::Operator::Add:
+        return *x + *y;
+    case ExpressionNode::Operator::Subtract:
+        return *x - *y;
+    case ExpressionNode::Operator::Multiply:
+        return *x * *y;
+    case ExpressionNode::Operator::Divide:
+        return *y == 0 ? QVariant() : QVariant(*x / *y);
+    case ExpressionNode::Operator::Modulo:
+        return *y == 0 ? QVariant() : QVariant(std::fmod(*x, *y));
+    default:
+        return {};
     }
 }
 
@@ -450,15 +505,24 @@ QVariant evaluateBinary(const ExpressionNode &n, const ExpressionContext &c)
     const QVariant b = evaluateNode(*n.args[1], c);
     switch (n.op) {
     case ExpressionNode::Operator::And:
-    case ExpressionNode::Operator::Or: return reportTruth(b);
-    case ExpressionNode::Operator::Join: return reportValueText(a) + reportValueText(b);
-    case ExpressionNode::Operator::Equal: return a.isNull() || b.isNull() ? a.isNull() && b.isNull() : compareValues(a, b) == 0;
-    case ExpressionNode::Operator::NotEqual: return a.isNull() || b.isNull() ? a.isNull() != b.isNull() : compareValues(a, b) != 0;
-    case ExpressionNode::Operator::Less: return !a.isNull() && !b.isNull() && compareValues(a, b) < 0;
-    case ExpressionNode::Operator::LessOrEqual: return !a.isNull() && !b.isNull() && compareValues(a, b) <= 0;
-    case ExpressionNode::Operator::Greater: return !a.isNull() && !b.isNull() && compareValues(a, b) > 0;
-    case ExpressionNode::Operator::GreaterOrEqual: return !a.isNull() && !b.isNull() && compareValues(a, b) >= 0;
-    default: return arithmetic(n.op, a, b);
+    case ExpressionNode::Operator::Or:
+        return reportTruth(b);
+    case ExpressionNode::Operator::Join:
+        return reportValueText(a) + reportValueText(b);
+    case ExpressionNode::Operator::Equal:
+        return a.isNull() || b.isNull() ? a.isNull() && b.isNull() : compareValues(a, b) == 0;
+    case ExpressionNode::Operator::NotEqual:
+        return a.isNull() || b.isNull() ? a.isNull() != b.isNull() : compareValues(a, b) != 0;
+    case ExpressionNode::Operator::Less:
+        return !a.isNull() && !b.isNull() && compareValues(a, b) < 0;
+    case ExpressionNode::Operator::LessOrEqual:
+        return !a.isNull() && !b.isNull() && compareValues(a, b) <= 0;
+    case ExpressionNode::Operator::Greater:
+        return !a.isNull() && !b.isNull() && compareValues(a, b) > 0;
+    case ExpressionNode::Operator::GreaterOrEqual:
+        return !a.isNull() && !b.isNull() && compareValues(a, b) >= 0;
+    default:
+        return arithmetic(n.op, a, b);
     }
 }
 
@@ -468,11 +532,16 @@ QVariant datePart(ExpressionNode::Function f, const QVariant &v)
     if (!dt.isValid())
         return {};
     switch (f) {
-    case ExpressionNode::Function::Year: return qint64(dt.date().year());
-    case ExpressionNode::Function::Month: return qint64(dt.date().month());
-    case ExpressionNode::Function::Day: return qint64(dt.date().day());
-    case ExpressionNode::Function::Hour: return qint64(dt.time().hour());
-    default: return qint64(dt.time().minute());
+    case ExpressionNode::Function::Year:
+        return qint64(dt.date().year());
+    case ExpressionNode::Function::Month:
+        return qint64(dt.date().month());
+    case ExpressionNode::Function::Day:
+        return qint64(dt.date().day());
+    case ExpressionNode::Function::Hour:
+        return qint64(dt.time().hour());
+    default:
+        return qint64(dt.time().minute());
     }
 }
 
@@ -494,10 +563,14 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
         return evaluateNode(*n.args[reportTruth(evaluateNode(*n.args[0], c)) ? 1 : 2], c);
     const QVariant a = evaluateNode(*n.args[0], c);
     switch (n.function) {
-    case ExpressionNode::Function::Upper: return reportValueText(a).toUpper();
-    case ExpressionNode::Function::Lower: return reportValueText(a).toLower();
-    case ExpressionNode::Function::Trim: return reportValueText(a).trimmed();
-    case ExpressionNode::Function::Length: return qint64(reportValueText(a).size());
+    case ExpressionNode::Function::Upper:
+        return reportValueText(a).toUpper();
+    case ExpressionNode::Function::Lower:
+        return reportValueText(a).toLower();
+    case ExpressionNode::Function::Trim:
+        return reportValueText(a).trimmed();
+    case ExpressionNode::Function::Length:
+        return qint64(reportValueText(a).size());
     case ExpressionNode::Function::Substr: {
         const qint64 start = position(reportNumber(evaluateNode(*n.args[1], c)), 1);
         const qint64 length = n.args.size() > 2 ? position(reportNumber(evaluateNode(*n.args[2], c)), 0) : -1;
@@ -507,12 +580,14 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
     case ExpressionNode::Function::Month:
     case ExpressionNode::Function::Day:
     case ExpressionNode::Function::Hour:
-    case ExpressionNode::Function::Minute: return datePart(n.function, a);
+    case ExpressionNode::Function::Minute:
+        return datePart(n.function, a);
     case ExpressionNode::Function::Round: {
         const auto x = reportNumber(a);
         if (!x)
             return {};
-        const double scale = std::pow(10.0, n.args.size() > 1 ? reportNumber(evaluateNode(*n.args[1], c)).value_or(0) : 0);
+        const double scale = std::pow(10.0,
+                                      n.args.size() > 1 ? reportNumber(evaluateNode(*n.args[1], c)).value_or(0) : 0);
         return std::round(*x * scale) / scale;
     }
     case ExpressionNode::Function::Abs: {
@@ -521,8 +596,10 @@ QVariant evaluateCall(const ExpressionNode &n, const ExpressionContext &c)
         const auto x = reportNumber(a);
         return x ? QVariant(std::abs(*x)) : QVariant();
     }
-    case ExpressionNode::Function::Format: return n.format.apply(a).value_or(reportValueText(a));
-    default: return {};
+    case ExpressionNode::Function::Format:
+        return n.format.apply(a).value_or(reportValueText(a));
+    default:
+        return {};
     }
 }
 
@@ -542,22 +619,34 @@ QVariant evaluateField(const ExpressionNode &n, const ExpressionContext &c)
 QVariant evaluateNode(const ExpressionNode &n, const ExpressionContext &c)
 {
     switch (n.kind) {
-    case ExpressionNode::Constant: return n.value;
-    case ExpressionNode::Field: return evaluateField(n, c);
+    case ExpressionNode::Constant:
+        return n.value;
+    case ExpressionNode::Field:
+        return evaluateField(n, c);
     case ExpressionNode::System:
         switch (n.system) {
-        case ExpressionNode::SystemValue::Page: return qint64(c.page);
-        case ExpressionNode::SystemValue::TotalPages: return qint64(c.totalPages);
-        case ExpressionNode::SystemValue::Line: return qint64(c.line);
-        case ExpressionNode::SystemValue::Date: return c.date;
-        case ExpressionNode::SystemValue::Time: return c.time;
+        case ExpressionNode::SystemValue::Page:
+            return qint64(c.page);
+        case ExpressionNode::SystemValue::TotalPages:
+            return qint64(c.totalPages);
+        case ExpressionNode::SystemValue::Line:
+            return qint64(c.line);
+        case ExpressionNode::SystemValue::Date:
+            return c.date;
+        case ExpressionNode::SystemValue::Time:
+            return c.time;
         }
         return {};
-    case ExpressionNode::Variable: return n.target ? evaluateNode(*n.target, c) : QVariant();
-    case ExpressionNode::Not: return !reportTruth(evaluateNode(*n.args[0], c));
-    case ExpressionNode::Negate: return arithmetic(ExpressionNode::Operator::Subtract, qint64(0), evaluateNode(*n.args[0], c));
-    case ExpressionNode::Binary: return evaluateBinary(n, c);
-    case ExpressionNode::Call: return evaluateCall(n, c);
+    case ExpressionNode::Variable:
+        return n.target ? evaluateNode(*n.target, c) : QVariant();
+    case ExpressionNode::Not:
+        return !reportTruth(evaluateNode(*n.args[0], c));
+    case ExpressionNode::Negate:
+        return arithmetic(ExpressionNode::Operator::Subtract, qint64(0), evaluateNode(*n.args[0], c));
+    case ExpressionNode::Binary:
+        return evaluateBinary(n, c);
+    case ExpressionNode::Call:
+        return evaluateCall(n, c);
     }
     return {};
 }
@@ -644,8 +733,7 @@ QString ReportExpression::fieldReference(const QString &dataSetName, const QStri
     return QStringLiteral("[%1.\"%2\"]").arg(dataSetName, escaped);
 }
 
-template <class Visit>
-void ReportExpression::visitNodes(Visit v) const
+template <class Visit> void ReportExpression::visitNodes(Visit v) const
 {
     for (const Part &part : m_parts) {
         if (part.node)
@@ -673,8 +761,9 @@ void ReportExpression::bind(const ReportDataSet &data, const ExpressionNames &na
                 bool detail = false;
                 if (n.aggregate.argument) {
                     auto onDetail = [&](const ExpressionNode &a) {
-                        detail = detail || (a.kind == ExpressionNode::Field && a.dataSet == names.detail
-                                            && !names.detail.isEmpty());
+                        detail = detail
+                                 || (a.kind == ExpressionNode::Field && a.dataSet == names.detail
+                                     && !names.detail.isEmpty());
                     };
                     visit(*n.aggregate.argument, onDetail);
                 }
@@ -729,7 +818,9 @@ bool ReportExpression::usesPageAggregates() const
 {
     bool found = false;
     visitNodes([&](const ExpressionNode &n) {
-        found = found || (n.kind == ExpressionNode::Call && n.function == ExpressionNode::Function::Aggregate && !n.aggregate.onDetail);
+        found = found
+                || (n.kind == ExpressionNode::Call && n.function == ExpressionNode::Function::Aggregate
+                    && !n.aggregate.onDetail);
     });
     return found;
 }
@@ -738,11 +829,13 @@ bool ReportExpression::isConstant() const
 {
     bool constant = true;
     visitNodes([&](const ExpressionNode &n) {
-        constant = constant && (n.kind == ExpressionNode::Constant || n.kind == ExpressionNode::Binary
-                                || n.kind == ExpressionNode::Not || n.kind == ExpressionNode::Negate
-                                || (n.kind == ExpressionNode::Call && n.function != ExpressionNode::Function::Aggregate)
-                                || (n.kind == ExpressionNode::System
-                                    && (n.system == ExpressionNode::SystemValue::Date || n.system == ExpressionNode::SystemValue::Time)));
+        constant = constant
+                   && (n.kind == ExpressionNode::Constant || n.kind == ExpressionNode::Binary
+                       || n.kind == ExpressionNode::Not || n.kind == ExpressionNode::Negate
+                       || (n.kind == ExpressionNode::Call && n.function != ExpressionNode::Function::Aggregate)
+                       || (n.kind == ExpressionNode::System
+                           && (n.system == ExpressionNode::SystemValue::Date
+                               || n.system == ExpressionNode::SystemValue::Time)));
     });
     return constant;
 }

@@ -47,7 +47,7 @@ enum class BandScope { Report, Page, Group, Detail };
 
 struct ExpressionContext {
     const ReportDataSet *data = nullptr;
-    int row = -1;        // data row for fields; -1: fields print empty
+    int row = -1; // data row for fields; -1: fields print empty
     const ReportDataSet *detail = nullptr;
     int detailRow = -1;
     int page = 1;
@@ -98,10 +98,10 @@ public:
 
 private:
     struct Part {
-        QString text;                           // literal text, or the bracket as written
-        std::shared_ptr<ExpressionNode> node;   // null for literals
-        bool invalid = false;                   // an unknown function or a wrong argument count
-        bool unknown = false;                   // prints as written
+        QString text;                         // literal text, or the bracket as written
+        std::shared_ptr<ExpressionNode> node; // null for literals
+        bool invalid = false;                 // an unknown function or a wrong argument count
+        bool unknown = false;                 // prints as written
     };
     void addLiteral(const QString &text, bool unknown = false);
     template <class Visit> void visitNodes(Visit visit) const;

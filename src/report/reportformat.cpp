@@ -18,10 +18,14 @@ bool isNumberPatternChar(QChar c)
 std::optional<double> reportNumber(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::LongLong: return double(value.toLongLong());
-    case QMetaType::Int: return double(value.toInt());
-    case QMetaType::Double: return value.toDouble();
-    case QMetaType::Bool: return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::LongLong:
+        return double(value.toLongLong());
+    case QMetaType::Int:
+        return double(value.toInt());
+    case QMetaType::Double:
+        return value.toDouble();
+    case QMetaType::Bool:
+        return value.toBool() ? 1.0 : 0.0;
     case QMetaType::QString: {
         bool ok = false;
         const double d = value.toString().trimmed().toDouble(&ok);
@@ -29,7 +33,8 @@ std::optional<double> reportNumber(const QVariant &value)
             return d;
         return std::nullopt;
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -38,8 +43,8 @@ QDateTime reportDateTime(const QVariant &value)
     if (value.typeId() != QMetaType::QString)
         return {};
     const QString text = value.toString().trimmed();
-    static const char *const patterns[] = {"yyyy-MM-dd hh:mm:ss.zzz", "yyyy-MM-dd hh:mm:ss",
-                                           "yyyy-MM-dd hh:mm", "yyyy-MM-dd", "hh:mm:ss.zzz", "hh:mm:ss"};
+    static const char *const patterns[] = {
+        "yyyy-MM-dd hh:mm:ss.zzz", "yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd hh:mm", "yyyy-MM-dd", "hh:mm:ss.zzz", "hh:mm:ss"};
     for (const char *pattern : patterns) {
         const QString p = QLatin1String(pattern);
         if (text.size() != p.size())
@@ -67,9 +72,11 @@ DisplayFormat DisplayFormat::parse(const QString &format, QString *problem)
     const qsizetype colon = trimmed.indexOf(QLatin1Char(':'));
     const QString kind = (colon < 0 ? trimmed : trimmed.left(colon)).toLower();
     const QString pattern = colon < 0 ? QString() : trimmed.mid(colon + 1);
-    const std::pair<const char *, Kind> kinds[] = {
-        {"number", Kind::Number}, {"currency", Kind::Currency}, {"date", Kind::Date},
-        {"time", Kind::Time}, {"datetime", Kind::DateTime}};
+    const std::pair<const char *, Kind> kinds[] = {{"number", Kind::Number},
+                                                   {"currency", Kind::Currency},
+                                                   {"date", Kind::Date},
+                                                   {"time", Kind::Time},
+                                                   {"datetime", Kind::DateTime}};
     for (const auto &[name, k] : kinds) {
         if (kind == QLatin1String(name))
             f.m_kind = k;
@@ -124,7 +131,8 @@ QString DisplayFormat::applyNumber(double value, const QLocale &locale) const
 std::optional<QString> DisplayFormat::apply(const QVariant &value, const QLocale &locale) const
 {
     switch (m_kind) {
-    case Kind::None: break;
+    case Kind::None:
+        break;
     case Kind::Number:
     case Kind::Currency:
         if (const auto number = reportNumber(value))

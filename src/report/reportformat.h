@@ -34,7 +34,7 @@ private:
     };
     QString applyNumber(double value, const QLocale &locale) const;
     Kind m_kind = Kind::None;
-    QString m_pattern;              // date and time patterns
+    QString m_pattern; // date and time patterns
     NumberSection m_positive;
     std::optional<NumberSection> m_negative;
 };

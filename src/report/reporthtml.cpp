@@ -75,10 +75,18 @@ QString shape(const PreparedItem &item, const QPointF &origin)
     const QRectF r = item.rect.translated(origin);
     if (s.kind == ItemKind::Line)
         return QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"%5\" stroke-width=\"%6\"/>")
-            .arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom())
-            .arg(s.colour.name()).arg(s.lineWidth);
-    return QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\" stroke=\"%6\" stroke-width=\"%7\"/>")
-        .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height())
+            .arg(r.left())
+            .arg(r.top())
+            .arg(r.right())
+            .arg(r.bottom())
+            .arg(s.colour.name())
+            .arg(s.lineWidth);
+    return QStringLiteral(
+               "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\" stroke=\"%6\" stroke-width=\"%7\"/>")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
         .arg(s.fill.isValid() ? s.fill.name() : QStringLiteral("none"),
              s.lineWidth > 0 ? s.colour.name() : QStringLiteral("none"))
         .arg(s.lineWidth);
@@ -91,17 +99,17 @@ QByteArray htmlDocument(const PreparedReport &report)
     const QSizeF page = report.layout.fullRect(QPageLayout::Millimeter).size();
     const QMarginsF margins = report.layout.margins(QPageLayout::Millimeter);
     const QPointF origin(margins.left(), margins.top());
-    QString html = QStringLiteral(
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"/><title>%1</title>\n<style>\n"
-        "body{margin:0;background:#808080}\n"
-        ".page{position:relative;overflow:hidden;background:#fff;margin:0 auto 5mm auto;"
-        "page-break-after:always}\n"
-        ".page div,.page img{position:absolute;overflow:hidden;white-space:pre-wrap;"
-        "line-height:1.15;margin:0}\n.page img{object-fit:contain}\n"
-        ".page svg{position:absolute;left:0;top:0;width:100%;height:100%}\n"
-        "@media print{body{background:none}.page{margin:0}}\n"
-        "@page{size:%2 %3;margin:0}\n</style></head><body>\n")
-                       .arg(withoutControlCharacters(report.title).toHtmlEscaped(), mm(page.width()), mm(page.height()));
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"/><title>%1</title>\n<style>\n"
+                                  "body{margin:0;background:#808080}\n"
+                                  ".page{position:relative;overflow:hidden;background:#fff;margin:0 auto 5mm auto;"
+                                  "page-break-after:always}\n"
+                                  ".page div,.page img{position:absolute;overflow:hidden;white-space:pre-wrap;"
+                                  "line-height:1.15;margin:0}\n.page img{object-fit:contain}\n"
+                                  ".page svg{position:absolute;left:0;top:0;width:100%;height:100%}\n"
+                                  "@media print{body{background:none}.page{margin:0}}\n"
+                                  "@page{size:%2 %3;margin:0}\n</style></head><body>\n")
+                       .arg(withoutControlCharacters(report.title).toHtmlEscaped(), mm(page.width()),
+                            mm(page.height()));
     WorkProgress progress(QObject::tr("Writing page %1"), report.pages.size(), 1);
     for (const PreparedPage &p : report.pages) {
         progress.advanceOrAbort();
@@ -117,8 +125,8 @@ QByteArray htmlDocument(const PreparedReport &report)
                 break;
             case ItemKind::Image:
                 if (!item.image.isNull())
-                    html += QStringLiteral("<img style=\"%1\" src=\"%2\" alt=\"\"/>\n")
-                                .arg(box(r), pngDataUrl(item.image));
+                    html +=
+                        QStringLiteral("<img style=\"%1\" src=\"%2\" alt=\"\"/>\n").arg(box(r), pngDataUrl(item.image));
                 break;
             case ItemKind::Line:
             case ItemKind::Rect:
@@ -128,7 +136,9 @@ QByteArray htmlDocument(const PreparedReport &report)
         }
         if (!shapes.isEmpty())
             html += QStringLiteral("<svg viewBox=\"0 0 %1 %2\">%3</svg>\n")
-                        .arg(page.width()).arg(page.height()).arg(shapes);
+                        .arg(page.width())
+                        .arg(page.height())
+                        .arg(shapes);
         html += QStringLiteral("</div>\n");
     }
     html += QStringLiteral("</body></html>\n");

@@ -32,7 +32,7 @@ struct CompiledItem {
     ReportExpression expression;
     ReportExpression printIf;
     QList<std::pair<ReportExpression, const ReportItem *>> highlights; // condition, restyled item
-    std::optional<QFontMetricsF> metrics; // growing texts only
+    std::optional<QFontMetricsF> metrics;                              // growing texts only
     int imageColumn = -1;
     bool usesTotalPages = false;
     bool usesPageAggregates = false;
@@ -51,8 +51,8 @@ struct CompiledGroup {
     const ReportGroup *source = nullptr;
     ReportExpression condition;
     CompiledBand header, footer;
-    QList<int> endOf;        // for each row that starts a group instance: the row after it
-    int start = 0, end = 0;  // the instance being printed
+    QList<int> endOf;       // for each row that starts a group instance: the row after it
+    int start = 0, end = 0; // the instance being printed
     bool headerPlaced = false;
 };
 
@@ -61,7 +61,7 @@ struct MeasuredItem {
     const CompiledItem *source = nullptr;
     const ReportItem *style = nullptr;
     QString text;
-    double top = 0;    // within the band
+    double top = 0; // within the band
     double height = 0;
 };
 
@@ -95,8 +95,7 @@ bool less(const QVariant &a, const QVariant &b)
 
 class Layouter : public AggregateSource {
 public:
-    Layouter(const ReportTemplate &tpl, const ReportDataSet &data, const QDateTime &now,
-             std::deque<ReportItem> &styles)
+    Layouter(const ReportTemplate &tpl, const ReportDataSet &data, const QDateTime &now, std::deque<ReportItem> &styles)
         : m_tpl(tpl), m_data(data), m_device(referenceDevice()), m_styles(styles)
     {
         const QLocale locale;
@@ -108,7 +107,8 @@ public:
             m_names.detail = tpl.detail->name;
         compileVariables();
         for (BandType type : allBandTypes())
-            m_bands[int(type)] = compile(tpl.band(type), scopeOf(type), -1, type == BandType::ReportTitle || type == BandType::PageHeader);
+            m_bands[int(type)] = compile(tpl.band(type), scopeOf(type), -1,
+                                         type == BandType::ReportTitle || type == BandType::PageHeader);
         for (const ReportGroup &g : tpl.groups)
             compileGroup(g);
         if (tpl.detail) {
@@ -182,15 +182,9 @@ private:
         return type == BandType::PageHeader || type == BandType::PageFooter ? BandScope::Page : BandScope::Report;
     }
 
-    static const ReportBand *optionalBand(const std::optional<ReportBand> &band)
-    {
-        return band ? &*band : nullptr;
-    }
+    static const ReportBand *optionalBand(const std::optional<ReportBand> &band) { return band ? &*band : nullptr; }
 
-    [[noreturn]] void fail(int line, const QString &problem) const
-    {
-        throw ParseError(m_tpl.problemAt(line, problem));
-    }
+    [[noreturn]] void fail(int line, const QString &problem) const { throw ParseError(m_tpl.problemAt(line, problem)); }
 
     // Parses and binds; an unknown function or a wrong argument count is an error at `line`.
     void prepareExpression(ReportExpression &e, int line)
@@ -513,7 +507,7 @@ private:
             return;
         const BandType type = band.band->type;
         const bool startsBlock = type != BandType::GroupFooter && type != BandType::DetailFooter
-            && type != BandType::Summary;
+                                 && type != BandType::Summary;
         if (m_breakPending && startsBlock) {
             m_breakPending = false;
             newPage();
@@ -521,7 +515,8 @@ private:
         MeasuredBand m = measure(band);
         const double room = m_footerTop - m_y;
         // The first page also holds the title, so a page without it may have more room.
-        if (m.height > room + epsilon && m.height <= freshRoom() + epsilon && (m_bodyPlaced || room < freshRoom() - epsilon)) {
+        if (m.height > room + epsilon && m.height <= freshRoom() + epsilon
+            && (m_bodyPlaced || room < freshRoom() - epsilon)) {
             newPage();
         }
         if (m.height <= m_footerTop - m_y + epsilon)
@@ -699,8 +694,8 @@ private:
                     m_pending << PendingText{int(m_out->pages.size()) - 1, page.items.size(), &ci, contextFor(band)};
             } else if (ci.item->kind == ItemKind::Image) {
                 p.image = ci.imageColumn >= 0 && m_context.row >= 0
-                    ? QImage::fromData(m_data.value(m_context.row, ci.imageColumn).toByteArray())
-                    : ci.item->image;
+                              ? QImage::fromData(m_data.value(m_context.row, ci.imageColumn).toByteArray())
+                              : ci.item->image;
             }
             page.items << p;
         }
@@ -727,8 +722,8 @@ private:
 
     // Rows from..last of `set`, continuing from the rows taken before when the range only grew
     // (running totals take one row at a time).
-    const Accumulator &accumulate(const AggregateCall &call, const ExpressionContext &c,
-                                  const ReportDataSet *set, int from, int last) const
+    const Accumulator &accumulate(const AggregateCall &call, const ExpressionContext &c, const ReportDataSet *set,
+                                  int from, int last) const
     {
         Accumulator &a = m_accumulators[&call];
         if (a.set != set || a.from != from || a.to > last)
@@ -756,11 +751,16 @@ private:
     static QVariant result(const AggregateCall &call, const Accumulator &a)
     {
         switch (call.kind) {
-        case AggregateKind::Sum: return a.whole ? QVariant(qint64(std::llround(a.sum))) : QVariant(a.sum);
-        case AggregateKind::Count: return a.count;
-        case AggregateKind::Avg: return a.count ? QVariant(a.sum / double(a.count)) : QVariant();
-        case AggregateKind::Min: return a.min;
-        case AggregateKind::Max: return a.max;
+        case AggregateKind::Sum:
+            return a.whole ? QVariant(qint64(std::llround(a.sum))) : QVariant(a.sum);
+        case AggregateKind::Count:
+            return a.count;
+        case AggregateKind::Avg:
+            return a.count ? QVariant(a.sum / double(a.count)) : QVariant();
+        case AggregateKind::Min:
+            return a.min;
+        case AggregateKind::Max:
+            return a.max;
         }
         return {};
     }
@@ -790,8 +790,8 @@ private:
 
 } // namespace
 
-PreparedReport prepareReport(const ReportTemplate &tpl, const ReportDataSet &data,
-                             std::optional<QPageLayout> layout, const QDateTime &now)
+PreparedReport prepareReport(const ReportTemplate &tpl, const ReportDataSet &data, std::optional<QPageLayout> layout,
+                             const QDateTime &now)
 {
     PreparedReport out;
     auto source = std::make_shared<const ReportTemplate>(tpl);

@@ -22,11 +22,11 @@ class ReportDataSet;
 struct PreparedItem {
     const ReportItem *source = nullptr; // style; owned by PreparedReport::source or ::styles
     BandType band = BandType::MasterData;
-    int row = -1;                       // data row of a master-data item
-    QRectF rect;                        // mm, from the top-left margin corner
-    QString text;                       // text items, expressions expanded
-    QImage image;                       // image items
-    QVariant number;                    // a text that is exactly one numeric field: its value
+    int row = -1;    // data row of a master-data item
+    QRectF rect;     // mm, from the top-left margin corner
+    QString text;    // text items, expressions expanded
+    QImage image;    // image items
+    QVariant number; // a text that is exactly one numeric field: its value
 };
 
 struct PreparedPage {

@@ -42,8 +42,8 @@ void paintImage(QPainter &p, const QImage &image, const QRectF &r)
     if (image.isNull() || r.isEmpty())
         return;
     QSizeF size = QSizeF(image.size()).scaled(r.size(), Qt::KeepAspectRatio);
-    const QRectF target(r.x() + (r.width() - size.width()) / 2,
-                        r.y() + (r.height() - size.height()) / 2, size.width(), size.height());
+    const QRectF target(r.x() + (r.width() - size.width()) / 2, r.y() + (r.height() - size.height()) / 2, size.width(),
+                        size.height());
     p.drawImage(target, image);
 }
 
@@ -69,8 +69,8 @@ void paintPage(QPainter &p, const PreparedPage &page, const PaintOptions &option
     p.setRenderHint(QPainter::Antialiasing);
     for (const PreparedItem &item : page.items) {
         const ReportItem &style = *item.source;
-        const QRectF r(item.rect.x() * dotsPerMm, item.rect.y() * dotsPerMmY,
-                       item.rect.width() * dotsPerMm, item.rect.height() * dotsPerMmY);
+        const QRectF r(item.rect.x() * dotsPerMm, item.rect.y() * dotsPerMmY, item.rect.width() * dotsPerMm,
+                       item.rect.height() * dotsPerMmY);
         const QPen pen(style.colour, style.lineWidth * dotsPerMm);
         switch (style.kind) {
         case ItemKind::Text:

@@ -22,10 +22,9 @@
 
 namespace tarvo {
 
-ReportPreview::ReportPreview(PreparedReport report, Prepare prepare, std::function<void()> edit,
-                             QWidget *parent)
-    : QDialog(parent), m_report(std::move(report)), m_prepare(std::move(prepare)),
-      m_edit(std::move(edit)), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+ReportPreview::ReportPreview(PreparedReport report, Prepare prepare, std::function<void()> edit, QWidget *parent)
+    : QDialog(parent), m_report(std::move(report)), m_prepare(std::move(prepare)), m_edit(std::move(edit)),
+      m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setObjectName(QStringLiteral("ReportPreview"));
     setWindowTitle(m_report.title.isEmpty() ? tr("Preview") : tr("Preview - %1").arg(m_report.title));
@@ -78,8 +77,8 @@ ReportPreview::~ReportPreview()
     disconnectChildren(this);
 }
 
-QAction *ReportPreview::addCommand(const QString &name, const QString &text,
-                                   const QKeySequence &key, std::function<void()> command)
+QAction *ReportPreview::addCommand(const QString &name, const QString &text, const QKeySequence &key,
+                                   std::function<void()> command)
 {
     auto *a = new QAction(text, this);
     a->setObjectName(name);
@@ -98,8 +97,10 @@ void ReportPreview::buildToolBar()
     bar->addAction(addCommand(QStringLiteral("print"), tr("Print"), QKeySequence::Print, [this] { print(); }));
     bar->addAction(addCommand(QStringLiteral("pageSetup"), tr("Page setup"), {}, [this] { pageSetup(); }));
     bar->addSeparator();
-    bar->addAction(addCommand(QStringLiteral("zoomIn"), tr("Zoom in"), QKeySequence::ZoomIn, [this] { m_view->zoomIn(); }));
-    bar->addAction(addCommand(QStringLiteral("zoomOut"), tr("Zoom out"), QKeySequence::ZoomOut, [this] { m_view->zoomOut(); }));
+    bar->addAction(
+        addCommand(QStringLiteral("zoomIn"), tr("Zoom in"), QKeySequence::ZoomIn, [this] { m_view->zoomIn(); }));
+    bar->addAction(
+        addCommand(QStringLiteral("zoomOut"), tr("Zoom out"), QKeySequence::ZoomOut, [this] { m_view->zoomOut(); }));
     bar->addAction(addCommand(QStringLiteral("fitWidth"), tr("Fit width"), {}, [this] { m_view->fitToWidth(); }));
     bar->addAction(addCommand(QStringLiteral("fitPage"), tr("Fit page"), {}, [this] { m_view->fitInView(); }));
     bar->addAction(addCommand(QStringLiteral("actualSize"), tr("100 %"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] {
@@ -107,8 +108,10 @@ void ReportPreview::buildToolBar()
         m_view->setZoomFactor(1.0);
     }));
     bar->addSeparator();
-    bar->addAction(addCommand(QStringLiteral("first"), tr("First"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goTo(1); }));
-    bar->addAction(addCommand(QStringLiteral("previous"), tr("Previous"), QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { goTo(currentPage() - 1); }));
+    bar->addAction(
+        addCommand(QStringLiteral("first"), tr("First"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { goTo(1); }));
+    bar->addAction(addCommand(QStringLiteral("previous"), tr("Previous"), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                              [this] { goTo(currentPage() - 1); }));
     m_pageBox = new QSpinBox(bar);
     m_pageBox->setObjectName(QStringLiteral("pageNumber"));
     m_pageBox->setKeyboardTracking(false);
@@ -116,15 +119,18 @@ void ReportPreview::buildToolBar()
     bar->addWidget(m_pageBox);
     m_pageCount = new QLabel(bar);
     bar->addWidget(m_pageCount);
-    bar->addAction(addCommand(QStringLiteral("next"), tr("Next"), QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { goTo(currentPage() + 1); }));
-    bar->addAction(addCommand(QStringLiteral("last"), tr("Last"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] { goTo(m_view->pageCount()); }));
+    bar->addAction(addCommand(QStringLiteral("next"), tr("Next"), QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                              [this] { goTo(currentPage() + 1); }));
+    bar->addAction(addCommand(QStringLiteral("last"), tr("Last"), QKeySequence(Qt::CTRL | Qt::Key_End),
+                              [this] { goTo(m_view->pageCount()); }));
     bar->addSeparator();
     m_findBox = new QLineEdit(bar);
     m_findBox->setObjectName(QStringLiteral("findText"));
     m_findBox->setPlaceholderText(tr("Find"));
     m_findBox->setMaximumWidth(120);
     bar->addWidget(m_findBox);
-    QAction *findAction = addCommand(QStringLiteral("find"), tr("Find"), QKeySequence(Qt::Key_F3), [this] { find(m_findBox->text()); });
+    QAction *findAction = addCommand(QStringLiteral("find"), tr("Find"), QKeySequence(Qt::Key_F3),
+                                     [this] { find(m_findBox->text()); });
     bar->addAction(findAction);
     connect(m_findBox, &QLineEdit::returnPressed, findAction, &QAction::trigger);
     addAction(addCommand(QStringLiteral("focusFind"), tr("Find"), QKeySequence::Find, [this] {
@@ -136,9 +142,8 @@ void ReportPreview::buildToolBar()
     bar->addSeparator();
     // One button with a menu for the exports keeps the whole bar within 1024 pixels.
     auto *exports = new QMenu(bar);
-    exports->addAction(addCommand(QStringLiteral("exportPdf"), tr("PDF"), {}, [this] {
-        exportAs(tr("PDF files (*.pdf)"), QStringLiteral("pdf"), &exportPdf);
-    }));
+    exports->addAction(addCommand(QStringLiteral("exportPdf"), tr("PDF"), {},
+                                  [this] { exportAs(tr("PDF files (*.pdf)"), QStringLiteral("pdf"), &exportPdf); }));
     exports->addAction(addCommand(QStringLiteral("exportHtml"), tr("HTML"), {}, [this] {
         exportAs(tr("HTML files (*.html *.htm)"), QStringLiteral("html"), &exportHtml);
     }));
@@ -249,9 +254,8 @@ bool ReportPreview::find(const QString &text)
     if (text.isEmpty())
         return false;
     const int count = int(m_report.pages.size());
-    const int start = text.compare(m_highlight, Qt::CaseInsensitive) == 0 && m_foundPage >= 0
-        ? m_foundPage + 1
-        : currentPage() - 1;
+    const int start = text.compare(m_highlight, Qt::CaseInsensitive) == 0 && m_foundPage >= 0 ? m_foundPage + 1
+                                                                                              : currentPage() - 1;
     for (int n = 0; n < count; ++n) {
         const int page = (start + n) % count;
         for (const PreparedItem &item : m_report.pages[page].items) {

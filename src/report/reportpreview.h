@@ -31,8 +31,7 @@ public:
     // given none, on the template's own page (after editing).
     using Prepare = std::function<PreparedReport(std::optional<QPageLayout>)>;
     // `edit`, when set, opens the designer.
-    ReportPreview(PreparedReport report, Prepare prepare, std::function<void()> edit = {},
-                  QWidget *parent = nullptr);
+    ReportPreview(PreparedReport report, Prepare prepare, std::function<void()> edit = {}, QWidget *parent = nullptr);
     ~ReportPreview() override;
 
     const PreparedReport &report() const { return m_report; }
@@ -55,8 +54,7 @@ private:
     void refresh();
     void print();
     void pageSetup();
-    void exportAs(const QString &filter, const QString &suffix,
-                  void (*write)(const PreparedReport &, const QString &));
+    void exportAs(const QString &filter, const QString &suffix, void (*write)(const PreparedReport &, const QString &));
     void edit();
     void goTo(int page);
 

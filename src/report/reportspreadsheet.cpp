@@ -51,8 +51,7 @@ int columnFor(const QList<Column> &columns, const QRectF &r)
     int best = 0;
     double bestScore = -1e9;
     for (int i = 0; i < columns.size(); ++i) {
-        const double overlap = std::min(r.right(), columns[i].x + columns[i].width)
-            - std::max(r.left(), columns[i].x);
+        const double overlap = std::min(r.right(), columns[i].x + columns[i].width) - std::max(r.left(), columns[i].x);
         const double score = overlap > 0 ? overlap : -std::abs(r.left() - columns[i].x) - 1e6;
         if (score > bestScore) {
             bestScore = score;

@@ -10,25 +10,34 @@ namespace tarvo {
 QString bandTypeName(BandType type)
 {
     switch (type) {
-    case BandType::ReportTitle: return QStringLiteral("reportTitle");
-    case BandType::PageHeader: return QStringLiteral("pageHeader");
-    case BandType::MasterData: return QStringLiteral("masterData");
-    case BandType::Summary: return QStringLiteral("summary");
-    case BandType::PageFooter: return QStringLiteral("pageFooter");
-    case BandType::GroupHeader: return QStringLiteral("groupHeader");
-    case BandType::GroupFooter: return QStringLiteral("groupFooter");
-    case BandType::DetailHeader: return QStringLiteral("detailHeader");
-    case BandType::DetailData: return QStringLiteral("detailData");
-    case BandType::DetailFooter: return QStringLiteral("detailFooter");
+    case BandType::ReportTitle:
+        return QStringLiteral("reportTitle");
+    case BandType::PageHeader:
+        return QStringLiteral("pageHeader");
+    case BandType::MasterData:
+        return QStringLiteral("masterData");
+    case BandType::Summary:
+        return QStringLiteral("summary");
+    case BandType::PageFooter:
+        return QStringLiteral("pageFooter");
+    case BandType::GroupHeader:
+        return QStringLiteral("groupHeader");
+    case BandType::GroupFooter:
+        return QStringLiteral("groupFooter");
+    case BandType::DetailHeader:
+        return QStringLiteral("detailHeader");
+    case BandType::DetailData:
+        return QStringLiteral("detailData");
+    case BandType::DetailFooter:
+        return QStringLiteral("detailFooter");
     }
     return {};
 }
 
 const QList<BandType> &allBandTypes()
 {
-    static const QList<BandType> types{BandType::ReportTitle, BandType::PageHeader,
-                                       BandType::MasterData, BandType::Summary,
-                                       BandType::PageFooter};
+    static const QList<BandType> types{BandType::ReportTitle, BandType::PageHeader, BandType::MasterData,
+                                       BandType::Summary, BandType::PageFooter};
     return types;
 }
 

@@ -19,45 +19,55 @@ namespace tarvo {
 class ReportDataSet;
 
 // The first five are the page's own bands; the others belong to a group or to the detail.
-enum class BandType { ReportTitle, PageHeader, MasterData, Summary, PageFooter, GroupHeader,
-                      GroupFooter, DetailHeader, DetailData, DetailFooter };
+enum class BandType {
+    ReportTitle,
+    PageHeader,
+    MasterData,
+    Summary,
+    PageFooter,
+    GroupHeader,
+    GroupFooter,
+    DetailHeader,
+    DetailData,
+    DetailFooter
+};
 enum class ItemKind { Text, Line, Rect, Image };
 
-QString bandTypeName(BandType type); // the XML element name, e.g. "masterData"
+QString bandTypeName(BandType type);   // the XML element name, e.g. "masterData"
 const QList<BandType> &allBandTypes(); // the page's own bands, in page order
 
 // A style that applies while its condition holds.
 struct ReportHighlight {
     QString condition;
-    QColor colour;       // invalid: unchanged
-    QColor fill;         // invalid: unchanged
+    QColor colour; // invalid: unchanged
+    QColor fill;   // invalid: unchanged
     std::optional<bool> bold;
 };
 
 struct ReportItem {
     ItemKind kind = ItemKind::Text;
-    int line = 0;                // in the template file, for messages; 0 when not read from one
-    QRectF rect;                 // within the band; a line runs from topLeft to bottomRight
-    QString text;                // text items: literal text with [expressions]
+    int line = 0; // in the template file, for messages; 0 when not read from one
+    QRectF rect;  // within the band; a line runs from topLeft to bottomRight
+    QString text; // text items: literal text with [expressions]
     QString font = QStringLiteral("Arial");
     double size = 10;
     bool bold = false;
     bool italic = false;
     bool underline = false;
     QColor colour = Qt::black;
-    QColor fill;                 // rectangles and texts; invalid: not filled
-    double border = 0;           // texts: frame width, mm; 0 for none
+    QColor fill;       // rectangles and texts; invalid: not filled
+    double border = 0; // texts: frame width, mm; 0 for none
     QColor borderColour = Qt::black;
-    QString format;              // texts: display format of each expression (reportformat.h)
-    QString printIf;             // an expression; the item prints only when it is true
+    QString format;                    // texts: display format of each expression (reportformat.h)
+    QString printIf;                   // an expression; the item prints only when it is true
     QList<ReportHighlight> highlights; // the first whose condition holds applies
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
     bool wrap = true;
-    bool grow = false;           // the band grows to fit the wrapped text
-    double lineWidth = 0.2;      // lines and rectangle borders, mm
-    QByteArray png;              // embedded picture (image items), as stored
-    QImage image;                // `png` decoded
-    QString field;               // image items: BLOB column of the data set
+    bool grow = false;      // the band grows to fit the wrapped text
+    double lineWidth = 0.2; // lines and rectangle borders, mm
+    QByteArray png;         // embedded picture (image items), as stored
+    QImage image;           // `png` decoded
+    QString field;          // image items: BLOB column of the data set
 
     QFont qfont() const;
 };

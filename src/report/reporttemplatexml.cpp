@@ -30,8 +30,7 @@ struct Reader {
         throw ParseError(QStringLiteral("Report template \"%1\": %2").arg(source, problem));
     }
 
-    double number(const QDomElement &e, const char *name, double fallback, double min,
-                   double max) const
+    double number(const QDomElement &e, const char *name, double fallback, double min, double max) const
     {
         const QString raw = e.attribute(QLatin1String(name));
         if (raw.isEmpty())
@@ -55,8 +54,7 @@ struct Reader {
             return true;
         if (raw == QLatin1String("0") || raw == QLatin1String("false"))
             return false;
-        fail(QStringLiteral("attribute %1=\"%2\" of <%3> is not 0 or 1")
-                 .arg(QLatin1String(name), raw, e.tagName()));
+        fail(QStringLiteral("attribute %1=\"%2\" of <%3> is not 0 or 1").arg(QLatin1String(name), raw, e.tagName()));
     }
 
     QColor colour(const QDomElement &e, const char *name, QColor fallback) const
@@ -72,8 +70,7 @@ struct Reader {
     }
 
     template <class T, size_t N>
-    T choice(const QDomElement &e, const char *name, const std::pair<const char *, T> (&table)[N],
-             T fallback) const
+    T choice(const QDomElement &e, const char *name, const std::pair<const char *, T> (&table)[N], T fallback) const
     {
         const QString raw = e.attribute(QLatin1String(name)).trimmed();
         if (raw.isEmpty())
@@ -82,24 +79,25 @@ struct Reader {
             if (raw.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
                 return value;
         }
-        fail(QStringLiteral("attribute %1=\"%2\" of <%3> is not allowed")
-                 .arg(QLatin1String(name), raw, e.tagName()));
+        fail(QStringLiteral("attribute %1=\"%2\" of <%3> is not allowed").arg(QLatin1String(name), raw, e.tagName()));
     }
 };
 
-const std::pair<const char *, Qt::Alignment> horizontal[] = {
-    {"left", Qt::AlignLeft}, {"center", Qt::AlignHCenter}, {"right", Qt::AlignRight},
-    {"justify", Qt::AlignJustify}};
-const std::pair<const char *, Qt::Alignment> vertical[] = {
-    {"top", Qt::AlignTop}, {"center", Qt::AlignVCenter}, {"bottom", Qt::AlignBottom}};
-const std::pair<const char *, QPageLayout::Orientation> orientations[] = {
-    {"portrait", QPageLayout::Portrait}, {"landscape", QPageLayout::Landscape}};
-const std::pair<const char *, ItemKind> itemKinds[] = {
-    {"text", ItemKind::Text}, {"line", ItemKind::Line}, {"rect", ItemKind::Rect},
-    {"image", ItemKind::Image}};
+const std::pair<const char *, Qt::Alignment> horizontal[] = {{"left", Qt::AlignLeft},
+                                                             {"center", Qt::AlignHCenter},
+                                                             {"right", Qt::AlignRight},
+                                                             {"justify", Qt::AlignJustify}};
+const std::pair<const char *, Qt::Alignment> vertical[] = {{"top", Qt::AlignTop},
+                                                           {"center", Qt::AlignVCenter},
+                                                           {"bottom", Qt::AlignBottom}};
+const std::pair<const char *, QPageLayout::Orientation> orientations[] = {{"portrait", QPageLayout::Portrait},
+                                                                          {"landscape", QPageLayout::Landscape}};
+const std::pair<const char *, ItemKind> itemKinds[] = {{"text", ItemKind::Text},
+                                                       {"line", ItemKind::Line},
+                                                       {"rect", ItemKind::Rect},
+                                                       {"image", ItemKind::Image}};
 
-template <class T, size_t N>
-const char *keyOf(const std::pair<const char *, T> (&table)[N], T value)
+template <class T, size_t N> const char *keyOf(const std::pair<const char *, T> (&table)[N], T value)
 {
     for (const auto &[key, v] : table) {
         if (v == value)
@@ -112,8 +110,7 @@ QPageSize parsePageSize(const Reader &r, const QDomElement &e)
 {
     const QString raw = e.attribute(QStringLiteral("size"), QStringLiteral("A4")).trimmed();
     for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
-        if (id != QPageSize::Custom
-            && QPageSize::key(QPageSize::PageSizeId(id)).compare(raw, Qt::CaseInsensitive) == 0)
+        if (id != QPageSize::Custom && QPageSize::key(QPageSize::PageSizeId(id)).compare(raw, Qt::CaseInsensitive) == 0)
             return QPageSize(QPageSize::PageSizeId(id));
     }
     const QStringList wh = raw.split(QLatin1Char('x'));
@@ -121,7 +118,8 @@ QPageSize parsePageSize(const Reader &r, const QDomElement &e)
     const double w = wh.value(0).toDouble(&okW), h = wh.value(1).toDouble(&okH);
     if (wh.size() != 2 || !okW || !okH || !(w >= 10 && w <= maxLength && h >= 10 && h <= maxLength))
         r.fail(QStringLiteral("page size \"%1\" is neither a paper name nor WIDTHxHEIGHT in mm "
-                              "(10 to 2000)").arg(raw));
+                              "(10 to 2000)")
+                   .arg(raw));
     return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
@@ -130,8 +128,7 @@ void readPage(const Reader &r, const QDomElement &e, PageSetup &page)
     page.size = parsePageSize(r, e);
     page.orientation = r.choice(e, "orientation", orientations, QPageLayout::Portrait);
     const QSizeF mm = page.layout().fullRect(QPageLayout::Millimeter).size();
-    page.margins = QMarginsF(r.number(e, "left", 10, 0, mm.width() / 2),
-                             r.number(e, "top", 10, 0, mm.height() / 2),
+    page.margins = QMarginsF(r.number(e, "left", 10, 0, mm.width() / 2), r.number(e, "top", 10, 0, mm.height() / 2),
                              r.number(e, "right", 10, 0, mm.width() / 2),
                              r.number(e, "bottom", 10, 0, mm.height() / 2));
 }
@@ -151,7 +148,9 @@ void readHighlights(const Reader &r, const QDomElement &e, ReportItem &item)
 {
     for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
         if (c.tagName() != QLatin1String("highlight"))
-            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>")
+                       .arg(c.lineNumber())
+                       .arg(c.tagName(), e.tagName()));
         ReportHighlight h;
         h.condition = c.attribute(QStringLiteral("if"));
         h.colour = r.colour(c, "colour", QColor());
@@ -171,8 +170,7 @@ ReportItem readItem(const Reader &r, const QDomElement &e)
         if (e.tagName() == QLatin1String(key))
             item.kind = kind;
     }
-    item.rect = QRectF(r.number(e, "x", 0, -maxLength, maxLength),
-                       r.number(e, "y", 0, -maxLength, maxLength),
+    item.rect = QRectF(r.number(e, "x", 0, -maxLength, maxLength), r.number(e, "y", 0, -maxLength, maxLength),
                        r.number(e, "w", 0, item.kind == ItemKind::Line ? -maxLength : 0, maxLength),
                        r.number(e, "h", 0, item.kind == ItemKind::Line ? -maxLength : 0, maxLength));
     item.colour = r.colour(e, "colour", Qt::black);
@@ -195,7 +193,7 @@ ReportItem readItem(const Reader &r, const QDomElement &e)
         item.italic = r.flag(e, "italic", false);
         item.underline = r.flag(e, "underline", false);
         item.align = r.choice(e, "align", horizontal, Qt::Alignment(Qt::AlignLeft))
-            | r.choice(e, "valign", vertical, Qt::Alignment(Qt::AlignTop));
+                     | r.choice(e, "valign", vertical, Qt::Alignment(Qt::AlignTop));
         item.wrap = r.flag(e, "wrap", true);
         item.grow = r.flag(e, "grow", false);
         break;
@@ -241,7 +239,8 @@ void readBandContent(const Reader &r, const QDomElement &e, ReportBand &band)
         for (const auto &[key, kind] : itemKinds)
             known = known || c.tagName() == QLatin1String(key);
         if (!known)
-            r.fail(QStringLiteral("line %1: unknown item <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+            r.fail(
+                QStringLiteral("line %1: unknown item <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
         if (band.items.size() >= maxItemsPerBand)
             r.fail(QStringLiteral("band <%1> has more than %2 items").arg(e.tagName()).arg(maxItemsPerBand));
         band.items << readItem(r, c);
@@ -260,11 +259,16 @@ void readOwnedBands(const Reader &r, const QDomElement &e,
                     std::initializer_list<std::pair<BandType, std::optional<ReportBand> *>> owned)
 {
     for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
-        auto slot = std::find_if(owned.begin(), owned.end(), [&](const auto &s) { return bandTypeName(s.first) == c.tagName(); });
+        auto slot = std::find_if(owned.begin(), owned.end(),
+                                 [&](const auto &s) { return bandTypeName(s.first) == c.tagName(); });
         if (slot == owned.end())
-            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+            r.fail(QStringLiteral("line %1: unknown element <%2> in <%3>")
+                       .arg(c.lineNumber())
+                       .arg(c.tagName(), e.tagName()));
         if (*slot->second)
-            r.fail(QStringLiteral("line %1: band <%2> appears twice in <%3>").arg(c.lineNumber()).arg(c.tagName(), e.tagName()));
+            r.fail(QStringLiteral("line %1: band <%2> appears twice in <%3>")
+                       .arg(c.lineNumber())
+                       .arg(c.tagName(), e.tagName()));
         ReportBand band;
         band.type = slot->first;
         readBandContent(r, c, band);
@@ -276,7 +280,9 @@ QString requiredAttribute(const Reader &r, const QDomElement &e, const char *nam
 {
     const QString value = e.attribute(QLatin1String(name)).trimmed();
     if (value.isEmpty())
-        r.fail(QStringLiteral("line %1: <%2> needs the attribute %3").arg(e.lineNumber()).arg(e.tagName(), QLatin1String(name)));
+        r.fail(QStringLiteral("line %1: <%2> needs the attribute %3")
+                   .arg(e.lineNumber())
+                   .arg(e.tagName(), QLatin1String(name)));
     return value;
 }
 
@@ -301,8 +307,10 @@ void readDetail(const Reader &r, const QDomElement &e, ReportTemplate &t)
     d.line = e.lineNumber();
     d.name = requiredAttribute(r, e, "name");
     d.sql = requiredAttribute(r, e, "sql");
-    readOwnedBands(r, e, {{BandType::DetailHeader, &d.header}, {BandType::DetailData, &d.data},
-                          {BandType::DetailFooter, &d.footer}});
+    readOwnedBands(r, e,
+                   {{BandType::DetailHeader, &d.header},
+                    {BandType::DetailData, &d.data},
+                    {BandType::DetailFooter, &d.footer}});
     t.detail = d;
 }
 
@@ -366,9 +374,10 @@ void writeItem(QXmlStreamWriter &w, const ReportItem &item)
     case ItemKind::Text: {
         w.writeAttribute(QStringLiteral("font"), item.font);
         w.writeAttribute(QStringLiteral("size"), mm(item.size));
-        const std::pair<const char *, bool> flags[] = {
-            {"bold", item.bold}, {"italic", item.italic}, {"underline", item.underline},
-            {"grow", item.grow}};
+        const std::pair<const char *, bool> flags[] = {{"bold", item.bold},
+                                                       {"italic", item.italic},
+                                                       {"underline", item.underline},
+                                                       {"grow", item.grow}};
         for (const auto &[name, on] : flags) {
             if (on)
                 w.writeAttribute(QLatin1String(name), QStringLiteral("1"));
@@ -377,8 +386,7 @@ void writeItem(QXmlStreamWriter &w, const ReportItem &item)
             w.writeAttribute(QStringLiteral("wrap"), QStringLiteral("0"));
         w.writeAttribute(QStringLiteral("align"),
                          QLatin1String(keyOf(horizontal, item.align & Qt::AlignHorizontal_Mask)));
-        w.writeAttribute(QStringLiteral("valign"),
-                         QLatin1String(keyOf(vertical, item.align & Qt::AlignVertical_Mask)));
+        w.writeAttribute(QStringLiteral("valign"), QLatin1String(keyOf(vertical, item.align & Qt::AlignVertical_Mask)));
         if (item.fill.isValid())
             w.writeAttribute(QStringLiteral("fill"), item.fill.name());
         if (item.border > 0) {
@@ -445,8 +453,9 @@ void writeGroup(QXmlStreamWriter &w, const ReportGroup &g)
     w.writeStartElement(QStringLiteral("group"));
     w.writeAttribute(QStringLiteral("name"), g.name);
     w.writeAttribute(QStringLiteral("condition"), g.condition);
-    const std::pair<const char *, bool> flags[] = {
-        {"keepTogether", g.keepTogether}, {"newPage", g.newPage}, {"repeatHeader", g.repeatHeader}};
+    const std::pair<const char *, bool> flags[] = {{"keepTogether", g.keepTogether},
+                                                   {"newPage", g.newPage},
+                                                   {"repeatHeader", g.repeatHeader}};
     for (const auto &[name, on] : flags) {
         if (on)
             w.writeAttribute(QLatin1String(name), QStringLiteral("1"));
@@ -527,9 +536,9 @@ QByteArray ReportTemplate::toXml() const
         w.writeAttribute(QStringLiteral("title"), title);
     w.writeStartElement(QStringLiteral("page"));
     const QString sizeText = page.size.id() == QPageSize::Custom
-        ? mm(page.size.size(QPageSize::Millimeter).width()) + QLatin1Char('x')
-            + mm(page.size.size(QPageSize::Millimeter).height())
-        : QPageSize::key(page.size.id());
+                                 ? mm(page.size.size(QPageSize::Millimeter).width()) + QLatin1Char('x')
+                                       + mm(page.size.size(QPageSize::Millimeter).height())
+                                 : QPageSize::key(page.size.id());
     w.writeAttribute(QStringLiteral("size"), sizeText);
     w.writeAttribute(QStringLiteral("orientation"), QLatin1String(keyOf(orientations, page.orientation)));
     w.writeAttribute(QStringLiteral("left"), mm(page.margins.left()));

@@ -9,12 +9,9 @@ namespace {
 QString columnType(const QString &typeWord)
 {
     static const QList<QPair<QString, QString>> mapped = {
-        {QStringLiteral("DATE"), QStringLiteral("TEXT")},
-        {QStringLiteral("TIME"), QStringLiteral("TEXT")},
-        {QStringLiteral("DATETIME"), QStringLiteral("TEXT")},
-        {QStringLiteral("BOOLEAN"), QStringLiteral("INTEGER")},
-        {QStringLiteral("IMAGE"), QStringLiteral("BLOB")},
-        {QStringLiteral("FILE"), QStringLiteral("BLOB")},
+        {QStringLiteral("DATE"), QStringLiteral("TEXT")},     {QStringLiteral("TIME"), QStringLiteral("TEXT")},
+        {QStringLiteral("DATETIME"), QStringLiteral("TEXT")}, {QStringLiteral("BOOLEAN"), QStringLiteral("INTEGER")},
+        {QStringLiteral("IMAGE"), QStringLiteral("BLOB")},    {QStringLiteral("FILE"), QStringLiteral("BLOB")},
     };
     for (const auto &[word, type] : mapped) {
         if (typeWord == word)

@@ -1,6 +1,5 @@
 #include "schema/inifile.h"
 
-
 #include <QFile>
 #include <QStringDecoder>
 #include <utility>

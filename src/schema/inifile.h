@@ -22,8 +22,8 @@ public:
     static IniFile load(const QString &path);
     static IniFile parse(const QString &text);
 
-    QStringList sections() const;                      // file order
-    QStringList keys(const QString &section) const;    // file order, duplicates kept
+    QStringList sections() const;                   // file order
+    QStringList keys(const QString &section) const; // file order, duplicates kept
     // (key, value) pairs in file order, duplicates kept.
     QList<QPair<QString, QString>> entries(const QString &section) const;
     std::optional<QString> value(const QString &section, const QString &key) const;
@@ -32,8 +32,14 @@ public:
     int integer(const QString &section, const QString &key, int fallback) const;
 
 private:
-    struct Entry { QString key; QString value; };
-    struct Section { QString name; QList<Entry> entries; };
+    struct Entry {
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        QList<Entry> entries;
+    };
     const Section *findSection(const QString &name) const;
     Section *findSection(const QString &name);
     QList<Section> m_sections;

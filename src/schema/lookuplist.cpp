@@ -159,9 +159,8 @@ QString LookupDisplay::replacedOneByOne(const QStringList &values) const
 {
     QString text = m_template;
     for (int i = 0; i < m_fields.size(); ++i) {
-        const QString pattern = text.contains(QLatin1Char('{'))
-                                    ? QLatin1Char('{') + m_fields[i] + QLatin1Char('}')
-                                    : m_fields[i];
+        const QString pattern = text.contains(QLatin1Char('{')) ? QLatin1Char('{') + m_fields[i] + QLatin1Char('}')
+                                                                : m_fields[i];
         if (!pattern.isEmpty())
             text.replace(pattern, values[i], Qt::CaseInsensitive);
     }

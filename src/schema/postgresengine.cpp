@@ -41,11 +41,21 @@ enum class Kind { Integer, Real, Boolean, Bytes, Text };
 Kind kindOf(Oid type)
 {
     switch (type) {
-    case 20: case 21: case 23: case 26: return Kind::Integer; // int8, int2, int4, oid
-    case 700: case 701: case 1700: return Kind::Real;         // float4, float8, numeric
-    case 16: return Kind::Boolean;
-    case 17: return Kind::Bytes;
-    default: return Kind::Text;
+    case 20:
+    case 21:
+    case 23:
+    case 26:
+        return Kind::Integer; // int8, int2, int4, oid
+    case 700:
+    case 701:
+    case 1700:
+        return Kind::Real; // float4, float8, numeric
+    case 16:
+        return Kind::Boolean;
+    case 17:
+        return Kind::Bytes;
+    default:
+        return Kind::Text;
     }
 }
 
@@ -72,10 +82,14 @@ public:
         if (isNull(column))
             return QString();
         switch (m_kinds[column]) {
-        case Kind::Real: return realText(real(column));
-        case Kind::Boolean: return raw(column) == "t" ? QStringLiteral("1") : QStringLiteral("0");
-        case Kind::Bytes: return QString::fromUtf8(bytes(column));
-        default: return QString::fromUtf8(raw(column));
+        case Kind::Real:
+            return realText(real(column));
+        case Kind::Boolean:
+            return raw(column) == "t" ? QStringLiteral("1") : QStringLiteral("0");
+        case Kind::Bytes:
+            return QString::fromUtf8(bytes(column));
+        default:
+            return QString::fromUtf8(raw(column));
         }
     }
 
@@ -85,9 +99,12 @@ public:
             return QByteArrayView();
         switch (m_kinds[column]) {
         case Kind::Integer:
-        case Kind::Text: return raw(column);
-        case Kind::Boolean: return raw(column) == "t" ? QByteArrayView("1") : QByteArrayView("0");
-        default: return std::nullopt;
+        case Kind::Text:
+            return raw(column);
+        case Kind::Boolean:
+            return raw(column) == "t" ? QByteArrayView("1") : QByteArrayView("0");
+        default:
+            return std::nullopt;
         }
     }
 
@@ -102,8 +119,10 @@ public:
             std::from_chars(digits.begin(), digits.end(), number);
             return number;
         }
-        case Kind::Boolean: return raw(column) == "t" ? 1 : 0;
-        default: return integerOfText(text(column));
+        case Kind::Boolean:
+            return raw(column) == "t" ? 1 : 0;
+        default:
+            return integerOfText(text(column));
         }
     }
 
@@ -113,7 +132,8 @@ public:
             return raw(column).toByteArray();
         size_t length = 0;
         unsigned char *decoded =
-            PQunescapeBytea(reinterpret_cast<const unsigned char *>(PQgetvalue(m_result.get(), m_row, column)), &length);
+            PQunescapeBytea(reinterpret_cast<const unsigned char *>(PQgetvalue(m_result.get(), m_row, column)),
+                            &length);
         const QByteArray out(reinterpret_cast<const char *>(decoded), qsizetype(length));
         PQfreemem(decoded);
         return out;
@@ -125,10 +145,14 @@ public:
             return QVariant();
         switch (m_kinds[column]) {
         case Kind::Integer:
-        case Kind::Boolean: return QVariant(integer(column));
-        case Kind::Real: return QVariant(real(column));
-        case Kind::Bytes: return QVariant(bytes(column));
-        default: return QVariant(QString::fromUtf8(raw(column)));
+        case Kind::Boolean:
+            return QVariant(integer(column));
+        case Kind::Real:
+            return QVariant(real(column));
+        case Kind::Bytes:
+            return QVariant(bytes(column));
+        default:
+            return QVariant(QString::fromUtf8(raw(column)));
         }
     }
 
@@ -156,7 +180,8 @@ QString serverType(const QString &type)
 {
     static const QList<QPair<QStringList, QString>> mapped = {
         {{QStringLiteral("INTEGER"), QStringLiteral("INT")}, QStringLiteral("BIGINT")},
-        {{QStringLiteral("REAL"), QStringLiteral("FLOAT"), QStringLiteral("DOUBLE")}, QStringLiteral("DOUBLE PRECISION")},
+        {{QStringLiteral("REAL"), QStringLiteral("FLOAT"), QStringLiteral("DOUBLE")},
+         QStringLiteral("DOUBLE PRECISION")},
         {{QStringLiteral("BLOB")}, QStringLiteral("BYTEA")},
         {{QString()}, QStringLiteral("TEXT")}, // no declared type: the file database keeps any value
     };
@@ -241,8 +266,7 @@ PostgresEngine::~PostgresEngine()
 // database: a connection may only be looking (the options dialog's test).
 void PostgresEngine::setUpSession()
 {
-    execute(QStringLiteral("SET lock_timeout = '5s'; SET bytea_output = 'hex'; LISTEN ") + QLatin1String(kChannel),
-            {});
+    execute(QStringLiteral("SET lock_timeout = '5s'; SET bytea_output = 'hex'; LISTEN ") + QLatin1String(kChannel), {});
 }
 
 void PostgresEngine::shareTables(const QStringList &tables)
@@ -265,15 +289,14 @@ void PostgresEngine::shareTables(const QStringList &tables)
 // function names the changed table to every listening connection.
 void PostgresEngine::followChangesOf(const QStringList &tables)
 {
-    QString sql = QStringLiteral(
-        "CREATE TABLE IF NOT EXISTS tarvo_writer (turn BIGINT NOT NULL);"
-        "INSERT INTO tarvo_writer SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM tarvo_writer);"
-        "CREATE OR REPLACE FUNCTION tarvo_notify_change() RETURNS trigger LANGUAGE plpgsql AS "
-        "$$BEGIN PERFORM pg_notify('tarvo_changes', TG_TABLE_NAME); RETURN NULL; END$$;");
+    QString sql = QStringLiteral("CREATE TABLE IF NOT EXISTS tarvo_writer (turn BIGINT NOT NULL);"
+                                 "INSERT INTO tarvo_writer SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM tarvo_writer);"
+                                 "CREATE OR REPLACE FUNCTION tarvo_notify_change() RETURNS trigger LANGUAGE plpgsql AS "
+                                 "$$BEGIN PERFORM pg_notify('tarvo_changes', TG_TABLE_NAME); RETURN NULL; END$$;");
     for (const QString &table : tables)
         if (table != QLatin1String("tarvo_writer"))
-            sql += QStringLiteral("CREATE OR REPLACE TRIGGER tarvo_changes AFTER INSERT OR UPDATE OR DELETE ON ") + table
-                   + QStringLiteral(" FOR EACH STATEMENT EXECUTE FUNCTION tarvo_notify_change();");
+            sql += QStringLiteral("CREATE OR REPLACE TRIGGER tarvo_changes AFTER INSERT OR UPDATE OR DELETE ON ")
+                   + table + QStringLiteral(" FOR EACH STATEMENT EXECUTE FUNCTION tarvo_notify_change();");
     execute(sql, {});
 }
 
@@ -411,17 +434,18 @@ int PostgresEngine::changeNoticeSocket() const
 
 QStringList PostgresEngine::foreignKeyColumns(const QString &table)
 {
-    return firstColumn(query(
-        QStringLiteral("SELECT a.attname FROM pg_constraint c JOIN pg_attribute a ON a.attrelid = c.conrelid "
-                       "AND a.attnum = ANY (c.conkey) WHERE c.contype = 'f' AND c.conrelid = to_regclass(lower($1))"),
-        {table}, false));
+    return firstColumn(
+        query(QStringLiteral(
+                  "SELECT a.attname FROM pg_constraint c JOIN pg_attribute a ON a.attrelid = c.conrelid "
+                  "AND a.attnum = ANY (c.conkey) WHERE c.contype = 'f' AND c.conrelid = to_regclass(lower($1))"),
+              {table}, false));
 }
 
 QStringList PostgresEngine::tableNames()
 {
     return firstColumn(query(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
-                             "WHERE table_schema = current_schema() AND table_type = 'BASE TABLE'"),
-              {}, false));
+                                            "WHERE table_schema = current_schema() AND table_type = 'BASE TABLE'"),
+                             {}, false));
 }
 
 // All tables or none: a failure rolls back what ran before it.

@@ -9,7 +9,9 @@ typedef struct pg_result PGresult;
 namespace tarvo {
 
 // The server wants a password that libpq's password and service files do not give.
-class PasswordRequiredError : public DatabaseError { using DatabaseError::DatabaseError; };
+class PasswordRequiredError : public DatabaseError {
+    using DatabaseError::DatabaseError;
+};
 
 class PostgresEngine final : public DatabaseEngine {
 public:

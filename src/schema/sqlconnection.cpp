@@ -35,8 +35,7 @@ QString markersToParameters(const QString &sql, SqlDialect dialect)
         } else if (c == u'\'' || c == u'"') {
             quote = c;
             out += c;
-        } else if (c == u':' && i + 1 < sql.size()
-                   && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
+        } else if (c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_')) {
             while (i + 1 < sql.size() && (sql[i + 1].isLetterOrNumber() || sql[i + 1] == u'_'))
                 ++i;
             out += parameterMarker(dialect, ++count);
@@ -97,10 +96,18 @@ QString SqlStatement::renderedText() const
     QString out;
     for (const Piece &piece : m_pieces) {
         switch (piece.kind) {
-        case Piece::Sql: out += piece.text; break;
-        case Piece::Text: out += u'"' + doubledQuotes(piece.text) + u'"'; break;
-        case Piece::Blob: out += u':' + piece.text; break;
-        case Piece::Match: out += piece.column + QStringLiteral(" LIKE \"") + doubledQuotes(piece.text) + u'"'; break;
+        case Piece::Sql:
+            out += piece.text;
+            break;
+        case Piece::Text:
+            out += u'"' + doubledQuotes(piece.text) + u'"';
+            break;
+        case Piece::Blob:
+            out += u':' + piece.text;
+            break;
+        case Piece::Match:
+            out += piece.column + QStringLiteral(" LIKE \"") + doubledQuotes(piece.text) + u'"';
+            break;
         }
     }
     return out;
@@ -149,8 +156,8 @@ SqlQuery::SqlQuery(std::unique_ptr<ResultCursor> cursor, SqlConnection *connecti
 
 // A moved-from query reads as finished.
 SqlQuery::SqlQuery(SqlQuery &&other) noexcept
-    : m_cursor(std::move(other.m_cursor)), m_connection(other.m_connection),
-      m_eof(std::exchange(other.m_eof, true)), m_empty(std::exchange(other.m_empty, true))
+    : m_cursor(std::move(other.m_cursor)), m_connection(other.m_connection), m_eof(std::exchange(other.m_eof, true)),
+      m_empty(std::exchange(other.m_empty, true))
 {
 }
 
@@ -199,14 +206,38 @@ void SqlQuery::next()
     m_eof = !m_cursor->step();
 }
 
-bool SqlQuery::isNull(int column) const { return m_cursor->isNull(column); }
-bool SqlQuery::isBlob(int column) const { return m_cursor->isBlob(column); }
-QString SqlQuery::text(int column) const { return m_cursor->text(column); }
-std::optional<QByteArrayView> SqlQuery::utf8(int column) const { return m_cursor->utf8(column); }
-qint64 SqlQuery::integer(int column) const { return m_cursor->integer(column); }
-QByteArray SqlQuery::bytes(int column) const { return m_cursor->bytes(column); }
-QVariant SqlQuery::value(int column) const { return m_cursor->value(column); }
-bool SqlQuery::holds(int column, const QVariant &earlier) const { return m_cursor->holds(column, earlier); }
+bool SqlQuery::isNull(int column) const
+{
+    return m_cursor->isNull(column);
+}
+bool SqlQuery::isBlob(int column) const
+{
+    return m_cursor->isBlob(column);
+}
+QString SqlQuery::text(int column) const
+{
+    return m_cursor->text(column);
+}
+std::optional<QByteArrayView> SqlQuery::utf8(int column) const
+{
+    return m_cursor->utf8(column);
+}
+qint64 SqlQuery::integer(int column) const
+{
+    return m_cursor->integer(column);
+}
+QByteArray SqlQuery::bytes(int column) const
+{
+    return m_cursor->bytes(column);
+}
+QVariant SqlQuery::value(int column) const
+{
+    return m_cursor->value(column);
+}
+bool SqlQuery::holds(int column, const QVariant &earlier) const
+{
+    return m_cursor->holds(column, earlier);
+}
 
 QString SqlQuery::text(const QString &name) const
 {

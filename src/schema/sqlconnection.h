@@ -50,9 +50,9 @@ public:
 private:
     struct Piece {
         enum Kind { Sql, Text, Blob, Match } kind;
-        QString text;      // SQL, the text value (the pattern of a match), or the blob's name
-        QString column;    // match only
-        QByteArray bytes;  // blob only
+        QString text;     // SQL, the text value (the pattern of a match), or the blob's name
+        QString column;   // match only
+        QByteArray bytes; // blob only
     };
     QList<Piece> m_pieces;
 };
@@ -73,7 +73,7 @@ public:
 
     bool eof() const { return m_eof; }
     bool isEmpty() const { return m_empty; } // the query yielded no row at all
-    void next();                              // raises DatabaseError
+    void next();                             // raises DatabaseError
 
     bool isNull(int column) const;
     bool isBlob(int column) const;

@@ -49,12 +49,11 @@ void bindAll(sqlite3 *db, sqlite3_stmt *stmt, const QList<QVariant> &values)
         int rc;
         if (value.typeId() == QMetaType::QByteArray) {
             const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob64(stmt, i + 1, bytes.constData(), sqlite3_uint64(bytes.size()),
-                                     SQLITE_TRANSIENT);
+            rc = sqlite3_bind_blob64(stmt, i + 1, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
         } else {
             const QByteArray utf8 = value.toString().toUtf8();
-            rc = sqlite3_bind_text64(stmt, i + 1, utf8.constData(), sqlite3_uint64(utf8.size()),
-                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            rc = sqlite3_bind_text64(stmt, i + 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                                     SQLITE_UTF8);
         }
         if (rc != SQLITE_OK)
             raise(db, rc);
@@ -187,9 +186,12 @@ public:
     {
         sqlite3_value *value = sqlite3_column_value(m_stmt, column);
         switch (sqlite3_value_type(value)) {
-        case SQLITE_NULL: return QByteArrayView();
-        case SQLITE_FLOAT: return std::nullopt;
-        case SQLITE_INTEGER: return digitsOf(column, sqlite3_value_int64(value));
+        case SQLITE_NULL:
+            return QByteArrayView();
+        case SQLITE_FLOAT:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return digitsOf(column, sqlite3_value_int64(value));
         default: {
             const char *ptr = reinterpret_cast<const char *>(sqlite3_value_text(value));
             return QByteArrayView(ptr, sqlite3_value_bytes(value));
@@ -231,11 +233,16 @@ public:
     QVariant value(int column) const override
     {
         switch (sqlite3_column_type(m_stmt, column)) {
-        case SQLITE_NULL: return QVariant();
-        case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, column));
-        case SQLITE_BLOB: return QVariant(bytes(column));
-        default: return QVariant(text(column));
+        case SQLITE_NULL:
+            return QVariant();
+        case SQLITE_INTEGER:
+            return QVariant(qint64(sqlite3_column_int64(m_stmt, column)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(m_stmt, column));
+        case SQLITE_BLOB:
+            return QVariant(bytes(column));
+        default:
+            return QVariant(text(column));
         }
     }
 
@@ -296,7 +303,8 @@ SqliteEngine::SqliteEngine(const QString &path)
     sqlite3_busy_timeout(m_db, 5000);
     // A statement that sorts a large result works long before its first row: meanwhile the
     // windows repaint, and Cancel in the progress window interrupts it.
-    sqlite3_progress_handler(m_db, 20000, [](void *) { return WorkProgress::pulse() ? 0 : 1; }, nullptr);
+    sqlite3_progress_handler(
+        m_db, 20000, [](void *) { return WorkProgress::pulse() ? 0 : 1; }, nullptr);
     sqlite3_update_hook(m_db, &SqliteEngine::rememberChange, this);
     for (int arguments : {2, 3})
         sqlite3_create_function(m_db, "like", arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, unicodeLike,

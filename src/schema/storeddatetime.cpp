@@ -29,8 +29,7 @@ public:
     std::optional<int> number(int maxDigits)
     {
         int value = 0, digits = 0;
-        while (!atEnd() && digits < maxDigits && m_text.at(m_pos).isDigit()
-               && m_text.at(m_pos).unicode() < 128) {
+        while (!atEnd() && digits < maxDigits && m_text.at(m_pos).isDigit() && m_text.at(m_pos).unicode() < 128) {
             value = value * 10 + (m_text.at(m_pos).unicode() - '0');
             ++m_pos;
             ++digits;

@@ -78,8 +78,14 @@ QString mapEach(const QString &text, QChar (QChar::*map)() const)
     return out;
 }
 
-QString upper(const QString &text) { return mapEach(text, &QChar::toUpper); }
-QString lower(const QString &text) { return mapEach(text, &QChar::toLower); }
+QString upper(const QString &text)
+{
+    return mapEach(text, &QChar::toUpper);
+}
+QString lower(const QString &text)
+{
+    return mapEach(text, &QChar::toLower);
+}
 
 // Qt's long time formats end in a time-zone name ("t"); stored values carry no zone.
 QString longTimeFormatWithoutZone(const QLocale &locale)

@@ -35,9 +35,12 @@ QString PrepareSearchText(const QString &text);
 QString StoredTextCase(const QString &text);
 
 // The display formats the grid passes.
-QString shortDateFormat();  // the locale's short date format
-QString shortTimeFormat();  // the locale's short time format
-inline QString dateTimeFormatC() { return QStringLiteral("c"); } // short date + long time
+QString shortDateFormat(); // the locale's short date format
+QString shortTimeFormat(); // the locale's short time format
+inline QString dateTimeFormatC()
+{
+    return QStringLiteral("c");
+} // short date + long time
 
 // The stored text in `format`, using QLocale(); "без даты" when it does not parse.
 QString FormatStoredDateTime(const QString &stored, const QString &format);

@@ -72,12 +72,12 @@ TEST_F(Dictionaries, EachBoxGetsItsRowsIdsAndDefaultItem)
     const BoxCase cases[] = {
         {"single_column", "city", "name", false, 0, u8({"", "Oslo", "Bergen"}), u8({"-1", "1", "2"}), 0},
         {"sorted", "city", "name", true, 0, u8({"", "Bergen", "Oslo"}), u8({"-1", "2", "1"}), 0},
-        {"null_and_cyrillic_case", "person", "lastname", false, 2,
-         u8({"", "Smith", "", "Иванов"}), u8({"-1", "3", "5", "8"}), 2},
-        {"template", "person", "{lastname}, {firstname}", false, 0,
-         u8({"", "Smith, Ann", ", Bob", "Иванов, пётр"}), u8({"-1", "3", "5", "8"}), 0},
-        {"one_field_template", "person", "Mr {firstname}", false, 0,
-         u8({"", "Mr Ann", "Mr Bob", "Mr пётр"}), u8({"-1", "3", "5", "8"}), 0},
+        {"null_and_cyrillic_case", "person", "lastname", false, 2, u8({"", "Smith", "", "Иванов"}),
+         u8({"-1", "3", "5", "8"}), 2},
+        {"template", "person", "{lastname}, {firstname}", false, 0, u8({"", "Smith, Ann", ", Bob", "Иванов, пётр"}),
+         u8({"-1", "3", "5", "8"}), 0},
+        {"one_field_template", "person", "Mr {firstname}", false, 0, u8({"", "Mr Ann", "Mr Bob", "Mr пётр"}),
+         u8({"-1", "3", "5", "8"}), 0},
         {"default_too_large", "city", "name", false, 3, u8({"", "Oslo", "Bergen"}), u8({"-1", "1", "2"}), -1},
         {"empty_field", "city", "", false, 0, {}, {}, -1},
         // No field name means no query at all: the missing table raises nothing.

@@ -20,8 +20,8 @@
 using namespace tarvo;
 using namespace Qt::StringLiterals;
 using tarvo::test::ProjectFolder;
-using tarvo::test::ScriptedInteraction;
 using tarvo::test::readWorkbook;
+using tarvo::test::ScriptedInteraction;
 
 namespace {
 
@@ -49,17 +49,16 @@ protected:
         LoadFieldCatalogue(folder.file(u"tables.ini"_s));
         db.setDatabase(folder.file(u"grid.db"_s));
         db.open();
-        for (const char *sql : {
-                 "CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
-                 "CREATE TABLE company (id INTEGER PRIMARY KEY, name TEXT)",
-                 "CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT, born TEXT, wake TEXT,"
-                 " seen TEXT, active INTEGER, age INTEGER, id_city INTEGER, id_company INTEGER,"
-                 " note TEXT, record_count INTEGER)",
-                 "INSERT INTO city VALUES (1, 'Oslo')",
-                 "INSERT INTO person VALUES (1, 'smith', '2024-03-07 00:00:00.000', NULL,"
-                 " '2024-03-07 14:05:09.000', 1, 30, 1, NULL, 'n', 1)",
-                 "INSERT INTO person VALUES (2, 'ИВАНОВ', NULL, NULL, NULL, 0, 25, NULL, NULL,"
-                 " 'две\nстроки & <tag>', 2)"})
+        for (const char *sql : {"CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
+                                "CREATE TABLE company (id INTEGER PRIMARY KEY, name TEXT)",
+                                "CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT, born TEXT, wake TEXT,"
+                                " seen TEXT, active INTEGER, age INTEGER, id_city INTEGER, id_company INTEGER,"
+                                " note TEXT, record_count INTEGER)",
+                                "INSERT INTO city VALUES (1, 'Oslo')",
+                                "INSERT INTO person VALUES (1, 'smith', '2024-03-07 00:00:00.000', NULL,"
+                                " '2024-03-07 14:05:09.000', 1, 30, 1, NULL, 'n', 1)",
+                                "INSERT INTO person VALUES (2, 'ИВАНОВ', NULL, NULL, NULL, 0, 25, NULL, NULL,"
+                                " 'две\nстроки & <tag>', 2)"})
             db.execute(QString::fromUtf8(sql));
 
         form.setObjectName("frmMain");

@@ -60,8 +60,7 @@ TEST(GridWorkbook, OverlongCellIsCutNotFailed)
 
 TEST(GridWorkbook, UnwritablePathIsAFileError)
 {
-    EXPECT_THROW(writeGridWorkbook(QStringLiteral("/nonexistent-folder/x.xlsx"), {{QStringLiteral("T")}}),
-                 FileError);
+    EXPECT_THROW(writeGridWorkbook(QStringLiteral("/nonexistent-folder/x.xlsx"), {{QStringLiteral("T")}}), FileError);
 }
 
 TEST(GridWorkbook, CancelLeavesNoWorkbookAndKeepsAnEarlierOne)

@@ -16,7 +16,9 @@ using namespace tarvo;
 
 TEST(Placeholders, ReplacementIgnoresCaseAndEscapesInsideQuotedLiterals)
 {
-    const struct { const char *sql, *value, *expected; } cases[] = {
+    const struct {
+        const char *sql, *value, *expected;
+    } cases[] = {
         {"DELETE FROM t WHERE id={Edit1}", "", "DELETE FROM t WHERE id=''"},
         {"SELECT * FROM t WHERE id={EDIT1}", "7", "SELECT * FROM t WHERE id=7"},
         {"SELECT * FROM t WHERE name='{edit1}'", "O'Brien", "SELECT * FROM t WHERE name='O''Brien'"},
@@ -89,8 +91,8 @@ TEST(Placeholders, ATypedValueCanNeitherWidenADeleteNorAddAStatement)
     SqlConnection db;
     db.setDatabase(QStringLiteral(":memory:"));
     db.open();
-    const char *values[] = {"1 OR 1=1", "0; DELETE FROM city", "0 --", "0 /*", "1) OR (1=1", "'", "\\", "", "-1",
-                            "1e400", "x'); DELETE FROM city; --"};
+    const char *values[] = {"1 OR 1=1", "0; DELETE FROM city",      "0 --", "0 /*", "1) OR (1=1", "'", "\\", "", "-1",
+                            "1e400",    "x'); DELETE FROM city; --"};
     for (const char *value : values) {
         db.execute(QStringLiteral("DROP TABLE IF EXISTS visit; DROP TABLE IF EXISTS city;"
                                   "CREATE TABLE visit (id INTEGER PRIMARY KEY, id_patient INTEGER);"
@@ -103,7 +105,8 @@ TEST(Placeholders, ATypedValueCanNeitherWidenADeleteNorAddAStatement)
         } catch (const DatabaseError &) {
             // refusing the statement is as good as deleting nothing
         }
-        EXPECT_EQ(db.query(QStringLiteral("SELECT count(*) FROM visit")).integer(0), 3) << value << " -> " << sql.toStdString();
+        EXPECT_EQ(db.query(QStringLiteral("SELECT count(*) FROM visit")).integer(0), 3)
+            << value << " -> " << sql.toStdString();
         EXPECT_EQ(db.query(QStringLiteral("SELECT count(*) FROM city")).integer(0), 1) << value;
     }
 }

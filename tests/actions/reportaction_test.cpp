@@ -127,7 +127,9 @@ protected:
 
 TEST_F(ReportActionTest, GridWithoutAUsableRowStopsBeforeTheQuery)
 {
-    const struct { const char *gridSql, *text, *caption; } cases[] = {
+    const struct {
+        const char *gridSql, *text, *caption;
+    } cases[] = {
         {"SELECT id, number FROM orders WHERE 0", "Please, select record in grid.", "Info"},
         {"SELECT NULL AS id, number FROM orders", "Unable to determine the record ID", "Error"},
     };
@@ -152,10 +154,14 @@ TEST_F(ReportActionTest, RecordIdAndFormValuesArePutIntoTheQuery)
     // "$Id" inside a literal shows what the text became; the edit's quote must stay inside it.
     note->setText(QStringLiteral("O'Brien"));
     button->setDbSQL(QStringLiteral("SELECT '$Id/{edNote}' AS number, 'p' AS product, 1 AS quantity"));
-    const struct { const char *resultControl; int buttonId, gridRow; const char *expected; } cases[] = {
-        {"", -1, 0, "$Id/O'Brien"},          // nothing chosen: left for the designer to see
-        {"", 7, 0, "7/O'Brien"},             // a form showing record 7
-        {"gridOrders", -1, 2, "2/O'Brien"},  // the grid's current row
+    const struct {
+        const char *resultControl;
+        int buttonId, gridRow;
+        const char *expected;
+    } cases[] = {
+        {"", -1, 0, "$Id/O'Brien"},         // nothing chosen: left for the designer to see
+        {"", 7, 0, "7/O'Brien"},            // a form showing record 7
+        {"gridOrders", -1, 2, "2/O'Brien"}, // the grid's current row
     };
     for (const auto &c : cases) {
         fillGrid(QStringLiteral("SELECT id, number FROM orders ORDER BY id"), c.gridRow);
@@ -172,9 +178,9 @@ TEST_F(ReportActionTest, RecordIdAndFormValuesArePutIntoTheQuery)
 TEST_F(ReportActionTest, PreviewShowsTheChosenOrderAndAnEmptyQueryKeepsItsData)
 {
     button->setDbResultControl(QStringLiteral("gridOrders"));
-    button->setDbSQL(QStringLiteral(
-        "SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id "
-        "WHERE orders.id = $ID ORDER BY order_lines.id"));
+    button->setDbSQL(
+        QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id "
+                       "WHERE orders.id = $ID ORDER BY order_lines.id"));
     fillGrid(QStringLiteral("SELECT id, number FROM orders ORDER BY id"), 2);
     const QStringList second = previewOf(ui, [&] { click(); });
     EXPECT_EQ(second, QStringList({u"Order B-2"_s, u"Engine"_s, u"1"_s, u"Notes"_s, u"2"_s}));
@@ -205,7 +211,8 @@ TEST_F(ReportActionTest, WithoutATemplateTheDesignerOpensOnAClearedReportWithThe
         QStringList fields;
         for (int i = 0; i < designer->fieldList()->count(); ++i)
             fields << designer->fieldList()->item(i)->text();
-        EXPECT_TRUE(fields.join(QLatin1Char('|')).contains(QStringLiteral("product"))) << fields.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(fields.join(QLatin1Char('|')).contains(QStringLiteral("product")))
+            << fields.join(QLatin1Char('|')).toStdString();
     });
     click();
     EXPECT_EQ(column(engine.dataSet(), QStringLiteral("product")), QStringList({u"Cards"_s, u"Engine"_s, u"Notes"_s}));
@@ -213,7 +220,8 @@ TEST_F(ReportActionTest, WithoutATemplateTheDesignerOpensOnAClearedReportWithThe
 
 TEST_F(ReportActionTest, DesignerCommandKeepsTheReportAsLastUsed)
 {
-    button->setDbSQL(QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
+    button->setDbSQL(
+        QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
     previewOf(ui, [&] { click(); });
     db.close(); // the command must not run a query
 
@@ -235,13 +243,15 @@ TEST_F(ReportActionTest, MissingTemplateNamesThePathOnItsOwnLine)
     ui.expectMessage();
     click();
     ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0].text, QStringLiteral("Report file not found:\r") + reportFolder() + QStringLiteral("/nope.trp"));
+    EXPECT_EQ(ui.messages()[0].text,
+              QStringLiteral("Report file not found:\r") + reportFolder() + QStringLiteral("/nope.trp"));
     EXPECT_EQ(ui.messages()[0].caption, QStringLiteral("Error"));
 }
 
 TEST_F(ReportActionTest, FailuresReachTheCallerAndLeaveThePreviousDataIntact)
 {
-    button->setDbSQL(QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
+    button->setDbSQL(
+        QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
     const QStringList first = previewOf(ui, [&] { click(); });
 
     button->setDbReportFile(QStringLiteral("bad.trp"));
@@ -270,7 +280,8 @@ TEST_F(ReportActionTest, FailuresReachTheCallerAndLeaveThePreviousDataIntact)
 
 TEST_F(ReportActionTest, CancelWhileReadingOrPreparingOpensNoPreview)
 {
-    button->setDbSQL(QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
+    button->setDbSQL(
+        QStringLiteral("SELECT number, product, quantity FROM orders JOIN order_lines ON id_orders = orders.id"));
     previewOf(ui, [&] { click(); });
     // Rows enough for the progress of reading them and of laying them out.
     button->setDbSQL(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
@@ -300,7 +311,9 @@ TEST(ReportDemo, CustomerListAndInvoiceShowTheSampleData)
         }());
     }
     setProjectFolder(folder.path());
-    struct Restore { ~Restore() { setProjectFolder(QString()); } } restore;
+    struct Restore {
+        ~Restore() { setProjectFolder(QString()); }
+    } restore;
 
     ApplicationWindows windows;
     ASSERT_TRUE(windows.showMainWindow());
@@ -313,9 +326,10 @@ TEST(ReportDemo, CustomerListAndInvoiceShowTheSampleData)
     buttonOf(main, "bSample")->click();
 
     const QStringList list = previewOf(ui, [&] { buttonOf(main, "bReport")->click(); });
-    for (const char *expected : {"Customer list", "Ada Lovelace", "Oslo", "+47 555 0101", "ada@example.org",
-                                 "Customers: 3", "Page 1 of 1"})
-        EXPECT_TRUE(list.contains(QString::fromUtf8(expected))) << expected << ": " << list.join(QLatin1Char('|')).toStdString();
+    for (const char *expected :
+         {"Customer list", "Ada Lovelace", "Oslo", "+47 555 0101", "ada@example.org", "Customers: 3", "Page 1 of 1"})
+        EXPECT_TRUE(list.contains(QString::fromUtf8(expected)))
+            << expected << ": " << list.join(QLatin1Char('|')).toStdString();
 
     auto *customers = qobject_cast<TdbStringGridEx *>(main.findComponent(QStringLiteral("gridCustomers")));
     ASSERT_NE(customers, nullptr);
@@ -337,6 +351,7 @@ TEST(ReportDemo, CustomerListAndInvoiceShowTheSampleData)
     // Dates and money in the test's locale (en_US), formatted by the template.
     for (const char *expected : {"No. A-1001", "11/2/26", "Ada Lovelace", "Analytical engine", "1,200.50",
                                  "Punched cards", "500", "0.25", "125.00", "$1,325.50"})
-        EXPECT_TRUE(invoice.contains(QString::fromUtf8(expected))) << expected << ": " << invoice.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(invoice.contains(QString::fromUtf8(expected)))
+            << expected << ": " << invoice.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(invoice.join(QLatin1Char('|')).contains(QStringLiteral("Notes on the engine")));
 }

@@ -94,8 +94,8 @@ inline Workbook readWorkbook(const QString &path)
     };
 
     QStringList shared;
-    for (const QString &si : elements(unzipped(path, QStringLiteral("xl/sharedStrings.xml")),
-                                      QStringLiteral("<si>(.*?)</si>")))
+    for (const QString &si :
+         elements(unzipped(path, QStringLiteral("xl/sharedStrings.xml")), QStringLiteral("<si>(.*?)</si>")))
         shared << xmlText(elements(si, QStringLiteral("<t[^>]*>(.*?)</t>")).value(0));
 
     Workbook book;

@@ -30,5 +30,6 @@ TEST(DamagedPicture, RecordOpensWithAnEmptyPictureAndTheUserIsToldWhichField)
 
     EXPECT_TRUE(opened);
     ASSERT_EQ(app.ui.messages().size(), 1u);
-    EXPECT_TRUE(app.ui.messages()[0].text.contains(QStringLiteral("\"photo\""))) << app.ui.messages()[0].text.toStdString();
+    EXPECT_TRUE(app.ui.messages()[0].text.contains(QStringLiteral("\"photo\"")))
+        << app.ui.messages()[0].text.toStdString();
 }

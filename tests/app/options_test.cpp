@@ -85,12 +85,14 @@ TEST_F(OptionsTest, BrowseTakesAnExistingFileOrANewName)
     folder.write(QStringLiteral("chosen.db"), QByteArray("x"));
     storeServer(QStringLiteral("/old.db"));
     dialog.show();
-    struct Case { QString chosen; QString expected; };
+    struct Case {
+        QString chosen;
+        QString expected;
+    };
     const Case cases[] = {
         {QString(), QStringLiteral("/old.db")}, // cancelled
         {folder.file(QStringLiteral("new.db")), QDir::toNativeSeparators(folder.file(QStringLiteral("new.db")))},
-        {folder.file(QStringLiteral("chosen.db")),
-         QDir::toNativeSeparators(folder.file(QStringLiteral("chosen.db")))},
+        {folder.file(QStringLiteral("chosen.db")), QDir::toNativeSeparators(folder.file(QStringLiteral("chosen.db")))},
     };
     for (const Case &c : cases) {
         ui.expectSaveFile(c.chosen);
@@ -186,7 +188,8 @@ TEST_F(OptionsTest, CancelWritesNothing)
 
 TEST_F(OptionsTest, UnwritableSettingsAreReportedAndTheDialogStaysOpen)
 {
-    QDir(folder.path()).mkdir(QStringLiteral("settings.ini")); // tests run as root: a folder cannot be written as a file
+    QDir(folder.path())
+        .mkdir(QStringLiteral("settings.ini")); // tests run as root: a folder cannot be written as a file
     dialog.show();
     dialog.rbDBFilename->click();
     dialog.edFileName->setText(QStringLiteral("/new.db"));
@@ -260,7 +263,8 @@ TEST_F(TestConnectionTest, SaysWhatIsInTheFileOrWhyThereIsNone)
     const QString native = QDir::toNativeSeparators(folder.path());
     expectFindings({
         {"the project folder's file, not made yet", QString(),
-         QStringLiteral("The database file %1sqlite.db does not exist yet: it will be created, with the tables of tables.ini.")
+         QStringLiteral(
+             "The database file %1sqlite.db does not exist yet: it will be created, with the tables of tables.ini.")
              .arg(native),
          MessageIcon::Information},
         {"a new file", folder.file(QStringLiteral("new.db")),

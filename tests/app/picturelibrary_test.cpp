@@ -30,7 +30,8 @@ QByteArray zlibStream(const QByteArray &data)
 
 QByteArray entry(const QByteArray &name, const QByteArray &picture, qint32 statedSize = -1)
 {
-    return int32(name.size()) + name + int32(statedSize < 0 ? qint32(picture.size()) : statedSize) + zlibStream(picture);
+    return int32(name.size()) + name + int32(statedSize < 0 ? qint32(picture.size()) : statedSize)
+           + zlibStream(picture);
 }
 
 QByteArray picture(const char *format, int side)
@@ -50,10 +51,11 @@ protected:
     {
         folder.write(QStringLiteral("graphics.dll"), bytes);
         Delivered delivered;
-        LoadPictureLibrary(folder.file(QStringLiteral("graphics.dll")), [&](const QByteArray &picture, const QString &name) {
-            delivered.names << name;
-            delivered.pictures << picture;
-        });
+        LoadPictureLibrary(folder.file(QStringLiteral("graphics.dll")),
+                           [&](const QByteArray &picture, const QString &name) {
+                               delivered.names << name;
+                               delivered.pictures << picture;
+                           });
         return delivered;
     }
 
@@ -63,8 +65,8 @@ protected:
 TEST_F(PictureLibrary, ReadsConsecutiveEntriesWithoutACompressedLength)
 {
     const QByteArray first(3000, 'a'), second("second picture");
-    const Delivered got = read(int32(2) + entry("Pictures.frmMain.imgA.png", first) +
-                               entry("\xcf\xf0.frmMain.imgB.png", second) + QByteArray("trailing"));
+    const Delivered got = read(int32(2) + entry("Pictures.frmMain.imgA.png", first)
+                               + entry("\xcf\xf0.frmMain.imgB.png", second) + QByteArray("trailing"));
     EXPECT_EQ(got.names, QStringList({u"Pictures.frmMain.imgA.png"_s, u"Пр.frmMain.imgB.png"_s}));
     ASSERT_EQ(got.pictures.size(), 2);
     EXPECT_EQ(got.pictures[0], first);
@@ -84,12 +86,17 @@ TEST_F(PictureLibrary, DamageRaisesParseErrorNamingTheEntryAfterEarlierEntriesAr
     damaged[4 + name.size() + 4 + 2] = char(0x07); // first deflate block: an invalid block type
     const QByteArray stream = zlibStream(data);
 
-    const struct { const char *what; QByteArray second; const char *reason; } cases[] = {
+    const struct {
+        const char *what;
+        QByteArray second;
+        const char *reason;
+    } cases[] = {
         {"negative name length", int32(-5) + name, "name length -5"},
         {"name length over the bound", int32(kMaxPictureNameLength + 1) + QByteArray(70000, 'n'), "name length 65537"},
         {"name longer than the file", int32(100) + name, "name length 100"},
         {"negative size", int32(name.size()) + name + int32(-1) + stream, "picture size -1"},
-        {"size over the bound", int32(name.size()) + name + int32(kMaxPictureSize + 1) + stream, "picture size 268435457"},
+        {"size over the bound", int32(name.size()) + name + int32(kMaxPictureSize + 1) + stream,
+         "picture size 268435457"},
         {"file ends in the size", int32(name.size()) + name + QByteArray(2, '\0'), "ends before the picture size"},
         {"stream cut short", entry(name, data).chopped(8), "ends early"},
         {"damaged stream", damaged, "damaged"},
@@ -148,20 +155,19 @@ protected:
 
 TEST_F(PictureLibraryForms, RealPicturesReachTheNamedImagesByTheNameRules)
 {
-    const QByteArray container = int32(13) +
-        entry("Pictures.frmMain.imgLogo.PNG", picture("PNG", 10)) +
-        entry("Pictures.FRMMAIN.imgPhoto.png", picture("PNG", 90)) +   // form names are exact
-        entry("Pictures.frmMain.IMGPHOTO.png", picture("PNG", 91)) +   // so are control names
-        entry("frmMain.imgPhoto.png", picture("PNG", 92)) +            // three parts
-        entry("a.b.frmMain.imgPhoto.png", picture("PNG", 93)) +        // five parts
-        entry("Pictures.frmMain.imgPhoto.jpeg", picture("JPEG", 11)) +
-        entry("Pictures.frmMain.imgIcon.jpg", picture("JPEG", 12)) +
-        entry("Pictures.frmMain.imgGif.Gif", picture("GIF", 13)) +
-        entry("Pictures.frmMain.imgBmp.bmp", picture("BMP", 14)) +
-        entry("Pictures.frmMain.imgTif.tif", picture("TIFF", 15)) +    // unknown format
-        entry("Pictures.frmMain.imgDb.png", picture("PNG", 16)) +      // not a TdbImage
-        entry("Pictures.frmMain.imgNone.png", picture("PNG", 17)) +
-        entry("Later.frmMain.imgBmp.png", picture("PNG", 18));         // the later entry wins
+    const QByteArray container = int32(13) + entry("Pictures.frmMain.imgLogo.PNG", picture("PNG", 10))
+                                 + entry("Pictures.FRMMAIN.imgPhoto.png", picture("PNG", 90)) + // form names are exact
+                                 entry("Pictures.frmMain.IMGPHOTO.png", picture("PNG", 91)) +   // so are control names
+                                 entry("frmMain.imgPhoto.png", picture("PNG", 92)) +            // three parts
+                                 entry("a.b.frmMain.imgPhoto.png", picture("PNG", 93)) +        // five parts
+                                 entry("Pictures.frmMain.imgPhoto.jpeg", picture("JPEG", 11))
+                                 + entry("Pictures.frmMain.imgIcon.jpg", picture("JPEG", 12))
+                                 + entry("Pictures.frmMain.imgGif.Gif", picture("GIF", 13))
+                                 + entry("Pictures.frmMain.imgBmp.bmp", picture("BMP", 14))
+                                 + entry("Pictures.frmMain.imgTif.tif", picture("TIFF", 15)) + // unknown format
+                                 entry("Pictures.frmMain.imgDb.png", picture("PNG", 16)) +     // not a TdbImage
+                                 entry("Pictures.frmMain.imgNone.png", picture("PNG", 17))
+                                 + entry("Later.frmMain.imgBmp.png", picture("PNG", 18)); // the later entry wins
     folder.write(QStringLiteral("graphics.dll"), container);
     LoadPictureLibrary(folder.file(QStringLiteral("graphics.dll")), loadLibraryPicture);
 
@@ -177,10 +183,9 @@ TEST_F(PictureLibraryForms, RealPicturesReachTheNamedImagesByTheNameRules)
 
 TEST_F(PictureLibraryForms, PictureTheDecoderRejectsEndsLoadingAtThatEntry)
 {
-    folder.write(QStringLiteral("graphics.dll"),
-                 int32(3) + entry("P.frmMain.imgLogo.png", picture("PNG", 10)) +
-                     entry("P.frmMain.imgPhoto.jpg", QByteArray("not a jpeg")) +
-                     entry("P.frmMain.imgIcon.png", picture("PNG", 12)));
+    folder.write(QStringLiteral("graphics.dll"), int32(3) + entry("P.frmMain.imgLogo.png", picture("PNG", 10))
+                                                     + entry("P.frmMain.imgPhoto.jpg", QByteArray("not a jpeg"))
+                                                     + entry("P.frmMain.imgIcon.png", picture("PNG", 12)));
     try {
         LoadPictureLibrary(folder.file(QStringLiteral("graphics.dll")), loadLibraryPicture);
         ADD_FAILURE() << "no error";

@@ -37,18 +37,21 @@ QByteArray readAll(const QString &path)
 
 TEST(SettingsFile, OnlyTheOwnedKeysChangeInEveryEncodingAndLineEnd)
 {
-    const QString before = QStringLiteral("; Настройки офиса\r\n[Options]\r\nserver = \\\\nas\\база.db\r\n"
-                                          "theme=dark\r\n\r\n[Grids]\r\nfrmMain.g.ColCount=2\r\n; kept\r\n\r\n[Other]\r\nx=1\r\n");
-    const QString after = QStringLiteral("; Настройки офиса\r\n[Options]\r\nserver = \\\\nas\\база.db\r\n"
-                                         "theme=dark\r\n\r\n[Grids]\r\nfrmMain.g.ColCount=3\r\n; kept\r\nfrmMain.g.0=40\r\n\r\n"
-                                         "[Other]\r\nx=1\r\n\r\n[New]\r\nk=v\r\n");
+    const QString before = QStringLiteral(
+        "; Настройки офиса\r\n[Options]\r\nserver = \\\\nas\\база.db\r\n"
+        "theme=dark\r\n\r\n[Grids]\r\nfrmMain.g.ColCount=2\r\n; kept\r\n\r\n[Other]\r\nx=1\r\n");
+    const QString after = QStringLiteral(
+        "; Настройки офиса\r\n[Options]\r\nserver = \\\\nas\\база.db\r\n"
+        "theme=dark\r\n\r\n[Grids]\r\nfrmMain.g.ColCount=3\r\n; kept\r\nfrmMain.g.0=40\r\n\r\n"
+        "[Other]\r\nx=1\r\n\r\n[New]\r\nk=v\r\n");
     for (const char *encoding : {"utf-8", "utf-8-bom", "utf-16le", "utf-16be", "windows-1251"}) {
         test::ProjectFolder folder;
         const QString path = folder.file(QStringLiteral("settings.ini"));
         folder.write(QStringLiteral("settings.ini"), encoded(encoding, before));
 
         SettingsFile settings(path);
-        EXPECT_EQ(settings.value(QStringLiteral("options"), QStringLiteral("SERVER")), QStringLiteral("\\\\nas\\база.db"))
+        EXPECT_EQ(settings.value(QStringLiteral("options"), QStringLiteral("SERVER")),
+                  QStringLiteral("\\\\nas\\база.db"))
             << encoding;
         settings.setValue(QStringLiteral("Grids"), QStringLiteral("frmMain.g.ColCount"), QStringLiteral("3"));
         settings.setValue(QStringLiteral("Grids"), QStringLiteral("frmMain.g.0"), QStringLiteral("40"));
@@ -73,7 +76,8 @@ TEST(SettingsFile, AFileThatCannotBeDecodedIsNeverReplaced)
 {
     test::ProjectFolder folder;
     // UTF-16 without a byte-order mark: NUL bytes throughout.
-    const QByteArray unknown = QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(QStringLiteral("[Options]\nserver=x.db\n")));
+    const QByteArray unknown = QByteArray(
+        QStringEncoder(QStringConverter::Utf16BE).encode(QStringLiteral("[Options]\nserver=x.db\n")));
     folder.write(QStringLiteral("settings.ini"), unknown);
     SettingsFile settings(folder.file(QStringLiteral("settings.ini")));
     settings.setValue(QStringLiteral("Grids"), QStringLiteral("a"), QStringLiteral("1"));

@@ -48,8 +48,7 @@ bool startsInProjectFolder(const StartCase &c, const test::ProjectFolder &projec
     const QString expected = project.file(QStringLiteral("sqlite.db"));
     QElapsedTimer timer;
     timer.start();
-    while (!QFileInfo::exists(expected) && timer.elapsed() < 20000
-           && process.state() == QProcess::Running)
+    while (!QFileInfo::exists(expected) && timer.elapsed() < 20000 && process.state() == QProcess::Running)
         QThread::msleep(50);
     const bool found = QFileInfo::exists(expected);
     process.kill();

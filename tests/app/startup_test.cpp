@@ -29,8 +29,8 @@ QStringList tablesOf(const QString &databaseFile)
     connection.setDatabase(databaseFile);
     connection.open();
     QStringList names;
-    for (SqlQuery q = connection.query(QStringLiteral(
-             "SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
+    for (SqlQuery q =
+             connection.query(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
          !q.eof(); q.next())
         names << q.text(0);
     return names;
@@ -113,7 +113,8 @@ TEST_F(StartupTest, StoredLocationNamingNoFileShowsTheOptionsAndEndsTheProgram)
 {
     ProjectFolder folder(QStringLiteral("app-shop"));
     // A missing file, and a folder (which SQLite cannot open either).
-    for (const QString &stored : {QStringLiteral("/nonexistent/share/sqlite.db"), folder.file(QStringLiteral("Report"))}) {
+    for (const QString &stored :
+         {QStringLiteral("/nonexistent/share/sqlite.db"), folder.file(QStringLiteral("Report"))}) {
         QDir().mkpath(folder.file(QStringLiteral("Report")));
         folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Options]\nserver=") + stored + u'\n');
         use(folder);
@@ -145,9 +146,12 @@ TEST_F(StartupTest, StoredLocationNamingNoFileShowsTheOptionsAndEndsTheProgram)
 
 TEST_F(StartupTest, StoredLocationChoosesTheDatabaseFile)
 {
-    struct Case { const char *server; const char *expectedFile; };
+    struct Case {
+        const char *server;
+        const char *expectedFile;
+    };
     const Case cases[] = {
-        {"", "sqlite.db"},            // an empty value counts as absent
+        {"", "sqlite.db"}, // an empty value counts as absent
         {"<folder>other.db", "other.db"},
     };
     for (const Case &c : cases) {
@@ -161,8 +165,7 @@ TEST_F(StartupTest, StoredLocationChoosesTheDatabaseFile)
         ApplicationWindows windows;
 
         EXPECT_TRUE(windows.showMainWindow());
-        EXPECT_EQ(windows.frmMain().SQLConnection.database(),
-                  folder.file(QString::fromLatin1(c.expectedFile)));
+        EXPECT_EQ(windows.frmMain().SQLConnection.database(), folder.file(QString::fromLatin1(c.expectedFile)));
         EXPECT_TRUE(windows.frmMain().SQLConnection.isOpen());
     }
 }

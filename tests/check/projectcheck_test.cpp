@@ -84,7 +84,7 @@ TEST_F(ProjectCheck, FindsOneFaultOfEachKindAtItsLine)
         const qint64 line = *e.marker ? lineOf(project, QString::fromUtf8(e.file), QString::fromUtf8(e.marker)) : 0;
         const bool found = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
             return QDir::cleanPath(f.file) == QDir::cleanPath(file) && f.line == line
-                && f.message.contains(QString::fromUtf8(e.fragment));
+                   && f.message.contains(QString::fromUtf8(e.fragment));
         });
         EXPECT_TRUE(found);
     }
@@ -97,8 +97,8 @@ TEST_F(ProjectCheck, FindsOneFaultOfEachKindAtItsLine)
 
 TEST_F(ProjectCheck, CleanProjectsHaveNoFindings)
 {
-    for (const QString &folder : {test::fixturePath(QStringLiteral("check-clean")),
-                                  QStringLiteral(TARVO_SOURCE_DIR "/examples/demo")}) {
+    for (const QString &folder :
+         {test::fixturePath(QStringLiteral("check-clean")), QStringLiteral(TARVO_SOURCE_DIR "/examples/demo")}) {
         SCOPED_TRACE(folder.toStdString());
         test::ProjectFolder project;
         for (const QString &name : QDir(folder).entryList(QDir::Files))
@@ -118,7 +118,7 @@ TEST_F(ProjectCheck, CleanProjectsHaveNoFindings)
 
 struct RunCase {
     const char *label;
-    const char *fixture;   // empty: an empty folder
+    const char *fixture; // empty: an empty folder
     int exitCode;
     const char *firstLine; // the start of the first output line, with FOLDER for the folder given
 };
@@ -140,7 +140,9 @@ TEST(ProjectCheckProgram, ExitCodeAndOutputSayWhatItFound)
         ASSERT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitCode(), c.exitCode);
         const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        const QString expected = QString::fromUtf8(c.firstLine).replace(QStringLiteral("FOLDER"), QStringLiteral("../") + QDir(project.path()).dirName());
+        const QString expected = QString::fromUtf8(c.firstLine)
+                                     .replace(QStringLiteral("FOLDER"),
+                                              QStringLiteral("../") + QDir(project.path()).dirName());
         EXPECT_TRUE(expected.isEmpty() || out.startsWith(expected)) << out.toStdString();
         if (c.exitCode != 1) {
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();

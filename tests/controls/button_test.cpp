@@ -25,17 +25,15 @@ TEST(Button, ConstructionValues)
     EXPECT_EQ(b.dbIconName(), u"none"_s);
     EXPECT_EQ(b.imageIndex(), -1);
     EXPECT_TRUE(b.icon().isNull());
-    for (const char *name : {"dbListControls", "dbListFields", "dbListFieldsNames",
-                             "dbResultControl", "dbGeneralTable", "dbFormName", "dbSortField",
-                             "dbSQL", "dbReportFile"})
+    for (const char *name : {"dbListControls", "dbListFields", "dbListFieldsNames", "dbResultControl", "dbGeneralTable",
+                             "dbFormName", "dbSortField", "dbSQL", "dbReportFile"})
         EXPECT_TRUE(b.property(name).toString().isEmpty()) << name;
 }
 
 TEST(Button, ActionTypeOrdinalsAndNames)
 {
-    const char *names[] = {"adbNone", "adbSearch", "adbNewRecord", "adbSaveRecord",
-                           "adbShowRecord", "adbDelete", "adbSQL", "adbReport",
-                           "adbShowForm", "adbCloseForm", "adbGridToExcel"};
+    const char *names[] = {"adbNone", "adbSearch", "adbNewRecord", "adbSaveRecord", "adbShowRecord", "adbDelete",
+                           "adbSQL",  "adbReport", "adbShowForm",  "adbCloseForm",  "adbGridToExcel"};
     TdbButton b;
     for (int ordinal = 0; ordinal < 11; ++ordinal) {
         ASSERT_TRUE(b.setProperty("dbActionType", QString::fromLatin1(names[ordinal]))) << names[ordinal];
@@ -58,14 +56,8 @@ TEST(Button, IconSelectionByExactName)
         std::vector<const char *> names; // written in order
         int expected;
     } cases[] = {
-        {{"New"}, 0},
-        {{"Database"}, 11},
-        {{"new"}, -1},
-        {{"NEW"}, -1},
-        {{""}, -1},
-        {{"Save", "Unlisted"}, 8},
-        {{"Save", "none"}, -1},
-        {{"Excel", "excel"}, 10},
+        {{"New"}, 0}, {{"Database"}, 11},        {{"new"}, -1},          {{"NEW"}, -1},
+        {{""}, -1},   {{"Save", "Unlisted"}, 8}, {{"Save", "none"}, -1}, {{"Excel", "excel"}, 10},
     };
     for (const Case &c : cases) {
         TdbButton b;

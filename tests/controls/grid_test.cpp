@@ -38,22 +38,21 @@ protected:
         LoadFieldCatalogue(folder.file(u"tables.ini"_s));
         db.setDatabase(folder.file(u"grid.db"_s));
         db.open();
-        for (const char *sql : {
-                 "CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
-                 "CREATE TABLE company (id INTEGER PRIMARY KEY, name TEXT)",
-                 "CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT, born TEXT, wake TEXT,"
-                 " seen TEXT, active INTEGER, age INTEGER, id_city INTEGER, id_company INTEGER,"
-                 " note TEXT, record_count INTEGER)",
-                 "CREATE TABLE pet (id INTEGER PRIMARY KEY, name TEXT, id_person INTEGER)",
-                 "INSERT INTO city VALUES (1, 'Oslo'), (2, 'Bergen')",
-                 "INSERT INTO company VALUES (1, 'Acme')",
-                 "INSERT INTO person VALUES (1, 'smith', '2024-03-07 00:00:00.000',"
-                 " '1899-12-30 13:45:10.000', '2024-03-07 14:05:09.000', 1, 30, 1, 1, 'n', 1)",
-                 "INSERT INTO person VALUES (2, 'ИВАНОВ', 'garbage', NULL,"
-                 " '2024-03-08 00:00:00.000', 0, 25, 2, NULL, NULL, 2)",
-                 "INSERT INTO person VALUES (3, 'a\"b', NULL, NULL, NULL, NULL, 41, NULL, NULL,"
-                 " '100% sure', 3)",
-                 "INSERT INTO pet VALUES (1, 'Rex', 1)"})
+        for (const char *sql :
+             {"CREATE TABLE city (id INTEGER PRIMARY KEY, name TEXT)",
+              "CREATE TABLE company (id INTEGER PRIMARY KEY, name TEXT)",
+              "CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT, born TEXT, wake TEXT,"
+              " seen TEXT, active INTEGER, age INTEGER, id_city INTEGER, id_company INTEGER,"
+              " note TEXT, record_count INTEGER)",
+              "CREATE TABLE pet (id INTEGER PRIMARY KEY, name TEXT, id_person INTEGER)",
+              "INSERT INTO city VALUES (1, 'Oslo'), (2, 'Bergen')", "INSERT INTO company VALUES (1, 'Acme')",
+              "INSERT INTO person VALUES (1, 'smith', '2024-03-07 00:00:00.000',"
+              " '1899-12-30 13:45:10.000', '2024-03-07 14:05:09.000', 1, 30, 1, 1, 'n', 1)",
+              "INSERT INTO person VALUES (2, 'ИВАНОВ', 'garbage', NULL,"
+              " '2024-03-08 00:00:00.000', 0, 25, 2, NULL, NULL, 2)",
+              "INSERT INTO person VALUES (3, 'a\"b', NULL, NULL, NULL, NULL, 41, NULL, NULL,"
+              " '100% sure', 3)",
+              "INSERT INTO pet VALUES (1, 'Rex', 1)"})
             db.execute(QString::fromUtf8(sql));
         form.setObjectName("frmMain");
         grid = new TdbStringGridEx(&form);
@@ -69,8 +68,7 @@ protected:
     }
 
 public:
-    template <class T> T *add(const QString &name, const QString &table = {},
-                              const QString &field = {})
+    template <class T> T *add(const QString &name, const QString &table = {}, const QString &field = {})
     {
         auto *control = new T(&form);
         control->setObjectName(name);
@@ -189,10 +187,8 @@ TEST_F(GridStatement, TextsOfTheSearch)
          " WHERE person.born >= \"2024-03-07 00:00:00.000\"",
          [](Grid &g) {
              auto &t = static_cast<GridStatement &>(g);
-             EXPECT_EQ(t.find<TdbDateTimePicker>("dtBorn")->dbStringDateTime(),
-                       u"2024-03-07 00:00:00.000"_s);
-             EXPECT_EQ(t.find<TdbDateTimePicker>("dtSeen")->dbStringDateTime(),
-                       u"2024-03-07 14:05:09.000"_s);
+             EXPECT_EQ(t.find<TdbDateTimePicker>("dtBorn")->dbStringDateTime(), u"2024-03-07 00:00:00.000"_s);
+             EXPECT_EQ(t.find<TdbDateTimePicker>("dtSeen")->dbStringDateTime(), u"2024-03-07 14:05:09.000"_s);
          }},
         {"time_picker_no_condition",
          [](Grid &g) {
@@ -240,11 +236,10 @@ TEST_F(Grid, JoinsDictionaryLastReverseLinkAndFilterTables)
     grid->setDbListFields(u"person.name,city.name,pet.name"_s);
     grid->setDbListControls(u"dtCompany"_s);
     grid->dbExecute();
-    EXPECT_EQ(grid->lastSearch().renderedText(),
-              u"SELECT DISTINCT person.name,city.name,pet.name,person.id FROM person"
-              " LEFT OUTER JOIN pet ON person.id=pet.id_person"
-              " LEFT OUTER JOIN company ON person.id_company=company.id"
-              " LEFT OUTER JOIN city ON person.id_city=city.id"_s);
+    EXPECT_EQ(grid->lastSearch().renderedText(), u"SELECT DISTINCT person.name,city.name,pet.name,person.id FROM person"
+                                                 " LEFT OUTER JOIN pet ON person.id=pet.id_person"
+                                                 " LEFT OUTER JOIN company ON person.id_company=company.id"
+                                                 " LEFT OUTER JOIN city ON person.id_city=city.id"_s);
 }
 
 TEST_F(Grid, NumericFilterRejectsNonNumbers)
@@ -252,8 +247,11 @@ TEST_F(Grid, NumericFilterRejectsNonNumbers)
     struct Case {
         const char *text;
         const char *condition; // nullptr: rejected
-    } cases[] = {{"abc", nullptr}, {"1.5", nullptr}, {"-5", " WHERE person.age<-5"},
-                 {"+7", " WHERE person.age<+7"}, {"12", " WHERE person.age<12"}};
+    } cases[] = {{"abc", nullptr},
+                 {"1.5", nullptr},
+                 {"-5", " WHERE person.age<-5"},
+                 {"+7", " WHERE person.age<+7"},
+                 {"12", " WHERE person.age<12"}};
     auto *age = add<TdbEdit>(u"edAge"_s, u"person"_s, u"age"_s);
     age->setDbFilter(u"<"_s);
     grid->setDbListFields(u"person.name"_s);
@@ -265,8 +263,7 @@ TEST_F(Grid, NumericFilterRejectsNonNumbers)
             ui.expectMessage();
         grid->dbExecute();
         const QString head = u"SELECT DISTINCT person.name,person.id FROM person"_s;
-        EXPECT_EQ(grid->lastSearch().renderedText(),
-                  head + (c.condition ? QString::fromUtf8(c.condition) : QString()));
+        EXPECT_EQ(grid->lastSearch().renderedText(), head + (c.condition ? QString::fromUtf8(c.condition) : QString()));
         EXPECT_EQ(age->text(), c.condition ? QString::fromUtf8(c.text) : QString());
     }
     ASSERT_EQ(ui.messages().size(), 2u);
@@ -286,11 +283,9 @@ TEST_F(Grid, UserTextsAreSearchedAsTextNeverExecuted)
         const char *note;
         QStringList ids;
     } cases[] = {
-        {"a\"b", "", {u"3"_s}},
-        {"NAME", "", {}},                               // a column's name stays a text
-        {"x\" OR 1=1 --", "", {}},
-        {"'); DROP TABLE person; --", "", {}},
-        {"", "100%", {u"3"_s}},                            // LIKE's own wildcard, as typed
+        {"a\"b", "", {u"3"_s}},    {"NAME", "", {}}, // a column's name stays a text
+        {"x\" OR 1=1 --", "", {}}, {"'); DROP TABLE person; --", "", {}},
+        {"", "100%", {u"3"_s}}, // LIKE's own wildcard, as typed
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -359,7 +354,9 @@ TEST_F(Grid, SqlModeTakesTheMainTableAndCollectsIds)
         QStringList ids;
         QStringList firstColumn;
     } cases[] = {
-        {"select name, ID FROM   person\r\nwhere\tid<3 ORDER BY id", "person", {u"1"_s, u"2"_s},
+        {"select name, ID FROM   person\r\nwhere\tid<3 ORDER BY id",
+         "person",
+         {u"1"_s, u"2"_s},
          {u"smith"_s, u"Иванов"_s}},
         {"SELECT name FROM company", "company", {}, {u"Acme"_s}},
         {"UPDATE pet SET name = 'Max'", "company", {}, {u""_s}},
@@ -401,8 +398,7 @@ TEST_F(Grid, CurrentRowIdsAndClipboardTexts)
     copy->trigger();
     EXPECT_EQ(ui.clipboard(), u"Name: smith\r\nCity: Oslo"_s);
     copyAll->trigger();
-    EXPECT_EQ(ui.clipboard(),
-              u"Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n"_s);
+    EXPECT_EQ(ui.clipboard(), u"Name\tCity\r\nsmith\tOslo\r\nИванов\tBergen\r\na\"b\t\r\n"_s);
 
     grid->dbUnSelect();
     EXPECT_EQ(grid->row(), -1);
@@ -451,8 +447,7 @@ TEST_F(Grid, ShowRecordClicksTheMatchingButtonsInFormOrder)
     grid->dbExecute();
 
     const QStringList expected{u"bShow1"_s, u"bShow2"_s};
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
-                       grid->visualRect(grid->model()->index(0, 0)).center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
     EXPECT_EQ(clicked, expected);
     clicked.clear();
     QTest::keyClick(grid, Qt::Key_Return);

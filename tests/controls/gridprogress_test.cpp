@@ -82,12 +82,14 @@ struct Fill {
 
 // Both fills of every pet.
 const Fill kFills[] = {
-    {"search", [](TdbStringGridEx &g) {
+    {"search",
+     [](TdbStringGridEx &g) {
          g.setDbGeneralTable("pet");
          g.setDbListFields("pet.name");
          g.dbExecute();
      }},
-    {"designer SQL", [](TdbStringGridEx &g) {
+    {"designer SQL",
+     [](TdbStringGridEx &g) {
          g.setDbSQL("SELECT name, id FROM pet");
          g.dbSQLExecute();
      }},
@@ -128,7 +130,7 @@ protected:
     }
     Shown shown() const
     {
-        Shown s{{}, grid->dbListId(), grid->row(), grid->dbGeneralTable(), grid->lastSearch().renderedText(),
+        Shown s{{},           grid->dbListId(), grid->row(), grid->dbGeneralTable(), grid->lastSearch().renderedText(),
                 grid->dbSQL()};
         for (int r = 0; r < grid->rowCount(); ++r)
             for (int c = 0; c < grid->colCount(); ++c)
@@ -153,7 +155,7 @@ TEST_F(GridProgress, TheWindowRepaintsUnderTheWaitCursorWhileRowsArrive)
     QCoreApplication::processEvents();
     PaintsDuringWork paints(grid->viewport());
     QList<Qt::CursorShape> cursors; // at each damage during the fill
-    QTimer damage; // as a window dragged over the grid would
+    QTimer damage;                  // as a window dragged over the grid would
     damage.setInterval(20);
     QObject::connect(&damage, &QTimer::timeout, grid->viewport(), [&] {
         grid->viewport()->update();

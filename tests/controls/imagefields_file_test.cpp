@@ -43,9 +43,9 @@ protected:
 
     void store(int id, const QByteArray &bytes, const QString &name)
     {
-        connection.executeWithBlobs(QStringLiteral("INSERT INTO docs (id, doc, doc_filename) VALUES (%1, :doc, '%2')")
-                                        .arg(id).arg(name),
-                                    {bytes});
+        connection.executeWithBlobs(
+            QStringLiteral("INSERT INTO docs (id, doc, doc_filename) VALUES (%1, :doc, '%2')").arg(id).arg(name),
+            {bytes});
     }
     QAction *menuItem(const char *name) { return field->popupMenu()->findChild<QAction *>(QString::fromLatin1(name)); }
 
@@ -89,7 +89,11 @@ TEST_F(ImageFieldsFile, LeftButtonTakesOnlyAnExistingFile)
 
 TEST_F(ImageFieldsFile, OpenWritesTheStoredFileUnderItsNamePartInTheTemporaryFolder)
 {
-    const struct { int id; const char *written; const char *bytes; } cases[] = {
+    const struct {
+        int id;
+        const char *written;
+        const char *bytes;
+    } cases[] = {
         {1, "report.pdf", "PDF bytes"},
         {2, "evil.txt", "escape"}, // a path from the database never decides where we write
     };

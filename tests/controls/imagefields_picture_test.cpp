@@ -32,10 +32,7 @@ protected:
         form.show();
     }
 
-    void clickImage()
-    {
-        QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(50, 50));
-    }
+    void clickImage() { QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(50, 50)); }
 
     test::ScriptedInteraction ui;
     test::ProjectFolder folder;
@@ -100,11 +97,13 @@ TEST_F(ImageFieldsPicture, ToolbarSitsCentredOnTheTopEdgeInTheParentAndEnablesBy
 
 TEST_F(ImageFieldsPicture, ToolbarHidesOnlyWhenThePointerLeavesAcrossAnEdge)
 {
-    const struct { QPoint at; bool stays; } cases[] = {
-        {{100, 5}, true},    // onto the toolbar over the top edge
-        {{5, 95}, true},     {{195, 50}, true},
-        {{4, 50}, false},    {{196, 50}, false},
-        {{100, 4}, false},   {{100, 96}, false},
+    const struct {
+        QPoint at;
+        bool stays;
+    } cases[] = {
+        {{100, 5}, true}, // onto the toolbar over the top edge
+        {{5, 95}, true},    {{195, 50}, true}, {{4, 50}, false},
+        {{196, 50}, false}, {{100, 4}, false}, {{100, 96}, false},
     };
     for (const auto &c : cases) {
         image->showToolBar();
@@ -117,7 +116,10 @@ TEST_F(ImageFieldsPicture, ToolbarHidesOnlyWhenThePointerLeavesAcrossAnEdge)
 // pointer is once the dialog is gone.
 TEST_F(ImageFieldsPicture, ToolbarFollowsThePointerAfterAFileDialog)
 {
-    const struct { QPoint at; bool stays; } cases[] = {
+    const struct {
+        QPoint at;
+        bool stays;
+    } cases[] = {
         {{100, 50}, true}, // still over the picture
         {{300, 250}, false},
     };
@@ -211,10 +213,14 @@ TEST_F(ImageFieldsPicture, ClickShowsThePictureInTheViewerOnlyWhenThereIsOne)
 
 TEST(ImageFieldsDecoding, LoadPictureFromStreamDecodesByExtensionOnly)
 {
-    const struct { const char *encoder; const char *name; bool loads; } cases[] = {
-        {"BMP", "a.bmp", true},   {"PNG", "C:\\dir.x\\a.PNG", true}, {"GIF", "a.gif", true},
-        {"JPEG", "a.jpg", true},  {"JPEG", "a.JPeg", true},          {"PNG", "a.txt", false},
-        {"PNG", "png", false},    {"PNG", "dir.png\\file", false},
+    const struct {
+        const char *encoder;
+        const char *name;
+        bool loads;
+    } cases[] = {
+        {"BMP", "a.bmp", true},  {"PNG", "C:\\dir.x\\a.PNG", true}, {"GIF", "a.gif", true},
+        {"JPEG", "a.jpg", true}, {"JPEG", "a.JPeg", true},          {"PNG", "a.txt", false},
+        {"PNG", "png", false},   {"PNG", "dir.png\\file", false},
     };
     for (const auto &c : cases) {
         TdbImageDataBase image;
@@ -236,8 +242,14 @@ TEST(ImageFieldsDecoding, DamagedPictureRaisesAndKeepsTheOldOne)
 // Transparent keys out the bottom-left colour of a bitmap; a photo keeps its pixels.
 TEST(ImageFieldsDecoding, TransparentKeysOutOnlyBitmaps)
 {
-    const struct { const char *encoder; const char *name; bool keyed; } cases[] = {
-        {"BMP", "a.bmp", true}, {"JPEG", "a.jpg", false}, {"PNG", "a.png", false},
+    const struct {
+        const char *encoder;
+        const char *name;
+        bool keyed;
+    } cases[] = {
+        {"BMP", "a.bmp", true},
+        {"JPEG", "a.jpg", false},
+        {"PNG", "a.png", false},
     };
     for (const auto &c : cases) {
         QWidget surface;

@@ -29,9 +29,11 @@ TEST(ImageFieldsViewer, DesignValues)
 
 TEST(ImageFieldsViewer, PictureLargerThanTheScreenByMoreThan20PixelsOpensMaximised)
 {
-    const struct { QSize picture; bool maximised; } cases[] = {
-        {{1300, 700}, false}, {{1301, 700}, true}, {{700, 1044}, false}, {{700, 1045}, true},
-        {{40, 30}, false},
+    const struct {
+        QSize picture;
+        bool maximised;
+    } cases[] = {
+        {{1300, 700}, false}, {{1301, 700}, true}, {{700, 1044}, false}, {{700, 1045}, true}, {{40, 30}, false},
     };
     for (const auto &c : cases) {
         TfrmTarvoImageViewer viewer;

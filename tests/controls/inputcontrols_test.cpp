@@ -19,9 +19,9 @@ namespace {
 
 struct ComboCase {
     const char *name;
-    std::vector<int> ids;     // AddRecord order
-    int select;               // item index to select first (-1: none)
-    int write;                // dbItemID written afterwards (INT_MIN: none)
+    std::vector<int> ids; // AddRecord order
+    int select;           // item index to select first (-1: none)
+    int write;            // dbItemID written afterwards (INT_MIN: none)
     int expectedIndex;
     int expectedId;
 };
@@ -41,15 +41,14 @@ TEST_P(ComboIds, Bookkeeping)
     EXPECT_EQ(combo.dbItemID(), c.expectedId);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ComboIds,
-    testing::Values(ComboCase{"nothing_selected", {-1, 7, 9}, -1, INT_MIN, -1, -1},
-                    ComboCase{"empty_first_item", {-1, 7, 9}, 0, INT_MIN, 0, -1},
-                    ComboCase{"selected_item_id", {-1, 7, 9}, 2, INT_MIN, 2, 9},
-                    ComboCase{"write_known_id", {-1, 7, 9}, 0, 7, 1, 7},
-                    ComboCase{"write_unknown_keeps", {-1, 7, 9}, 2, 42, 2, 9},
-                    ComboCase{"duplicate_selects_first", {-1, 5, 3, 5}, 0, 5, 1, 5}),
-    [](const auto &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ComboIds,
+                         testing::Values(ComboCase{"nothing_selected", {-1, 7, 9}, -1, INT_MIN, -1, -1},
+                                         ComboCase{"empty_first_item", {-1, 7, 9}, 0, INT_MIN, 0, -1},
+                                         ComboCase{"selected_item_id", {-1, 7, 9}, 2, INT_MIN, 2, 9},
+                                         ComboCase{"write_known_id", {-1, 7, 9}, 0, 7, 1, 7},
+                                         ComboCase{"write_unknown_keeps", {-1, 7, 9}, 2, 42, 2, 9},
+                                         ComboCase{"duplicate_selects_first", {-1, 5, 3, 5}, 0, 5, 1, 5}),
+                         [](const auto &p) { return std::string(p.param.name); });
 
 TEST(ComboBox, BatchFillKeepsIdsInStepWithItemsAndSelectsLikeSingleAdds)
 {
@@ -115,7 +114,7 @@ TEST(DateTimePicker, WritingStoredTexts)
 {
     struct Case {
         const char *text;
-        const char *pickerReads;   // nullptr: rejected, value kept
+        const char *pickerReads; // nullptr: rejected, value kept
         const char *calendarReads;
     } cases[] = {
         {"2024-03-07", "2024-03-07 00:00:00.000", "2024-03-07 00:00:00.000"},
@@ -208,9 +207,11 @@ TEST(DateTimePicker, TypingWorksInEveryFormat)
         {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfLong, "", S::DaySection, "15", "2024-03-15 14:05:09.000"},
         {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "", S::DaySection, "15", "2024-03-15 14:05:09.000"},
         {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "", S::MonthSection, "11", "2024-11-07 14:05:09.000"},
-        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "dddd dd.MM.yyyy", S::YearSection, "1970", "1970-03-07 14:05:09.000"},
+        {TdbDateTimePicker::dtkDate, TdbDateTimePicker::dfShort, "dddd dd.MM.yyyy", S::YearSection, "1970",
+         "1970-03-07 14:05:09.000"},
         {TdbDateTimePicker::dtkTime, TdbDateTimePicker::dfShort, "", S::MinuteSection, "30", "2024-03-07 14:30:09.000"},
-        {TdbDateTimePicker::dtkTime, TdbDateTimePicker::dfShort, "HH:mm:ss", S::HourSection, "09", "2024-03-07 09:05:09.000"},
+        {TdbDateTimePicker::dtkTime, TdbDateTimePicker::dfShort, "HH:mm:ss", S::HourSection, "09",
+         "2024-03-07 09:05:09.000"},
     };
     for (const auto &c : cases) {
         QWidget window;

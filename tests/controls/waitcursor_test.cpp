@@ -41,12 +41,14 @@ TEST(GridWaitCursor, ShowsWhileTheGridFills)
         void (*run)(TdbStringGridEx &);
     };
     const Fill fills[] = {
-        {"search", [](TdbStringGridEx &g) {
+        {"search",
+         [](TdbStringGridEx &g) {
              g.setDbGeneralTable(QStringLiteral("t"));
              g.setDbListFields(QStringLiteral("cursor_probe()"));
              g.dbExecute();
          }},
-        {"designer SQL", [](TdbStringGridEx &g) {
+        {"designer SQL",
+         [](TdbStringGridEx &g) {
              g.setDbSQL(QStringLiteral("SELECT cursor_probe() FROM t"));
              g.dbSQLExecute();
          }},

@@ -14,8 +14,8 @@
 
 using namespace tarvo;
 using namespace Qt::StringLiterals;
-using tarvo::test::E2eApp;
 using tarvo::test::ctl;
+using tarvo::test::E2eApp;
 
 namespace {
 
@@ -140,7 +140,8 @@ TEST_P(BadInputE2e, VanishedFileStopsAnInsertButLeavesTheStoredFileOnUpdate)
     E2eApp::click(u"frmMain"_s, u"bNew"_s);
     EXPECT_EQ(customerCount(), 0);
 
-    app.seed(QStringLiteral("INSERT INTO customers (name, contract, contract_filename) VALUES ('Grace', 'Old', 'old.txt')"));
+    app.seed(
+        QStringLiteral("INSERT INTO customers (name, contract, contract_filename) VALUES ('Grace', 'Old', 'old.txt')"));
     E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbExecute();
     app.folder.write(QStringLiteral("contract.txt"), QByteArray("New"));
     app.ui.expectModal([&](QDialog *) {

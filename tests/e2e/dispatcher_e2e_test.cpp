@@ -19,9 +19,8 @@ protected:
         if (serverMissing())
             GTEST_SKIP() << "no test server";
         ASSERT_TRUE(app.start());
-        app.seed(QStringLiteral(
-            "INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
-            "INSERT INTO customers (name, id_city) VALUES ('Ada', 1), ('Grace', 2), ('Alan', 2);"));
+        app.seed(QStringLiteral("INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
+                                "INSERT INTO customers (name, id_city) VALUES ('Ada', 1), ('Grace', 2), ('Alan', 2);"));
         app.main().FillDictionaries(QString());
         E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbExecute();
     }
@@ -66,13 +65,15 @@ TEST_P(DispatcherE2e, ShowFormRunsItsAutomaticGridsAndItsSavesInsertEvenAfterBei
     // Reopened: the edit keeps what it held, and the save inserts again instead of renaming Oslo.
     app.ui.expectModal([&](QDialog *form) {
         EXPECT_EQ(E2eApp::control<TdbEdit>(u"frmCities"_s, u"edCity"_s).text(), QStringLiteral("Tromso"));
-        EXPECT_EQ(E2eApp::gridColumn(u"frmCities"_s, u"gridCities"_s, 0), QStringList({u"Bergen"_s, u"Oslo"_s, u"Tromso"_s}));
+        EXPECT_EQ(E2eApp::gridColumn(u"frmCities"_s, u"gridCities"_s, 0),
+                  QStringList({u"Bergen"_s, u"Oslo"_s, u"Tromso"_s}));
         E2eApp::click(u"frmCities"_s, u"bCloseCities"_s);
         EXPECT_FALSE(form->isVisible());
     });
     E2eApp::click(u"frmMain"_s, u"bCities"_s);
 
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city ORDER BY id")), QStringList({u"Oslo"_s, u"Bergen"_s, u"Tromso"_s}));
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM city ORDER BY id")),
+              QStringList({u"Oslo"_s, u"Bergen"_s, u"Tromso"_s}));
     EXPECT_FALSE(E2eApp::grid(u"frmMain"_s, u"gridIdle"_s).dbIfUsed()); // nothing refreshed on return
 }
 

@@ -28,7 +28,8 @@ public:
         setProjectFolder(folder.path());
         if (engine == Engine::Server && !testServer().isEmpty()) {
             server = std::make_unique<ServerDatabase>();
-            folder.write(QStringLiteral("settings.ini"), QStringLiteral("[Options]\nserver=") + server->location() + u'\n');
+            folder.write(QStringLiteral("settings.ini"),
+                         QStringLiteral("[Options]\nserver=") + server->location() + u'\n');
         }
     }
     ~E2eApp()
@@ -57,13 +58,11 @@ public:
     {
         auto *found = qobject_cast<T *>(form(formName).findComponent(name));
         if (!found)
-            throw std::runtime_error((QStringLiteral("no control ") + formName + QStringLiteral(".") + name).toStdString());
+            throw std::runtime_error(
+                (QStringLiteral("no control ") + formName + QStringLiteral(".") + name).toStdString());
         return *found;
     }
-    static void click(const QString &formName, const QString &button)
-    {
-        control<TdbButton>(formName, button).click();
-    }
+    static void click(const QString &formName, const QString &button) { control<TdbButton>(formName, button).click(); }
     static TdbStringGridEx &grid(const QString &formName, const QString &name)
     {
         return control<TdbStringGridEx>(formName, name);
@@ -132,7 +131,7 @@ class BothEngines : public ::testing::TestWithParam<Engine> {
 protected:
     static bool serverMissing() { return GetParam() == Engine::Server && testServer().isEmpty(); }
 };
-#define TARVO_BOTH_ENGINES(suite)                                                                                 \
+#define TARVO_BOTH_ENGINES(suite)                                                                                    \
     INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(::tarvo::test::Engine::File, ::tarvo::test::Engine::Server), \
                              [](const auto &p) { return std::string(::tarvo::test::engineName(p.param)); })
 

@@ -10,8 +10,8 @@
 
 using namespace tarvo;
 using namespace Qt::StringLiterals;
-using tarvo::test::E2eApp;
 using tarvo::test::ctl;
+using tarvo::test::E2eApp;
 
 namespace {
 
@@ -22,8 +22,9 @@ protected:
         if (serverMissing())
             GTEST_SKIP() << "no test server";
         ASSERT_TRUE(app.start());
-        app.seed(QStringLiteral("INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
-                                "INSERT INTO customers (name, phone, id_city) VALUES ('Ada', '1', 1), ('Bob', '2', 2);"));
+        app.seed(
+            QStringLiteral("INSERT INTO city (name) VALUES ('Oslo'), ('Bergen');"
+                           "INSERT INTO customers (name, phone, id_city) VALUES ('Ada', '1', 1), ('Bob', '2', 2);"));
         app.main().FillDictionaries(QString());
         E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s).dbExecute();
         other.setDatabase(app.database());

@@ -14,8 +14,8 @@
 
 using namespace tarvo;
 using namespace Qt::StringLiterals;
-using tarvo::test::E2eApp;
 using tarvo::test::ctl;
+using tarvo::test::E2eApp;
 
 namespace {
 
@@ -80,10 +80,10 @@ TEST_P(RecordsE2e, NewCustomerFromTheMainWindowIsInsertedAndListed)
 
 TEST_P(RecordsE2e, NewOrderWithTwoLinesOnAnUnsavedOrderForm)
 {
-    seed(kCities + QStringLiteral(
-        "INSERT INTO customers (name) VALUES ('Ada'), ('Grace');"
-        "INSERT INTO orders (id_customers, number, record_count) VALUES (2, 'OTHER', 1);"
-        "INSERT INTO order_lines (id_orders, product) VALUES (1, 'Not ours');"));
+    seed(kCities
+         + QStringLiteral("INSERT INTO customers (name) VALUES ('Ada'), ('Grace');"
+                          "INSERT INTO orders (id_customers, number, record_count) VALUES (2, 'OTHER', 1);"
+                          "INSERT INTO order_lines (id_orders, product) VALUES (1, 'Not ours');"));
     const auto addLine = [&](const char *product, const char *quantity) {
         app.ui.expectModal([=](QDialog *) {
             EXPECT_EQ(ctl<TdbEdit>("frmOrderLine", "edQuantity").text(), QStringLiteral("1"));
@@ -102,7 +102,8 @@ TEST_P(RecordsE2e, NewOrderWithTwoLinesOnAnUnsavedOrderForm)
             addLine("Cards", "500");
             // The early save wrote the order under the customer and kept the form open.
             EXPECT_TRUE(orderForm->isVisible());
-            const QStringList order = app.row(QStringLiteral("SELECT id, number, id_customers FROM orders WHERE id_customers=1"));
+            const QStringList order = app.row(
+                QStringLiteral("SELECT id, number, id_customers FROM orders WHERE id_customers=1"));
             ASSERT_EQ(order.size(), 3);
             EXPECT_EQ(order.mid(1), QStringList({u"A-1"_s, u"1"_s}));
             orderId = order[0].toInt();
@@ -123,8 +124,9 @@ TEST_P(RecordsE2e, NewOrderWithTwoLinesOnAnUnsavedOrderForm)
     });
 
     EXPECT_EQ(app.rows(QStringLiteral("SELECT number FROM orders ORDER BY id")), QStringList({u"OTHER"_s, u"A-1b"_s}));
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT product || ':' || quantity FROM order_lines WHERE id_orders=%1 ORDER BY id")
-                           .arg(orderId)),
+    EXPECT_EQ(app.rows(
+                  QStringLiteral("SELECT product || ':' || quantity FROM order_lines WHERE id_orders=%1 ORDER BY id")
+                      .arg(orderId)),
               QStringList({u"Cards:500"_s, u"Engine:1"_s}));
 }
 
@@ -135,9 +137,10 @@ TEST_P(RecordsE2e, FailedEarlySaveOpensNoChildForm)
         app.ui.expectMessage();
         E2eApp::click(u"frmCustomer"_s, u"bNewOrder"_s); // the strict desktop fails if frmOrder shows
         ASSERT_EQ(app.ui.messages().size(), 1u);
-        EXPECT_EQ(app.ui.messages()[0].text,
-                  app.byEngine("NOT NULL constraint failed: customers.name.",
-                               "null value in column \"name\" of relation \"customers\" violates not-null constraint."));
+        EXPECT_EQ(
+            app.ui.messages()[0].text,
+            app.byEngine("NOT NULL constraint failed: customers.name.",
+                         "null value in column \"name\" of relation \"customers\" violates not-null constraint."));
         EXPECT_TRUE(form->isVisible());
         EXPECT_EQ(ctl<TdbButton>("frmCustomer", "bSave").dbGeneralTableId(), -1);
         E2eApp::click(u"frmCustomer"_s, u"bCancel"_s);
@@ -168,7 +171,8 @@ TEST_P(RecordsE2e, ExistingOrderShowsAndStoresCounterCalendarsAndLinkedTime)
             EXPECT_EQ(dtDelivery.dbStringDateTime(), QStringLiteral("2026-11-05 14:30:00.000"));
             EXPECT_EQ(calDelivery.dbGetDate(), QStringLiteral("2026-11-05 00:00:00.000"));
 
-            ctl<TdbMonthCalendar>("frmOrder", "calOrdered").setDbStringDateTime(QStringLiteral("2026-11-03 17:45:00.000"));
+            ctl<TdbMonthCalendar>("frmOrder", "calOrdered")
+                .setDbStringDateTime(QStringLiteral("2026-11-03 17:45:00.000"));
             calDelivery.setDbStringDateTime(QStringLiteral("2026-12-24 00:00:00.000"));
             dtDelivery.setDateTime(TDateTime::fromDateAndTime(QDate(2026, 11, 5), QTime(9, 15)));
             E2eApp::click(u"frmOrder"_s, u"bSave"_s);
@@ -183,9 +187,11 @@ TEST_P(RecordsE2e, ExistingOrderShowsAndStoresCounterCalendarsAndLinkedTime)
 
 TEST_P(RecordsE2e, ShowingAndUpdatingUsesEveryControlAndKeepsWhatNullCannotSay)
 {
-    seed(kCities + QStringLiteral(
-        "INSERT INTO customers (name, phone, note, birthday, is_active, id_city) "
-        "VALUES ('АННА', '555', 'Two\nlines', '1985-12-10 00:00:00.000', 0, 2), ('Nulls', NULL, NULL, NULL, NULL, NULL);"));
+    seed(
+        kCities
+        + QStringLiteral(
+            "INSERT INTO customers (name, phone, note, birthday, is_active, id_city) "
+            "VALUES ('АННА', '555', 'Two\nlines', '1985-12-10 00:00:00.000', 0, 2), ('Nulls', NULL, NULL, NULL, NULL, NULL);"));
 
     showCustomer(1, [&](QDialog *) {
         EXPECT_EQ(ctl<TdbEdit>("frmCustomer", "edName").text(), QStringLiteral("Анна"));
@@ -207,7 +213,8 @@ TEST_P(RecordsE2e, ShowingAndUpdatingUsesEveryControlAndKeepsWhatNullCannotSay)
         E2eApp::click(u"frmCustomer"_s, u"bSave"_s);
     });
 
-    EXPECT_EQ(app.row(QStringLiteral("SELECT name, phone, note, birthday, is_active, id_city FROM customers WHERE id=1")),
+    EXPECT_EQ(app.row(
+                  QStringLiteral("SELECT name, phone, note, birthday, is_active, id_city FROM customers WHERE id=1")),
               QStringList({u"АННА"_s, u"<null>"_s, u"Two\nlines"_s, u"<null>"_s, u"<null>"_s, u"1"_s}));
     EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM customers")), QStringList({u"2"_s}));
 
@@ -220,7 +227,8 @@ TEST_P(RecordsE2e, ShowingAndUpdatingUsesEveryControlAndKeepsWhatNullCannotSay)
         EXPECT_EQ(ctl<TdbCheckBox>("frmCustomer", "chActive").state(), TdbCheckBox::cbGrayed);
         E2eApp::click(u"frmCustomer"_s, u"bCancel"_s);
     });
-    EXPECT_EQ(app.row(QStringLiteral("SELECT phone, id_city FROM customers WHERE id=2")), QStringList({u"<null>"_s, u"<null>"_s}));
+    EXPECT_EQ(app.row(QStringLiteral("SELECT phone, id_city FROM customers WHERE id=2")),
+              QStringList({u"<null>"_s, u"<null>"_s}));
 }
 
 TEST_P(RecordsE2e, PicturesAndFilesAreStoredShownReplacedAndRemoved)
@@ -233,7 +241,8 @@ TEST_P(RecordsE2e, PicturesAndFilesAreStoredShownReplacedAndRemoved)
     auto &photo = ctl<TdbImageDataBase>("frmCustomer", "imgPhoto");
     auto &contract = ctl<TdbFileToDatabase>("frmCustomer", "fileContract");
     const auto stored = [&] {
-        return app.row(QStringLiteral("SELECT length(photo), photo_filename, length(contract), contract_filename FROM customers"));
+        return app.row(
+            QStringLiteral("SELECT length(photo), photo_filename, length(contract), contract_filename FROM customers"));
     };
 
     app.ui.expectModal([&](QDialog *) {
@@ -304,7 +313,9 @@ TEST_P(RecordsE2e, DeleteAsksWhenConfiguredAndCascadesToChildren)
 
 TEST_P(RecordsE2e, EditAndDeleteOverAnEmptyGridSaySo)
 {
-    struct Case { const char *button, *text, *caption; };
+    struct Case {
+        const char *button, *text, *caption;
+    };
     const Case cases[] = {
         {"bEdit", "Entry to edit is no selected.", "Error"},
         {"bDeleteQuietly", "Entry to be deleted is not selected.", "Info"},

@@ -24,9 +24,9 @@ constexpr int kUsers = 20;
 constexpr int kRoundsEach = 100;
 
 struct WorkerOutput {
-    QStringList saved;        // the order numbers whose save the form acknowledged
-    QList<double> saveMs;     // one per save
-    QList<double> searchMs;   // one per search
+    QStringList saved;      // the order numbers whose save the form acknowledged
+    QList<double> saveMs;   // one per save
+    QList<double> searchMs; // one per search
 };
 
 WorkerOutput parse(const QByteArray &output)
@@ -104,8 +104,9 @@ TEST_P(ServerLoadE2e, TwentyUsersSearchingAndSavingAtOnceLoseNothingAndShareNoCo
     reader.setDatabase(server ? server->location() : app.folder.file(QStringLiteral("sqlite.db")));
     reader.open();
     const QString n = QString::number(kUsers * kRoundsEach);
-    SqlQuery counts = reader.query(QStringLiteral("SELECT count(*), count(DISTINCT number), count(DISTINCT record_count),"
-                                                  " min(record_count), max(record_count) FROM orders"));
+    SqlQuery counts = reader.query(
+        QStringLiteral("SELECT count(*), count(DISTINCT number), count(DISTINCT record_count),"
+                       " min(record_count), max(record_count) FROM orders"));
     QStringList stored;
     for (int c = 0; c < counts.columnCount(); ++c)
         stored << counts.text(c);

@@ -150,7 +150,8 @@ TEST(StartupE2e, ClosingKeepsEveryLineTarvoDoesNotOwnAndNeverReplacesAnUnreadabl
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
     file.close();
-    EXPECT_TRUE(written.startsWith("; written by the office admin\n[Mine]\nfoo=bar\n\n[Grids]\n")) << written.constData();
+    EXPECT_TRUE(written.startsWith("; written by the office admin\n[Mine]\nfoo=bar\n\n[Grids]\n"))
+        << written.constData();
     EXPECT_TRUE(written.contains("frmMain.gridCustomers.ColCount=3\n")) << written.constData();
 
     // A file Tarvo cannot decode (UTF-16 without a byte-order mark) is reported once and kept.

@@ -5,8 +5,8 @@
 
 using namespace tarvo;
 using namespace Qt::StringLiterals;
-using tarvo::test::E2eApp;
 using tarvo::test::ctl;
+using tarvo::test::E2eApp;
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST_P(StoredRightE2e, ANumberFieldRefusesTextAndKeepsTheFormOpen)
                     app.ui.expectMessage();
                     E2eApp::click(u"frmOrderLine"_s, u"bSave"_s);
                     EXPECT_TRUE(line->isVisible()) << typed;
-                    EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("\"quantity\""))) << app.lastMessage().toStdString();
+                    EXPECT_TRUE(app.lastMessage().contains(QStringLiteral("\"quantity\"")))
+                        << app.lastMessage().toStdString();
                     EXPECT_EQ(ctl<TdbEdit>("frmOrderLine", "edQuantity").text(), QString::fromUtf8(typed));
                 }
                 ctl<TdbEdit>("frmOrderLine", "edQuantity").setText(QStringLiteral(" +12 "));
@@ -56,7 +57,9 @@ TEST_P(StoredRightE2e, ANumberFieldRefusesTextAndKeepsTheFormOpen)
         E2eApp::click(u"frmCustomer"_s, u"bCancel"_s);
     });
     E2eApp::click(u"frmMain"_s, u"bEdit"_s);
-    EXPECT_EQ(app.rows(app.byEngine("SELECT product || '=' || quantity || ':' || typeof(quantity) FROM order_lines", "SELECT product || '=' || quantity || ':' || pg_typeof(quantity) FROM order_lines")),
+    EXPECT_EQ(app.rows(
+                  app.byEngine("SELECT product || '=' || quantity || ':' || typeof(quantity) FROM order_lines",
+                               "SELECT product || '=' || quantity || ':' || pg_typeof(quantity) FROM order_lines")),
               QStringList({app.byEngine("Tea=12:integer", "Tea=12:bigint")}));
 }
 
@@ -96,7 +99,8 @@ TEST_P(StoredRightE2e, CancellingANewRecordThatWasSavedEarlyAsksAndCanDiscardIt)
         E2eApp::click(u"frmMain"_s, u"bNew"_s);
         const QStringList expected = keep == MessageAnswer::Yes ? QStringList({u"Dora"_s}) : QStringList();
         EXPECT_EQ(app.rows(QStringLiteral("SELECT name FROM customers WHERE name='Dora'")), expected);
-        EXPECT_EQ(app.rows(QStringLiteral("SELECT number FROM orders")), keep == MessageAnswer::Yes ? QStringList({u"D-1"_s}) : QStringList());
+        EXPECT_EQ(app.rows(QStringLiteral("SELECT number FROM orders")),
+                  keep == MessageAnswer::Yes ? QStringList({u"D-1"_s}) : QStringList());
     }
 }
 

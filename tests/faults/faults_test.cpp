@@ -1,11 +1,11 @@
 // Faults from outside the program, on real database files: a read-only project folder, a disk
 // that runs full during a save, a database file that is not ours, and hostile sizes.
+#include "app/settings.h"
 #include "controls/dbedit.h"
 #include "controls/dbmemo.h"
 #include "e2e/e2eapp.h"
 #include "faults/diskfullvfs.h"
 #include "faults/faultsupport.h"
-#include "app/settings.h"
 #include "platform/errorhandler.h"
 
 #include <QFile>
@@ -14,8 +14,8 @@
 #include <sqlite3.h>
 
 using namespace tarvo;
-using tarvo::test::E2eApp;
 using tarvo::test::ctl;
+using tarvo::test::E2eApp;
 
 namespace {
 
@@ -126,7 +126,10 @@ struct ForeignCase {
     QStringList messages;   // what the user sees, starting the program and searching
 };
 
-void PrintTo(const ForeignCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ForeignCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ForeignDatabase : public ::testing::TestWithParam<ForeignCase> {};
 
@@ -158,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignCase{"AnotherApplication",
                                   "CREATE TABLE songs(id INTEGER PRIMARY KEY, title TEXT);"
                                   "INSERT INTO songs(title) VALUES('x');",
-                                  {QStringLiteral("no such table: city."), QStringLiteral("no such table: customers.")}},
+                                  {QStringLiteral("no such table: city."),
+                                   QStringLiteral("no such table: customers.")}},
                       ForeignCase{"RightTableWrongColumns",
                                   "CREATE TABLE customers(id INTEGER PRIMARY KEY, title TEXT);"
                                   "CREATE TABLE city(id INTEGER PRIMARY KEY, name TEXT);",
@@ -182,7 +186,7 @@ std::int64_t startupPeak(E2eApp &app, const QByteArray &formsXml, const QByteArr
 QByteArray mainForm(const QByteArray &inside, const QByteArray &captionPadding = {})
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<main>\n<frmMain Caption=\"Big" + captionPadding
-        + "\" Width=\"400\" Height=\"300\">\n" + inside + "</frmMain>\n</main>\n";
+           + "\" Width=\"400\" Height=\"300\">\n" + inside + "</frmMain>\n</main>\n";
 }
 
 QByteArray int32(qint32 value)
@@ -199,8 +203,8 @@ TEST(Faults, HundredMegabyteFormsXmlStartsWithBoundedMemory)
 {
     const int size = 100 * 1024 * 1024;
     const QByteArray comment = "<!--" + QByteArray(size, 'c') + "-->\n";
-    const std::pair<const char *, QByteArray> documents[] = {
-        {"peakMiBComment", mainForm(comment)}, {"peakMiBAttribute", mainForm({}, QByteArray(size, 'c'))}};
+    const std::pair<const char *, QByteArray> documents[] = {{"peakMiBComment", mainForm(comment)},
+                                                             {"peakMiBAttribute", mainForm({}, QByteArray(size, 'c'))}};
     for (const auto &[property, xml] : documents) {
         E2eApp app(QStringLiteral("e2e-shop"));
         const std::int64_t peak = startupPeak(app, xml);
@@ -215,7 +219,7 @@ TEST(Faults, TenThousandControlsStartWithBoundedMemory)
     QByteArray controls;
     for (int i = 0; i < 10000; ++i)
         controls += "<TdbEdit Name=\"ed" + QByteArray::number(i) + "\" Left=\"" + QByteArray::number(i % 40 * 10)
-            + "\" Top=\"" + QByteArray::number(i / 40) + "\" Width=\"9\" Height=\"9\"/>\n";
+                    + "\" Top=\"" + QByteArray::number(i / 40) + "\" Width=\"9\" Height=\"9\"/>\n";
     E2eApp app(QStringLiteral("e2e-shop"));
     const std::int64_t peak = startupPeak(app, mainForm(controls));
     RecordProperty("peakMiB", int(peak));

@@ -103,10 +103,9 @@ TEST(ComparisonRule, TranslatesBracketsOnlyWhereAsked)
         const char *withBrackets;
         const char *withoutBrackets;
     } cases[] = {
-        {"=", "=", "="},     {">", ">", ">"},   {">=", ">=", ">="}, {"<", "<", "<"},
-        {"<=", "<=", "<="},  {"(", "<", "="},   {")", ">", "="},    {"(=", "<=", "="},
-        {")=", ">=", "="},   {"()", "=", "="},  {"<>", "=", "="},   {"", "=", "="},
-        {" =", "=", "="},    {"==", "=", "="},  {"like", "=", "="},
+        {"=", "=", "="},  {">", ">", ">"}, {">=", ">=", ">="}, {"<", "<", "<"},   {"<=", "<=", "<="},
+        {"(", "<", "="},  {")", ">", "="}, {"(=", "<=", "="},  {")=", ">=", "="}, {"()", "=", "="},
+        {"<>", "=", "="}, {"", "=", "="},  {" =", "=", "="},   {"==", "=", "="},  {"like", "=", "="},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(readComparison(QString::fromUtf8(c.text), true), QString::fromUtf8(c.withBrackets)) << c.text;
@@ -128,9 +127,8 @@ TEST(FontStyleRule, TakesTheLowFourStyleBits)
         qint32 style;
         bool bold, italic, underline, strikeOut;
     } cases[] = {
-        {0, false, false, false, false}, {1, true, false, false, false},
-        {2, false, true, false, false},  {5, true, false, true, false},
-        {8, false, false, false, true},  {15, true, true, true, true},
+        {0, false, false, false, false},  {1, true, false, false, false}, {2, false, true, false, false},
+        {5, true, false, true, false},    {8, false, false, false, true}, {15, true, true, true, true},
         {16, false, false, false, false},
     };
     for (const auto &c : cases) {
@@ -182,8 +180,7 @@ TEST(AttributeTable, GivesEachElementItsDefaults)
     EXPECT_EQ(counter.integer("dbBeginValue"), 1);
     EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbComboBox"_s)).integer("DropDownCount"), 8);
     EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbStringGrid"_s)).integer("DefaultRowHeight"), 18);
-    EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbButton"_s)).enumeration("dbActionType"),
-              std::nullopt);
+    EXPECT_EQ(AttributeReader(empty, *controlAttributes(u"TdbButton"_s)).enumeration("dbActionType"), std::nullopt);
 
     EXPECT_EQ(controlAttributes(u"TdbFrame"_s), nullptr);
     EXPECT_EQ(controlAttributes(u"tdbedit"_s), nullptr);

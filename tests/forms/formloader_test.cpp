@@ -36,7 +36,10 @@ QStringList names(const QList<QObject *> &objects)
     return list;
 }
 
-QColor base() { return QGuiApplication::palette().color(QPalette::Base); }
+QColor base()
+{
+    return QGuiApplication::palette().color(QPalette::Base);
+}
 
 TEST(LoadForms, BuildsTheMainWindowFromTheFirstElement)
 {
@@ -107,14 +110,13 @@ TEST(LoadForms, BuildsFurtherFormsHiddenAndNestsControlsByName)
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(names(form->components()),
-              QStringList({u"Panel1"_s, u"Pages"_s, u"tsMain"_s, u"InnerPanel"_s, u"edName"_s, u"mmNotes"_s, u"tsMore"_s,
-                           u"cbActive"_s, u"cmbCity"_s, u"dtBirth"_s, u"mcDay"_s, u"ecNumber"_s, u"imgLogo"_s,
-                           u"imgPhoto"_s, u"fdDoc"_s, u"gbButtons"_s, u"bSave"_s, u"bClose"_s}));
+              QStringList({u"Panel1"_s, u"Pages"_s, u"tsMain"_s, u"InnerPanel"_s, u"edName"_s, u"mmNotes"_s,
+                           u"tsMore"_s, u"cbActive"_s, u"cmbCity"_s, u"dtBirth"_s, u"mcDay"_s, u"ecNumber"_s,
+                           u"imgLogo"_s, u"imgPhoto"_s, u"fdDoc"_s, u"gbButtons"_s, u"bSave"_s, u"bClose"_s}));
 
     auto *pages = f.control<QTabWidget>(*form, u"Pages"_s);
     auto *inner = f.control<TdbPanel>(*form, u"InnerPanel"_s);
-    EXPECT_EQ(f.control<TdbPanel>(*form, u"Panel1"_s)->color(),
-              QGuiApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(f.control<TdbPanel>(*form, u"Panel1"_s)->color(), QGuiApplication::palette().color(QPalette::Button));
     EXPECT_EQ(pages->parentWidget(), f.control(*form, u"Panel1"_s));
     EXPECT_EQ(pages->widget(0), f.control(*form, u"tsMain"_s));
     EXPECT_EQ(pages->tabText(1), u"More"_s);
@@ -233,7 +235,7 @@ TEST(LoadForms, ReadsTheEncodingThatTheDeclarationNames)
     LoadedForms f;
     // "Клиенты" in windows-1251, as designers on such systems write it.
     f.folder.write(u"forms.xml"_s, QByteArray("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
-                                           "<main><frmA Caption=\"\xCA\xEB\xE8\xE5\xED\xF2\xFB\"/></main>"));
+                                              "<main><frmA Caption=\"\xCA\xEB\xE8\xE5\xED\xF2\xFB\"/></main>"));
     LoadForms(f.main, f.folder.file(u"forms.xml"_s), {});
     EXPECT_EQ(f.main.windowTitle(), QString::fromUtf8("Клиенты"));
 }

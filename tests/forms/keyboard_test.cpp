@@ -165,8 +165,8 @@ TEST(DefaultAndCancelButtons, EnterPressesTheSaveButtonAndEscapeTheCloseButton)
         FormHooks hooks = showHooks();
         hooks.onButtonClick = [&](TdbButton *b) { clicked << b->objectName(); };
         LoadedForms f;
-        f.loadText(uR"(<main><frmA/><frmB><TdbEdit Name="e" TabStop="True" TabOrder="0"/>%1</frmB></main>)"_s
-                       .arg(QString::fromUtf8(c.buttons)),
+        f.loadText(uR"(<main><frmA/><frmB><TdbEdit Name="e" TabStop="True" TabOrder="0"/>%1</frmB></main>)"_s.arg(
+                       QString::fromUtf8(c.buttons)),
                    hooks);
         TForm *form = f.form(u"frmB"_s);
         showActive(form);
@@ -209,20 +209,13 @@ TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
         QKeyCombination key;
         const char *outcome; // "click <buttons>", "focus <control>" or "closed"
     } cases[] = {
-        {"frmEdit", "e", Qt::Key_Return, "click bSave"},
-        {"frmEdit", "dt", Qt::Key_Enter, "click bSave"},
-        {"frmEdit", "bDel", Qt::Key_Return, "click bDel"},
-        {"frmEdit", "bClose", Qt::Key_Return, "click bClose"},
-        {"frmEdit", "e", Qt::Key_Escape, "click bClose"},
-        {"frmEdit", "g", Qt::Key_Tab, "focus m"},
-        {"frmEdit", "g", Qt::SHIFT | Qt::Key_Backtab, "focus e"},
-        {"frmEdit", "m", Qt::Key_Tab, "focus dt"},
-        {"frmFind", "flt", Qt::Key_Escape, "focus flt"},
-        {"frmFind", "flt", Qt::Key_Return, "click bFind"},
-        {"frmFind", "other", Qt::Key_Return, "focus other"},
-        {"frmMain", "me", Qt::Key_Return, "click mSave"},
-        {"frmMain", "me", Qt::Key_Escape, "click mClose"},
-        {"frmMain", "mClose", Qt::Key_Return, "click mClose"},
+        {"frmEdit", "e", Qt::Key_Return, "click bSave"},          {"frmEdit", "dt", Qt::Key_Enter, "click bSave"},
+        {"frmEdit", "bDel", Qt::Key_Return, "click bDel"},        {"frmEdit", "bClose", Qt::Key_Return, "click bClose"},
+        {"frmEdit", "e", Qt::Key_Escape, "click bClose"},         {"frmEdit", "g", Qt::Key_Tab, "focus m"},
+        {"frmEdit", "g", Qt::SHIFT | Qt::Key_Backtab, "focus e"}, {"frmEdit", "m", Qt::Key_Tab, "focus dt"},
+        {"frmFind", "flt", Qt::Key_Escape, "focus flt"},          {"frmFind", "flt", Qt::Key_Return, "click bFind"},
+        {"frmFind", "other", Qt::Key_Return, "focus other"},      {"frmMain", "me", Qt::Key_Return, "click mSave"},
+        {"frmMain", "me", Qt::Key_Escape, "click mClose"},        {"frmMain", "mClose", Qt::Key_Return, "click mClose"},
         {"frmMain", "mcb popup", Qt::Key_Escape, "focus mcb"},
     };
     for (const auto &c : cases) {
@@ -255,7 +248,8 @@ TEST(FormKeys, EnterEscapeAndTabReachWhatTheUserMeans)
             outcome = u"click "_s + clicked.join(u',');
         else if (!window->isVisible())
             outcome = u"closed"_s;
-        EXPECT_EQ(outcome, QString::fromUtf8(c.outcome)) << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
+        EXPECT_EQ(outcome, QString::fromUtf8(c.outcome))
+            << c.form << " " << c.focused << " " << QKeySequence(c.key).toString().toStdString();
         if (auto *memo = f.control<TdbMemo>(*form, u"m"_s)) {
             EXPECT_EQ(memo->text(), u""_s);
         }

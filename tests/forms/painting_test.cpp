@@ -69,7 +69,8 @@ TEST(Painting, FormAndPanelColoursPaintTheirOwnSurfaceOnly)
         {"edit on the main window", pixel(mainImage, main, edit, {50, 11}), red, false},
         {"panel on the main window", pixel(mainImage, main, f.control(f.main, u"mp"_s), {240, 5}), green, true},
         {"grid titles", pixel(mainImage, main, grid->horizontalHeader(), {50, 5}), red, false},
-        {"grid titles beyond the last column", pixel(mainImage, main, grid->horizontalHeader(), {195, 5}), green, false},
+        {"grid titles beyond the last column", pixel(mainImage, main, grid->horizontalHeader(), {195, 5}), green,
+         false},
         {"grid lines", pixel(mainImage, main, grid->viewport(), {39, 10}), green, false},
         {"further form surface", pixel(formImage, form, form, {50, 50}), blue, true},
         {"panel", pixel(formImage, form, panel, {50, 80}), green, true},
@@ -130,7 +131,8 @@ TEST(Painting, CalendarShowsADayOnlyWhileItsTimePickerHasAValue)
         const QImage shown = calendar->grab().toImage();
         for (int y = 0; y < shown.height(); ++y)
             for (int x = 0; x < shown.width(); ++x)
-                if (std::find(std::begin(highlights), std::end(highlights), shown.pixelColor(x, y)) != std::end(highlights))
+                if (std::find(std::begin(highlights), std::end(highlights), shown.pixelColor(x, y))
+                    != std::end(highlights))
                     return true;
         return false;
     };

@@ -32,8 +32,8 @@ QString shown(const QVariant &value)
     if (value.isNull())
         return QStringLiteral("NULL");
     const QString content = value.typeId() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray().toHex())
-                            : value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 17)
-                                                                  : value.toString();
+                            : value.typeId() == QMetaType::Double   ? QString::number(value.toDouble(), 'g', 17)
+                                                                    : value.toString();
     return QString::fromLatin1(value.typeName()) + u' ' + content;
 }
 
@@ -75,9 +75,10 @@ protected:
     void fillFile()
     {
         file.execute(QStringLiteral("INSERT INTO city (id, name) VALUES (3, 'Tartu'), (7, 'Åland — 東京')"));
-        file.executeWithBlobs(QStringLiteral("INSERT INTO customers (id, name, photo, photo_filename, born, id_city, visits) "
-                                             "VALUES (10, 'Jörg \"Ärni\" O''Neil', :photo, 'ö.png', '2001-02-03', 7, 1099511627776)"),
-                              {everyByte()});
+        file.executeWithBlobs(
+            QStringLiteral("INSERT INTO customers (id, name, photo, photo_filename, born, id_city, visits) "
+                           "VALUES (10, 'Jörg \"Ärni\" O''Neil', :photo, 'ö.png', '2001-02-03', 7, 1099511627776)"),
+            {everyByte()});
         file.execute(QStringLiteral("INSERT INTO customers (id, name) VALUES (11, 'nobody''s')"));
         // The file keeps any value in any column: a text where pictures go.
         file.execute(QStringLiteral("INSERT INTO customers (id, name, photo) VALUES (12, 'text picture', '\\x41')"));
@@ -98,8 +99,9 @@ TEST_F(ServerCopy, EveryValueArrivesAsTheFileHoldsItAndNewIdsFollowTheCopiedOnes
 {
     fillFile();
     QList<QPair<qint64, qint64>> progress;
-    const CopyReport report = copyToServer(file.database(), tables, serverLocation(),
-                                           [&](qint64 done, qint64 total) { progress.append({done, total}); });
+    const CopyReport report = copyToServer(file.database(), tables, serverLocation(), [&](qint64 done, qint64 total) {
+        progress.append({done, total});
+    });
     const QList<CopiedTable> &copied = report.tables;
     EXPECT_TRUE(report.leftBehind.isEmpty()) << report.leftBehind.join(u',').toStdString();
 
@@ -124,7 +126,9 @@ TEST_F(ServerCopy, EveryValueArrivesAsTheFileHoldsItAndNewIdsFollowTheCopiedOnes
     customers[2][2] = shown(QByteArray("\\x41"));
     EXPECT_EQ(rowsOf(server, QStringLiteral("customers")), customers);
 
-    const auto newId = [&](const QString &insert) { return server.query(insert + QStringLiteral(" RETURNING id")).integer(0); };
+    const auto newId = [&](const QString &insert) {
+        return server.query(insert + QStringLiteral(" RETURNING id")).integer(0);
+    };
     EXPECT_EQ(newId(QStringLiteral("INSERT INTO city (name) VALUES ('new')")), 8);
     EXPECT_EQ(newId(QStringLiteral("INSERT INTO notes (text) VALUES ('first')")), 1);
     // The foreign keys are back in force.
@@ -152,8 +156,8 @@ TEST_F(ServerCopy, AFailureLeavesTheServerDatabaseWithoutTheTables)
         const char *named;  // in the message
     };
     const Case cases[] = {
-        {"a value the server's column refuses",
-         "INSERT INTO customers (id, name, visits) VALUES (20, 'x', 'many')", "Table customers:"},
+        {"a value the server's column refuses", "INSERT INTO customers (id, name, visits) VALUES (20, 'x', 'many')",
+         "Table customers:"},
         {"an order of a customer the file does not have",
          "INSERT INTO orders (id, number, id_customers) VALUES (9, 'lost', 999)", "foreign key"},
     };
@@ -169,7 +173,8 @@ TEST_F(ServerCopy, AFailureLeavesTheServerDatabaseWithoutTheTables)
             ADD_FAILURE() << "copied";
         } catch (const DatabaseError &error) {
             EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.named))) << error.message().toStdString();
-            EXPECT_TRUE(error.message().endsWith(QStringLiteral("Nothing was copied."))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().endsWith(QStringLiteral("Nothing was copied.")))
+                << error.message().toStdString();
         }
         SqlConnection server;
         server.setDatabase(serverLocation());
@@ -208,7 +213,8 @@ TEST_F(ServerCopy, AServerDatabaseWithTablesOfTheProjectIsLeftAlone)
     SqlConnection server;
     server.setDatabase(serverLocation());
     server.open();
-    server.execute(QStringLiteral("CREATE TABLE city (id BIGINT PRIMARY KEY, name TEXT); INSERT INTO city VALUES (1, 'kept')"));
+    server.execute(
+        QStringLiteral("CREATE TABLE city (id BIGINT PRIMARY KEY, name TEXT); INSERT INTO city VALUES (1, 'kept')"));
 
     EXPECT_THROW(
         {
@@ -276,7 +282,10 @@ TEST_F(ServerCopy, TheProgramCopiesTheProjectsFileAndSaysWhatItCounted)
     const Case cases[] = {
         {"no server address", {project.path()}, 2, ""},
         {"a file for an address", {project.path(), project.file(QStringLiteral("sqlite.db"))}, 2, ""},
-        {"copied", {project.path(), serverLocation()}, 0, "orders: 3 rows\ncustomers: 3 rows\ncity: 2 rows\nnotes: 0 rows\n"},
+        {"copied",
+         {project.path(), serverLocation()},
+         0,
+         "orders: 3 rows\ncustomers: 3 rows\ncity: 2 rows\nnotes: 0 rows\n"},
         {"copied already", {project.path(), serverLocation()}, 1, ""},
     };
     for (const Case &c : cases) {
@@ -293,7 +302,8 @@ TEST_F(ServerCopy, TheProgramCopiesTheProjectsFileAndSaysWhatItCounted)
             EXPECT_TRUE(err.startsWith(QStringLiteral("usage: tarvo-migrate"))) << err.toStdString();
         }
         if (c.exitCode == 0) {
-            EXPECT_TRUE(err.contains(QStringLiteral("] 100%  8 of 8 rows"))) << err.toStdString(); // the progress bar's end
+            EXPECT_TRUE(err.contains(QStringLiteral("] 100%  8 of 8 rows")))
+                << err.toStdString(); // the progress bar's end
         }
         if (c.exitCode == 1) {
             EXPECT_TRUE(err.contains(QStringLiteral("already has tables"))) << err.toStdString();

@@ -10,12 +10,10 @@ TEST(InteractionLayer, NothingElseCallsDialogsOrExec)
     const QString src = QStringLiteral(TARVO_SOURCE_DIR "/src");
     const QRegularExpression forbidden(QStringLiteral(R"(\bQMessageBox\b|\bQFileDialog\b|\bQColorDialog\b|\bQFontDialog\b|\bexec\s*\()"));
     QStringList offenders;
-    QDirIterator it(src, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(src, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (path.contains(QStringLiteral("platform/qtinteraction."))
-            || path.endsWith(QStringLiteral("src/main.cpp")))
+        if (path.contains(QStringLiteral("platform/qtinteraction.")) || path.endsWith(QStringLiteral("src/main.cpp")))
             continue;
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));

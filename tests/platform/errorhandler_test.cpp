@@ -8,12 +8,14 @@ using namespace tarvo;
 
 TEST(ErrorHandler, FullStopRule)
 {
-    const struct { const char *in, *out; } cases[] = {
+    const struct {
+        const char *in, *out;
+    } cases[] = {
         {"no such table: x", "no such table: x."},
         {"already ends.", "already ends."},
-        {"ends in a blank ", "ends in a blank "},    // ' ' < '.'
-        {"ends in a dash-", "ends in a dash-"},      // '-' < '.'
-        {"ends in a slash/", "ends in a slash/."},   // '/' > '.'
+        {"ends in a blank ", "ends in a blank "},  // ' ' < '.'
+        {"ends in a dash-", "ends in a dash-"},    // '-' < '.'
+        {"ends in a slash/", "ends in a slash/."}, // '/' > '.'
         {"", ""},
     };
     for (const auto &c : cases)

@@ -8,8 +8,8 @@
 
 TEST(Layers, EveryIncludePointsDown)
 {
-    const QStringList everyLayer = {QStringLiteral("app"),      QStringLiteral("actions"), QStringLiteral("forms"),
-                                    QStringLiteral("report"),   QStringLiteral("controls"), QStringLiteral("schema"),
+    const QStringList everyLayer = {QStringLiteral("app"),     QStringLiteral("actions"),  QStringLiteral("forms"),
+                                    QStringLiteral("report"),  QStringLiteral("controls"), QStringLiteral("schema"),
                                     QStringLiteral("platform")};
     // The layers each layer may use, as src/CMakeLists.txt links them.
     const QHash<QString, QStringList> below = {

@@ -28,8 +28,16 @@ public:
                 qunsetenv(name.constData());
         }
     }
-    void set(const char *name, const QString &value) { save(name); qputenv(name, value.toUtf8()); }
-    void unset(const char *name) { save(name); qunsetenv(name); }
+    void set(const char *name, const QString &value)
+    {
+        save(name);
+        qputenv(name, value.toUtf8());
+    }
+    void unset(const char *name)
+    {
+        save(name);
+        qunsetenv(name);
+    }
 
 private:
     void save(const char *name)
@@ -54,9 +62,8 @@ protected:
         env.set("XDG_DATA_DIRS", root.file(u"none"_s));
         env.set("XDG_CONFIG_HOME", root.file(u"config"_s));
         env.set("XDG_CONFIG_DIRS", root.file(u"none"_s));
-        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID",
-                                 "MATE_DESKTOP_SESSION_ID", "XDG_MENU_PREFIX", "BROWSER"})
+        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "KDE_SESSION_VERSION",
+                                 "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "XDG_MENU_PREFIX", "BROWSER"})
             env.unset(name);
         if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
             env.set("DISPLAY", u":0"_s);
@@ -65,8 +72,9 @@ protected:
     // A spreadsheet application whose command writes the file it was given to `received`.
     void installRecorder()
     {
-        root.write(u"recorder.sh"_s, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n")
-                                      .arg(received()));
+        root.write(
+            u"recorder.sh"_s,
+            QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n").arg(received()));
         QFile::setPermissions(root.file(u"recorder.sh"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         root.write(u"data/applications/tarvo-test-recorder.desktop"_s,
                    QStringLiteral("[Desktop Entry]\nType=Application\nName=Recorder\nExec=%1 %f\nMimeType=%2;\n")

@@ -13,8 +13,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QToolBar>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -175,8 +175,8 @@ TEST(ReportPreview, EditOpensTheDesignerThenShowsTheEditedReport)
 TEST(ReportPreview, EveryCommandFitsA1024PixelWideWindowAndThePageStartsAtItsTopLeft)
 {
     ReportEngine engine = listEngine(40);
-    ReportPreview preview(engine.prepare(), [&](std::optional<QPageLayout> layout) { return engine.prepare(layout); },
-                          [] {});
+    ReportPreview preview(
+        engine.prepare(), [&](std::optional<QPageLayout> layout) { return engine.prepare(layout); }, [] {});
     preview.resize(1024, 700);
     preview.show();
     QTest::qWait(50);

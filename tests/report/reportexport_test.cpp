@@ -33,10 +33,9 @@ QDomDocument parsed(const QByteArray &xml)
 
 ReportDataSet awkwardCustomers()
 {
-    return ReportDataSet({u"id"_s, u"name"_s, u"balance"_s},
-                         {{qint64(1), u"A <b>&amp;</b> \"q\""_s, 10.25},
-                          {qint64(2), u"bell\x07here"_s, QVariant()},
-                          {qint64(3), u"line\nbreak"_s, qint64(-4)}});
+    return ReportDataSet({u"id"_s, u"name"_s, u"balance"_s}, {{qint64(1), u"A <b>&amp;</b> \"q\""_s, 10.25},
+                                                              {qint64(2), u"bell\x07here"_s, QVariant()},
+                                                              {qint64(3), u"line\nbreak"_s, qint64(-4)}});
 }
 
 } // namespace
@@ -189,7 +188,8 @@ TEST(ReportDemo, CustomerListByCityAndInvoiceWithLinesAndTotal)
                "is_active INTEGER, id_city INTEGER)");
     db.execute(u"CREATE TABLE orders (id INTEGER PRIMARY KEY, id_customers INTEGER, number TEXT, ordered TEXT, "_s
                "paid INTEGER, record_count INTEGER)");
-    db.execute(u"CREATE TABLE order_lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)"_s);
+    db.execute(
+        u"CREATE TABLE order_lines (id INTEGER PRIMARY KEY, id_orders INTEGER, product TEXT, quantity INTEGER, price REAL)"_s);
     for (const QString &statement : demoButtonSql(forms, u"bSample"_s).split(u"\\r\\n"_s))
         db.execute(statement);
 
@@ -208,9 +208,9 @@ TEST(ReportDemo, CustomerListByCityAndInvoiceWithLinesAndTotal)
     EXPECT_LT(list.indexOf(u"Bergen"_s), list.indexOf(u"Oslo"_s)); // cities in order, each with its customers
 
     const QString invoice = pdfText(demoButtonSql(forms, u"bInvoice"_s).replace(u"$id"_s, u"1"_s), u"invoice.trp"_s);
-    for (const char *expected : {"INVOICE No. A-1001", "Date: 11/2/26", "Customer: Ada Lovelace",
-                                 "1 Analytical engine 1 1,200.50 1,200.50", "2 Punched cards 500 0.25 125.00",
-                                 "Total $1,325.50", "Invoice A-1001 Page 1 of 1"})
+    for (const char *expected :
+         {"INVOICE No. A-1001", "Date: 11/2/26", "Customer: Ada Lovelace", "1 Analytical engine 1 1,200.50 1,200.50",
+          "2 Punched cards 500 0.25 125.00", "Total $1,325.50", "Invoice A-1001 Page 1 of 1"})
         EXPECT_TRUE(invoice.contains(QString::fromUtf8(expected))) << expected << "\n" << invoice.toStdString();
     EXPECT_FALSE(invoice.contains(u"Notes on the engine"_s));
     EXPECT_FALSE(invoice.contains(u"no lines yet"_s));

@@ -31,15 +31,14 @@ TEST(ReportExpression, EvaluatesOperatorsAndFunctions)
         {"[YEAR(Report.\"when\")]/[MONTH(Report.\"when\")]/[DAY(Report.\"when\")] [HOUR(Report.\"when\")]:[MINUTE(Report.\"when\")]",
          "2026/11/2 14:30"},
         {"[FORMAT(1234.5, \"number:#,##0.00\")] [ROUND(2.346, 2)] [ABS(-3)]", "1,234.50 2.35 3"},
-        {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""}, // not expressions: as written
+        {"[see note] [Report.\"id\"", "[see note] [Report.\"id\""},           // not expressions: as written
         {"[Nobody + 1] [Other.\"x\" * 2]", "[Nobody + 1] [Other.\"x\" * 2]"}, // unknown names
-        {"[10 / 0]|[\"x]\"]", "|x]"},                                          // "]" inside a text
+        {"[10 / 0]|[\"x]\"]", "|x]"},                                         // "]" inside a text
         // Whole numbers whose result does not fit go on in floating point; positions are clamped.
         {"[9223372036854775807 + 1] [0 - 9223372036854775807 - 2] [3037000500 * 3037000500]",
          "9.22337203685478E+18 -9.22337203685478E+18 9.22337203700025E+18"},
         {"[(0 - 9223372036854775807 - 1) % -1] [ABS(0 - 9223372036854775807 - 1)]", "0 9.22337203685478E+18"},
-        {"[SUBSTR(\"abcdef\", 2, 99999999999999999999)] [SUBSTR(\"abcdef\", 0 - 99999999999999999999, 2)]",
-         "bcdef ab"},
+        {"[SUBSTR(\"abcdef\", 2, 99999999999999999999)] [SUBSTR(\"abcdef\", 0 - 99999999999999999999, 2)]", "bcdef ab"},
     };
     for (const auto &tc : cases) {
         ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
@@ -64,7 +63,8 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
     };
     for (const auto &tc : cases) {
         const ReportExpression e = ReportExpression::parse(QString::fromUtf8(tc.text));
-        EXPECT_TRUE(e.errors().join(u"; "_s).contains(QString::fromUtf8(tc.error))) << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
+        EXPECT_TRUE(e.errors().join(u"; "_s).contains(QString::fromUtf8(tc.error)))
+            << tc.text << ": " << e.errors().join(u"; "_s).toStdString();
         EXPECT_EQ(e.unknownExpressions(), QStringList{QString::fromUtf8(tc.text)});
     }
     EXPECT_FALSE(ReportExpression::parseExpression(u"Report.\"id\" >"_s).errors().isEmpty());
@@ -74,9 +74,9 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
 TEST(ReportExpression, NestingTooDeepIsAnError)
 {
     const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
-    const QString tooDeep[] = {
-        repeated("(", 1000) + "1" + repeated(")", 1000), repeated("ABS(", 1000) + "1" + repeated(")", 1000),
-        repeated("-", 1000) + "1", repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
+    const QString tooDeep[] = {repeated("(", 1000) + "1" + repeated(")", 1000),
+                               repeated("ABS(", 1000) + "1" + repeated(")", 1000), repeated("-", 1000) + "1",
+                               repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
     for (const QString &text : tooDeep)
         EXPECT_TRUE(ReportExpression::parseExpression(text).errors().join("; ").contains("nested more than 200 deep"))
             << text.left(12).toStdString();

@@ -14,8 +14,7 @@ namespace {
 // Body items must stay above the footer, which sits at the same place on every page.
 double footerTop(const PreparedReport &r)
 {
-    return r.layout.paintRect(QPageLayout::Millimeter).height()
-        - r.source->band(BandType::PageFooter)->height;
+    return r.layout.paintRect(QPageLayout::Millimeter).height() - r.source->band(BandType::PageFooter)->height;
 }
 
 } // namespace
@@ -32,8 +31,7 @@ TEST(ReportLayout, PaginatesBandsWholeWithTitleHeaderFooterAndTotals)
         SCOPED_TRACE(p + 1);
         EXPECT_EQ(textsOf(page, BandType::ReportTitle).size(), p == 0 ? 1 : 0);
         EXPECT_EQ(textsOf(page, BandType::PageHeader), (QStringList{u"No."_s, u"Name"_s, u"Balance"_s}));
-        EXPECT_EQ(textsOf(page, BandType::PageFooter),
-                  QStringList{QStringLiteral("Page %1 of 3").arg(p + 1)});
+        EXPECT_EQ(textsOf(page, BandType::PageFooter), QStringList{QStringLiteral("Page %1 of 3").arg(p + 1)});
         const QStringList rows = textsOf(page, BandType::MasterData);
         ASSERT_EQ(rows.size(), rowsPerPage[p] * 3);
         for (int i = 0; i < rows.size(); i += 3) {
@@ -72,9 +70,7 @@ TEST(ReportLayout, EmptyDataSetGivesOnePageWithoutRows)
 TEST(ReportLayout, GrowingTextPushesTheFollowingRowsDown)
 {
     ReportDataSet data({u"id"_s, u"name"_s, u"balance"_s},
-                       {{1, u"short"_s, 1.0},
-                        {2, u"word "_s.repeated(60).trimmed(), 2.0},
-                        {3, u"after"_s, 3.0}});
+                       {{1, u"short"_s, 1.0}, {2, u"word "_s.repeated(60).trimmed(), 2.0}, {3, u"after"_s, 3.0}});
     const PreparedReport r = prepareReport(listTemplate(), data, std::nullopt, fixedNow);
     QList<const PreparedItem *> names;
     for (const PreparedItem &item : r.pages[0].items) {
@@ -137,8 +133,8 @@ TEST(ReportLayout, HeaderAndFooterLeavingNoRoomIsAnError)
 
 TEST(ReportLayout, PrinterLayoutReplacesTheTemplatePage)
 {
-    const QPageLayout bigMargins(QPageSize(QPageSize::A5), QPageLayout::Portrait,
-                                 QMarginsF(20, 40, 20, 40), QPageLayout::Millimeter);
+    const QPageLayout bigMargins(QPageSize(QPageSize::A5), QPageLayout::Portrait, QMarginsF(20, 40, 20, 40),
+                                 QPageLayout::Millimeter);
     const PreparedReport r = prepareReport(listTemplate(), customers(40), bigMargins, fixedNow);
     EXPECT_EQ(r.pages.size(), 4); // 120 mm above the footer instead of 180
 }
@@ -158,11 +154,11 @@ TEST(ReportExpression, ExpandsEachKindOfExpression)
         const char *text;
         const char *expected;
     } cases[] = {
-        {"[Report.\"ID\"]", "7"},                       // column names ignore case
-        {"[Report.\"say \"\"hi\"\"\"]!", "hello!"},     // doubled quote inside the name
-        {"[Report.\"missing\"]|", "|"},                 // missing field prints empty
-        {"[Report.\"n\"]", ""},                          // NULL prints empty
-        {"[Other.\"id\"]", "[Other.\"id\"]"},           // another data set prints as written
+        {"[Report.\"ID\"]", "7"},                   // column names ignore case
+        {"[Report.\"say \"\"hi\"\"\"]!", "hello!"}, // doubled quote inside the name
+        {"[Report.\"missing\"]|", "|"},             // missing field prints empty
+        {"[Report.\"n\"]", ""},                     // NULL prints empty
+        {"[Other.\"id\"]", "[Other.\"id\"]"},       // another data set prints as written
         {"Page [Page#] of [TotalPages#], line [Line#]", "Page 2 of 5, line 3"},
         {"[Date] [Time]", "12/10/26 2:30 PM"},
         {"[[Page#] [[[Page#]]", "[Page#] [2]"},

@@ -18,8 +18,7 @@ QStringList statementsFor(const QString &tablesIni)
     return BuildCreateTableStatements(folder.file(QStringLiteral("tables.ini")));
 }
 
-const char *kOrders =
-    "[orders]\n-number=TEXT\n_ordered=DATE\n_scan=IMAGE\n^id_customers=customers\n*record_count=1\n";
+const char *kOrders = "[orders]\n-number=TEXT\n_ordered=DATE\n_scan=IMAGE\n^id_customers=customers\n*record_count=1\n";
 
 } // namespace
 
@@ -34,7 +33,10 @@ TEST(CreateTables, ATableWithEveryKindOfColumnBecomesOneExactStatement)
 TEST(CreateTables, EachKeyKind)
 {
     const QString head = QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY ASC");
-    const struct { const char *key; const char *appended; } cases[] = {
+    const struct {
+        const char *key;
+        const char *appended;
+    } cases[] = {
         {"_price=REAL", ", price REAL"},
         {"_weight=real", ", weight real"},
         {"_done=BOOLEAN", ", done INTEGER"},
@@ -77,8 +79,8 @@ TEST(CreateTables, SectionsInFileOrderAndNoFile)
 TEST(CreateTables, StatementsRunAndCascade)
 {
     test::ProjectFolder folder;
-    const QStringList statements =
-        statementsFor(QString::fromUtf8(kOrders) + QStringLiteral("[customers]\n-name=TEXT\nisdictionary=1\n"));
+    const QStringList statements = statementsFor(QString::fromUtf8(kOrders)
+                                                 + QStringLiteral("[customers]\n-name=TEXT\nisdictionary=1\n"));
     SqlConnection connection;
     connection.setDatabase(folder.file(QStringLiteral("sqlite.db")));
     connection.open();

@@ -32,10 +32,7 @@ protected:
         }
         open(m_db);
     }
-    QString location() const
-    {
-        return m_server ? m_server->location() : m_folder.file(QStringLiteral("sqlite.db"));
-    }
+    QString location() const { return m_server ? m_server->location() : m_folder.file(QStringLiteral("sqlite.db")); }
     void open(SqlConnection &connection) const
     {
         connection.setDatabase(location());
@@ -64,8 +61,9 @@ TEST_P(Engines, ValuesReadBackAlikeAndInsertsReturnTheirId)
                                        .sql(QStringLiteral(") RETURNING id")))
                             .integer(0);
     const QByteArray photo("\x00\x01\xff\x89PNG", 7);
-    m_db.executeWithBlobs(QStringLiteral("INSERT INTO customers (name, born, done, price, photo, id_city, record_count) "
-                                         "VALUES ('Åsa', '2014-05-17 00:00:00.000', 1, 2.5, :photo, %1, 7)")
+    m_db.executeWithBlobs(QStringLiteral(
+                              "INSERT INTO customers (name, born, done, price, photo, id_city, record_count) "
+                              "VALUES ('Åsa', '2014-05-17 00:00:00.000', 1, 2.5, :photo, %1, 7)")
                               .arg(city),
                           {photo});
     SqlQuery row = m_db.query(QStringLiteral("SELECT name, born, done, price, photo, id_city, record_count, "
@@ -108,7 +106,9 @@ TEST_P(Engines, SearchesIgnoreCaseAndNormalizationBeyondAscii)
             names << q.text(0);
         return names.join(u'|');
     };
-    const struct { const char *pattern, *names; } cases[] = {
+    const struct {
+        const char *pattern, *names;
+    } cases[] = {
         {"müller", "Müller"},
         {"MÜLLER", "Müller"},
         {"café", "CAFÉ"},
@@ -117,7 +117,7 @@ TEST_P(Engines, SearchesIgnoreCaseAndNormalizationBeyondAscii)
         {"jos\u00e9%", "Jos\u00e9|Jose\u0301 Luis"},
         {"JOSE\u0301", "Jos\u00e9"},
         {"_mith", "Smith"},
-        {"%\\%", "a\\b"},     // a backslash is an ordinary character, as in the file's LIKE
+        {"%\\%", "a\\b"}, // a backslash is an ordinary character, as in the file's LIKE
         {"a\\b", "a\\b"},
         {"50% OFF", "50% off"},
         {"nobody", ""},
@@ -319,7 +319,10 @@ TEST_F(Server, ALostConnectionIsReportedAndTheNextActionConnectsAgain)
 
 TEST(DatabaseLocation, ServersAreToldFromFiles)
 {
-    const struct { const char *location; bool server; } cases[] = {
+    const struct {
+        const char *location;
+        bool server;
+    } cases[] = {
         {"postgresql://u@h:5432/db?sslmode=prefer", true},
         {"POSTGRES://h/db", true},
         {"host=db.example.org dbname=shop", true},

@@ -64,8 +64,11 @@ TEST_F(FieldCatalogueTest, IsDictionaryTableReadsTheFile)
 {
     load(QStringLiteral("[one]\nisdictionary=1\n[hex]\nisdictionary=$10\n[mixed]\nIsDictionary=1\n"
                         "[yes]\nisdictionary=true\n[zero]\nisdictionary=0\n[none]\n_a=TEXT\n"));
-    const struct { const char *table; bool expected; } cases[] = {
-        {"one", true}, {"ONE", true}, {"hex", true}, {"mixed", true},
+    const struct {
+        const char *table;
+        bool expected;
+    } cases[] = {
+        {"one", true},  {"ONE", true},   {"hex", true},   {"mixed", true},
         {"yes", false}, {"zero", false}, {"none", false}, {"absent", false},
     };
     for (const auto &c : cases)
@@ -78,15 +81,19 @@ TEST_F(FieldCatalogueTest, IsDictionaryTableReadsTheFile)
 TEST_F(FieldCatalogueTest, JoinedTables)
 {
     load(QStringLiteral("[city]\nisdictionary=1\n[ad]\nisdictionary=1\n[bd]\nisdictionary=1\n[cd]\nisdictionary=1\n"));
-    const struct { const char *table; const char *items; QStringList expected; } cases[] = {
+    const struct {
+        const char *table;
+        const char *items;
+        QStringList expected;
+    } cases[] = {
         {"orders", "orders.number,customers.name,city.name,customers.phone", {u"customers"_s, u"city"_s}},
         {"orders", "orders.number,customers.name,customers.phone", {u"customers"_s}},
         {"x", "a.f,bd.f,c.f", {u"a"_s, u"c"_s, u"bd"_s}},
         {"x", "ad.f,b.f,cd.f", {u"cd"_s, u"b"_s, u"ad"_s}},
-        {"x", "c.f,A.f,a.g,B.f", {u"A"_s, u"B"_s, u"c"_s}},  // sorted and de-duplicated ignoring case
+        {"x", "c.f,A.f,a.g,B.f", {u"A"_s, u"B"_s, u"c"_s}}, // sorted and de-duplicated ignoring case
         {"x", "a.f,city.f,c.f", {u"a"_s, u"c"_s, u"city"_s}},
-        {"x", "a.f,noDot,other", {u""_s, u"a"_s}},        // no "." gives the empty name, once
-        {"a", "a.f,A.g", {u"A"_s}},                    // only the exact table name is left out
+        {"x", "a.f,noDot,other", {u""_s, u"a"_s}}, // no "." gives the empty name, once
+        {"a", "a.f,A.g", {u"A"_s}},                // only the exact table name is left out
         {"x", "", {u""_s}},
     };
     for (const auto &c : cases)

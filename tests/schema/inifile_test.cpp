@@ -11,17 +11,16 @@ using namespace Qt::StringLiterals;
 
 TEST(IniFile, ParsesSectionsKeysInFileOrder)
 {
-    const IniFile ini = IniFile::parse(QStringLiteral(
-        "stray=before any section\r\n"
-        "[Orders]\r\n"
-        "; a comment=not a key\r\n"
-        "  -number  =  TEXT  \r\n"
-        "no equals sign here\n"
-        "_expr=a=b\n"
-        "_Name=TEXT\n"
-        "_name=INTEGER\n"
-        "[city] ; trailing note\n"
-        "isdictionary=0x1F\n"));
+    const IniFile ini = IniFile::parse(QStringLiteral("stray=before any section\r\n"
+                                                      "[Orders]\r\n"
+                                                      "; a comment=not a key\r\n"
+                                                      "  -number  =  TEXT  \r\n"
+                                                      "no equals sign here\n"
+                                                      "_expr=a=b\n"
+                                                      "_Name=TEXT\n"
+                                                      "_name=INTEGER\n"
+                                                      "[city] ; trailing note\n"
+                                                      "isdictionary=0x1F\n"));
     EXPECT_EQ(ini.sections(), QStringList({u"Orders"_s, u"city"_s}));
     EXPECT_EQ(ini.keys(QStringLiteral("orders")), QStringList({u"-number"_s, u"_expr"_s, u"_Name"_s, u"_name"_s}));
     EXPECT_EQ(ini.value(QStringLiteral("ORDERS"), QStringLiteral("-NUMBER")), QStringLiteral("TEXT"));
@@ -35,7 +34,10 @@ TEST(IniFile, ParsesSectionsKeysInFileOrder)
 
 TEST(IniFile, Integer)
 {
-    const struct { const char *text; int expected; } cases[] = {
+    const struct {
+        const char *text;
+        int expected;
+    } cases[] = {
         {"1", 1}, {"-7", -7}, {"0", 0}, {"0x10", 16}, {"$ff", 255}, {"true", 99}, {"", 99}, {"1.5", 99}, {"0x", 99},
     };
     for (const auto &c : cases) {
@@ -52,7 +54,10 @@ TEST(IniFile, DecodesProjectTextEncodings)
     const QByteArray utf16Bytes = "\xFF\xFE" + QByteArray(utf16(russian));
     QStringEncoder cp1251("windows-1251");
     ASSERT_TRUE(cp1251.isValid());
-    const struct { const char *name; QByteArray bytes; } cases[] = {
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
         {"UTF-16LE with BOM", utf16Bytes},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + russian.toUtf8()},
         {"UTF-8", russian.toUtf8()},

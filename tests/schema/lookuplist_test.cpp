@@ -16,15 +16,17 @@ TEST(LookupDisplay, TemplatesReadAsIfReplacedFieldByField)
     db.setDatabase(folder.file(QStringLiteral("sqlite.db")));
     db.open();
     db.execute(QStringLiteral("CREATE TABLE p (id INTEGER PRIMARY KEY, a TEXT, b TEXT);"));
-    const struct { const char *dbField, *a, *b, *shown; } cases[] = {
+    const struct {
+        const char *dbField, *a, *b, *shown;
+    } cases[] = {
         {"{a}, {b}", "Smith", "Ann", "Smith, Ann"},
-        {"{A} and {a}", "x", "y", "x xnd x"},             // named twice: the second is then a bare name
-        {"{a} {b} {}", "1", "2", "1 2 {}"},               // empty braces name no column and stay
-        {"[{a}] {b", "1", "2", "[1] {b"},                  // an unclosed brace stays
-        {"{a}/{b}", "{b}", "B", "B/B"},                    // a value that holds a field's braces
+        {"{A} and {a}", "x", "y", "x xnd x"}, // named twice: the second is then a bare name
+        {"{a} {b} {}", "1", "2", "1 2 {}"},   // empty braces name no column and stay
+        {"[{a}] {b", "1", "2", "[1] {b"},     // an unclosed brace stays
+        {"{a}/{b}", "{b}", "B", "B/B"},       // a value that holds a field's braces
         {"{a}{b}", "", "", ""},
-        {"Mr {b}", "-", "ИВАНОВ", "Mr иванов"},            // display case of the whole text
-        {"ИМЯ {a}", "Bob", "", "Имя bob"},                  // also when only the template is non-Latin
+        {"Mr {b}", "-", "ИВАНОВ", "Mr иванов"}, // display case of the whole text
+        {"ИМЯ {a}", "Bob", "", "Имя bob"},      // also when only the template is non-Latin
     };
     for (const auto &c : cases) {
         db.execute(SqlStatement(QStringLiteral("DELETE FROM p; INSERT INTO p (a, b) VALUES ("))

@@ -5,8 +5,8 @@
 #include "support/printto.h"
 
 #include <QLocale>
-#include <sqlite3.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace tarvo;
@@ -28,7 +28,6 @@ protected:
     SqlConnection m_db;
 };
 
-
 } // namespace
 
 TEST(SqlConnectionOpen, CreatesFileWithForeignKeysOn)
@@ -44,10 +43,12 @@ TEST(SqlConnectionOpen, CreatesFileWithForeignKeysOn)
 TEST(SqlConnectionOpen, BadFilesFailWithSqliteMessage)
 {
     test::ProjectFolder folder;
-    folder.write(QStringLiteral("text.db"), QByteArray("This is a text file, long enough to hold a header. ").repeated(20));
+    folder.write(QStringLiteral("text.db"),
+                 QByteArray("This is a text file, long enough to hold a header. ").repeated(20));
     EXPECT_EQ(openError(folder.file(QStringLiteral("text.db"))), QStringLiteral("file is not a database"));
     EXPECT_EQ(openError(folder.path()), QStringLiteral("unable to open database file"));
-    EXPECT_EQ(openError(folder.file(QStringLiteral("no/such/folder/x.db"))), QStringLiteral("unable to open database file"));
+    EXPECT_EQ(openError(folder.file(QStringLiteral("no/such/folder/x.db"))),
+              QStringLiteral("unable to open database file"));
 }
 
 TEST_F(SqlConnectionTest, ExecutesEveryStatementOfAText)
@@ -109,7 +110,8 @@ TEST_F(SqlConnectionTest, ValueTextRules)
 
 TEST_F(SqlConnectionTest, BlobMarkersOutsideQuotesOnly)
 {
-    m_db.execute(QStringLiteral("CREATE TABLE f (id INTEGER PRIMARY KEY ASC, note TEXT, other TEXT, data BLOB, thumb BLOB)"));
+    m_db.execute(
+        QStringLiteral("CREATE TABLE f (id INTEGER PRIMARY KEY ASC, note TEXT, other TEXT, data BLOB, thumb BLOB)"));
     const QByteArray data("\x00\x01\x02:data\xff", 9);
     const QByteArray thumb(1000, '\x7f');
     m_db.executeWithBlobs(QStringLiteral("INSERT INTO f (note, other, data, thumb) "
@@ -131,8 +133,11 @@ TEST_F(SqlConnectionTest, UserTextsAreBoundAsText)
                                QStringLiteral("it's"), QStringLiteral("ПЁТР")};
     for (const QString &text : texts) {
         SqlStatement insert;
-        insert.sql(QStringLiteral("INSERT INTO people (name, pic) VALUES (")).text(text).sql(QStringLiteral(", "))
-            .blob(QStringLiteral("pic"), QByteArray("\x89PNG", 4)).sql(QStringLiteral(")"));
+        insert.sql(QStringLiteral("INSERT INTO people (name, pic) VALUES ("))
+            .text(text)
+            .sql(QStringLiteral(", "))
+            .blob(QStringLiteral("pic"), QByteArray("\x89PNG", 4))
+            .sql(QStringLiteral(")"));
         m_db.execute(insert);
         SqlStatement search(QStringLiteral("SELECT name, pic FROM people WHERE name = "));
         search.text(text);
@@ -204,7 +209,8 @@ TEST(SqlConnectionSharing, TwoWritersOnOneFileLoseNothing)
 
 TEST_F(SqlConnectionTest, KeptStatementsAreReusedReadTwiceAtOnceAndReleaseTheirLock)
 {
-    m_db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT); INSERT INTO t (name) VALUES ('a'), ('b');"));
+    m_db.execute(QStringLiteral(
+        "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT); INSERT INTO t (name) VALUES ('a'), ('b');"));
     const auto byId = [](const char *id) {
         return SqlStatement(QStringLiteral("SELECT name FROM t WHERE id=")).text(QString::fromLatin1(id));
     };

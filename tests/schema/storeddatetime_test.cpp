@@ -28,7 +28,10 @@ TEST(StoredDateTime, Text)
 
 TEST(StoredDateTime, Parse)
 {
-    const struct { const char *text; const char *expected; } cases[] = {
+    const struct {
+        const char *text;
+        const char *expected;
+    } cases[] = {
         {"2024-03-07 14:05:09.250", "2024-03-07 14:05:09.250"},
         {"2024-03-07", "2024-03-07 00:00:00.000"},
         {"2024-3-7 9:5", "2024-03-07 09:05:00.000"},

@@ -1,5 +1,5 @@
-#include "platform/projectfolder.h"
 #include "platform/errors.h"
+#include "platform/projectfolder.h"
 #include "schema/fieldcatalogue.h"
 #include "schema/sqlconnection.h"
 #include "schema/valueconventions.h"
@@ -13,12 +13,16 @@ using namespace tarvo;
 
 TEST(ValueConventions, CaseRules)
 {
-    const struct { const char *text; const char *display; const char *search; } cases[] = {
+    const struct {
+        const char *text;
+        const char *display;
+        const char *search;
+    } cases[] = {
         {"иВАНОВ пЁтр", "Иванов пётр", "ИВАНОВ ПЁТР"},
         {"McDonald", "McDonald", "McDonald"},
-        {"Zoë Ærö", "Zoë Ærö", "Zoë Ærö"},                 // Latin-1 below 247
-        {"Jø", "Jø", "JØ"},                                 // ø is 248
-        {"straße ÿ", "Straße ÿ", "STRAßE Ÿ"},             // ÿ (255) is non-Latin; ß keeps its length
+        {"Zoë Ærö", "Zoë Ærö", "Zoë Ærö"},    // Latin-1 below 247
+        {"Jø", "Jø", "JØ"},                   // ø is 248
+        {"straße ÿ", "Straße ÿ", "STRAßE Ÿ"}, // ÿ (255) is non-Latin; ß keeps its length
         {"", "", ""},
         {"ООО \"рога\"", "Ооо \"рога\"", "ООО \"\"РОГА\"\""},
         {"say \"hi\"", "say \"hi\"", "say \"\"hi\"\""},
@@ -27,14 +31,19 @@ TEST(ValueConventions, CaseRules)
         const QString text = QString::fromUtf8(c.text);
         EXPECT_EQ(NormalizeDisplayCase(text), QString::fromUtf8(c.display)) << c.text;
         EXPECT_EQ(PrepareSearchText(text), QString::fromUtf8(c.search)) << c.text;
-        EXPECT_EQ(StoredTextCase(text), QString::fromUtf8(c.search).replace(QStringLiteral("\"\""), QStringLiteral("\"")))
+        EXPECT_EQ(StoredTextCase(text),
+                  QString::fromUtf8(c.search).replace(QStringLiteral("\"\""), QStringLiteral("\"")))
             << c.text;
     }
 }
 
 TEST(ValueConventions, FormatStoredDateTime)
 {
-    const struct { const char *stored; QString format; const char *expected; } cases[] = {
+    const struct {
+        const char *stored;
+        QString format;
+        const char *expected;
+    } cases[] = {
         {"2014-05-17 00:00:00.000", shortDateFormat(), "5/17/14"},
         {"1899-12-30 13:45:10.000", shortTimeFormat(), "1:45 PM"},
         {"2014-05-17 00:00:00.000", dateTimeFormatC(), "5/17/14"},
@@ -45,7 +54,8 @@ TEST(ValueConventions, FormatStoredDateTime)
         {"2014-05-17 13:45:10.000 trailing", shortTimeFormat(), "1:45 PM"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(FormatStoredDateTime(QString::fromUtf8(c.stored), c.format), QString::fromUtf8(c.expected)) << c.stored;
+        EXPECT_EQ(FormatStoredDateTime(QString::fromUtf8(c.stored), c.format), QString::fromUtf8(c.expected))
+            << c.stored;
 
     // Where the decimal separator is not ".", the milliseconds are simply dropped.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -92,17 +102,19 @@ TEST_F(CounterTest, NextRecordCount)
 
 TEST(ValueConventions, NumbersTypedIntoNumberFieldsInTheUsersLocale)
 {
-    const struct { const char *locale, *typed, *integer, *real; } cases[] = {
+    const struct {
+        const char *locale, *typed, *integer, *real;
+    } cases[] = {
         {"en_US", "12", "12", "12"},
         {"en_US", " +12 ", "12", "12"},
         {"en_US", "-7", "-7", "-7"},
         {"en_US", "007", "7", "7"},
         {"en_US", "12.50", nullptr, "12.5"},
-        {"en_US", "12,50", nullptr, nullptr},  // no group separators: "12,50" is no number here
+        {"en_US", "12,50", nullptr, nullptr}, // no group separators: "12,50" is no number here
         {"en_US", "1,250", nullptr, nullptr},
         {"en_US", "1e3", nullptr, "1000"},
-        {"de_DE", "12,50", nullptr, "12.5"},   // the user's decimal comma
-        {"de_DE", "12.50", nullptr, "12.5"},   // and a point still works
+        {"de_DE", "12,50", nullptr, "12.5"}, // the user's decimal comma
+        {"de_DE", "12.50", nullptr, "12.5"}, // and a point still works
         {"en_US", "two", nullptr, nullptr},
         {"en_US", "abc", nullptr, nullptr},
         {"en_US", "", nullptr, nullptr},

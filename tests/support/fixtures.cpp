@@ -40,8 +40,14 @@ ProjectFolder::ProjectFolder(const QString &fixture) : m_dir(std::make_unique<QT
     }
 }
 
-QString ProjectFolder::path() const { return m_dir->path() + QLatin1Char('/'); }
-QString ProjectFolder::file(const QString &name) const { return path() + name; }
+QString ProjectFolder::path() const
+{
+    return m_dir->path() + QLatin1Char('/');
+}
+QString ProjectFolder::file(const QString &name) const
+{
+    return path() + name;
+}
 
 void ProjectFolder::write(const QString &name, const QByteArray &bytes) const
 {

@@ -26,12 +26,18 @@ inline QByteArray encodedPicture(const char *format, int w = 8, int h = 6, QColo
 inline QByteArray gifPicture(int w, int h)
 {
     QByteArray gif("GIF89a");
-    const auto word = [&](int v) { gif += char(v & 0xff); gif += char((v >> 8) & 0xff); };
+    const auto word = [&](int v) {
+        gif += char(v & 0xff);
+        gif += char((v >> 8) & 0xff);
+    };
     word(w);
     word(h);
-    gif += char(0x81); // global colour table of 4 entries
+    gif += char(0x81);             // global colour table of 4 entries
     gif += QByteArray(2, char(0)); // background index, aspect ratio
-    gif += QByteArray::fromHex("ffff00" "008b8b" "000000" "ffffff");
+    gif += QByteArray::fromHex("ffff00"
+                               "008b8b"
+                               "000000"
+                               "ffffff");
     gif += ',';
     word(0);
     word(0);

@@ -6,7 +6,10 @@
 #include <ostream>
 
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QStringList &l, std::ostream *os)
 {
     *os << '[';
@@ -14,5 +17,8 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
         *os << (i ? ", " : "") << '"' << l[i].toStdString() << '"';
     *os << ']';
 }
-inline void PrintTo(const QByteArray &b, std::ostream *os) { *os << "bytes(" << b.size() << ')'; }
+inline void PrintTo(const QByteArray &b, std::ostream *os)
+{
+    *os << "bytes(" << b.size() << ')';
+}
 QT_END_NAMESPACE

@@ -13,12 +13,30 @@ ScriptedInteraction::~ScriptedInteraction()
     setInteraction(m_previous);
 }
 
-void ScriptedInteraction::expectMessage(MessageAnswer answer) { m_answers.push_back(answer); }
-void ScriptedInteraction::expectModal(std::function<void(QDialog *)> onShown) { m_modals.push_back(std::move(onShown)); }
-void ScriptedInteraction::expectOpenFile(const QString &chosen) { m_openFiles.push_back(chosen); }
-void ScriptedInteraction::expectSaveFile(const QString &chosen) { m_saveFiles.push_back(chosen); }
-void ScriptedInteraction::expectPrintDialog(std::function<bool(QPrinter &)> onShown) { m_printDialogs.push_back(std::move(onShown)); }
-void ScriptedInteraction::expectPageSetup(std::function<bool(QPrinter &)> onShown) { m_pageSetups.push_back(std::move(onShown)); }
+void ScriptedInteraction::expectMessage(MessageAnswer answer)
+{
+    m_answers.push_back(answer);
+}
+void ScriptedInteraction::expectModal(std::function<void(QDialog *)> onShown)
+{
+    m_modals.push_back(std::move(onShown));
+}
+void ScriptedInteraction::expectOpenFile(const QString &chosen)
+{
+    m_openFiles.push_back(chosen);
+}
+void ScriptedInteraction::expectSaveFile(const QString &chosen)
+{
+    m_saveFiles.push_back(chosen);
+}
+void ScriptedInteraction::expectPrintDialog(std::function<bool(QPrinter &)> onShown)
+{
+    m_printDialogs.push_back(std::move(onShown));
+}
+void ScriptedInteraction::expectPageSetup(std::function<bool(QPrinter &)> onShown)
+{
+    m_pageSetups.push_back(std::move(onShown));
+}
 
 QStringList ScriptedInteraction::messageTexts() const
 {
@@ -208,8 +226,7 @@ bool ScriptedInteraction::openUrl(const QUrl &url)
 }
 
 namespace {
-bool runPrinterScript(std::deque<std::function<bool(QPrinter &)>> &queue, QPrinter &printer,
-                      const char *what)
+bool runPrinterScript(std::deque<std::function<bool(QPrinter &)>> &queue, QPrinter &printer, const char *what)
 {
     if (queue.empty()) {
         ADD_FAILURE() << "unexpected " << what;

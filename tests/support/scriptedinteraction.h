@@ -21,7 +21,7 @@ public:
     void expectMessage(MessageAnswer answer = MessageAnswer::Ok);
     // `onShown` runs while the form is shown modally; when it returns the form is hidden.
     void expectModal(std::function<void(QDialog *)> onShown);
-    void expectOpenFile(const QString &chosen);   // empty: the user cancels
+    void expectOpenFile(const QString &chosen); // empty: the user cancels
     void expectSaveFile(const QString &chosen);
     void setHasApplication(bool has) { m_hasApplication = has; }
     // `onShown` edits the printer as the user would and returns whether the user accepted.
@@ -53,8 +53,7 @@ public:
 
     MessageAnswer showMessage(QWidget *owner, const Message &message) override;
     void showModal(QDialog *form) override;
-    QString openFileName(QWidget *owner, const QString &filter,
-                         const QString &folder = QString()) override;
+    QString openFileName(QWidget *owner, const QString &filter, const QString &folder = QString()) override;
     QString saveFileName(QWidget *owner, const QString &suggestedName, const QString &filter,
                          const QString &defaultSuffix) override;
     void setClipboardText(const QString &text) override { m_clipboard = text; }

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QLocale>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 #include <ctime>
+#include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
