@@ -12,9 +12,12 @@ MessageAnswer ConsoleInteraction::showMessage(QWidget *, const Message &message)
 {
     QTextStream(stderr) << message.text << '\n';
     switch (message.buttons) {
-    case MessageButtons::YesNo: return MessageAnswer::No;
-    case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
-    case MessageButtons::Ok: break;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        break;
     }
     return MessageAnswer::Ok;
 }

@@ -22,10 +22,12 @@ namespace {
 const QList<ItemKind> allKinds{ItemKind::Text, ItemKind::Line, ItemKind::Rect, ItemKind::Image};
 const QList<ItemKind> texts{ItemKind::Text};
 
-ItemProperty geometry(const char *name, const char *label, double (QRectF::*get)() const,
-                      void (*set)(QRectF &, double))
+ItemProperty geometry(const char *name, const char *label, double (QRectF::*get)() const, void (*set)(QRectF &, double))
 {
-    return {QLatin1String(name), QObject::tr(label), EditorKind::Length, allKinds,
+    return {QLatin1String(name),
+            QObject::tr(label),
+            EditorKind::Length,
+            allKinds,
             [get](const ReportItem &i) { return (i.rect.*get)(); },
             [set](ReportItem &i, const QVariant &v) {
                 set(i.rect, v.toDouble());
@@ -37,22 +39,30 @@ ItemProperty geometry(const char *name, const char *label, double (QRectF::*get)
 
 ItemProperty flag(const char *name, const char *label, bool ReportItem::*member)
 {
-    return {QLatin1String(name), QObject::tr(label), EditorKind::Check, texts,
+    return {QLatin1String(name),
+            QObject::tr(label),
+            EditorKind::Check,
+            texts,
             [member](const ReportItem &i) { return i.*member; },
             [member](ReportItem &i, const QVariant &v) { i.*member = v.toBool(); }};
 }
 
 ItemProperty line(const char *name, const char *label, QList<ItemKind> kinds, QString ReportItem::*member)
 {
-    return {QLatin1String(name), QObject::tr(label), EditorKind::Line, std::move(kinds),
+    return {QLatin1String(name),
+            QObject::tr(label),
+            EditorKind::Line,
+            std::move(kinds),
             [member](const ReportItem &i) { return i.*member; },
             [member](ReportItem &i, const QVariant &v) { i.*member = v.toString().trimmed(); }};
 }
 
-ItemProperty alignment(const char *name, const char *label, Qt::Alignment mask,
-                       QList<std::pair<QString, int>> choices)
+ItemProperty alignment(const char *name, const char *label, Qt::Alignment mask, QList<std::pair<QString, int>> choices)
 {
-    return {QLatin1String(name), QObject::tr(label), EditorKind::Choice, texts,
+    return {QLatin1String(name),
+            QObject::tr(label),
+            EditorKind::Choice,
+            texts,
             [mask](const ReportItem &i) { return int(i.align & mask); },
             [mask](ReportItem &i, const QVariant &v) { i.align = (i.align & ~mask) | Qt::Alignment(v.toInt()); },
             std::move(choices)};
@@ -60,10 +70,14 @@ ItemProperty alignment(const char *name, const char *label, Qt::Alignment mask,
 
 ItemProperty width(const char *name, const char *label, QList<ItemKind> kinds, double ReportItem::*member)
 {
-    return {QLatin1String(name), QObject::tr(label), EditorKind::Length, std::move(kinds),
+    return {QLatin1String(name),
+            QObject::tr(label),
+            EditorKind::Length,
+            std::move(kinds),
             [member](const ReportItem &i) { return i.*member; },
             [member](ReportItem &i, const QVariant &v) { i.*member = std::clamp(v.toDouble(), 0.0, 50.0); },
-            {}, {0, 50}};
+            {},
+            {0, 50}};
 }
 
 QList<ItemProperty> makeProperties()
@@ -74,8 +88,7 @@ QList<ItemProperty> makeProperties()
         geometry("width", "Width", &QRectF::width, [](QRectF &r, double v) { r.setWidth(v); }),
         geometry("height", "Height", &QRectF::height, [](QRectF &r, double v) { r.setHeight(v); }),
         {QStringLiteral("text"), QObject::tr("Text"), EditorKind::MultiLine, texts,
-         [](const ReportItem &i) { return i.text; },
-         [](ReportItem &i, const QVariant &v) { i.text = v.toString(); }},
+         [](const ReportItem &i) { return i.text; }, [](ReportItem &i, const QVariant &v) { i.text = v.toString(); }},
         {QStringLiteral("font"), QObject::tr("Font"), EditorKind::Font, texts,
          [](const ReportItem &i) { return i.qfont(); },
          [](ReportItem &i, const QVariant &v) {
@@ -87,20 +100,27 @@ QList<ItemProperty> makeProperties()
              i.italic = f.italic();
              i.underline = f.underline();
          }},
-        {QStringLiteral("size"), QObject::tr("Size"), EditorKind::Points, texts,
+        {QStringLiteral("size"),
+         QObject::tr("Size"),
+         EditorKind::Points,
+         texts,
          [](const ReportItem &i) { return i.size; },
          [](ReportItem &i, const QVariant &v) { i.size = std::clamp(v.toDouble(), 1.0, 500.0); },
-         {}, {1, 500}},
+         {},
+         {1, 500}},
         flag("bold", "Bold", &ReportItem::bold),
         flag("italic", "Italic", &ReportItem::italic),
         flag("underline", "Underline", &ReportItem::underline),
         flag("wrap", "Word wrap", &ReportItem::wrap),
         flag("grow", "Grow to fit", &ReportItem::grow),
         alignment("align", "Align", Qt::AlignHorizontal_Mask,
-                  {{QObject::tr("Left"), Qt::AlignLeft}, {QObject::tr("Center"), Qt::AlignHCenter},
-                   {QObject::tr("Right"), Qt::AlignRight}, {QObject::tr("Justify"), Qt::AlignJustify}}),
+                  {{QObject::tr("Left"), Qt::AlignLeft},
+                   {QObject::tr("Center"), Qt::AlignHCenter},
+                   {QObject::tr("Right"), Qt::AlignRight},
+                   {QObject::tr("Justify"), Qt::AlignJustify}}),
         alignment("valign", "Vertical", Qt::AlignVertical_Mask,
-                  {{QObject::tr("Top"), Qt::AlignTop}, {QObject::tr("Center"), Qt::AlignVCenter},
+                  {{QObject::tr("Top"), Qt::AlignTop},
+                   {QObject::tr("Center"), Qt::AlignVCenter},
                    {QObject::tr("Bottom"), Qt::AlignBottom}}),
         line("format", "Format", texts, &ReportItem::format),
         {QStringLiteral("colour"), QObject::tr("Colour"), EditorKind::Colour, allKinds,
@@ -109,7 +129,10 @@ QList<ItemProperty> makeProperties()
              if (const QColor c = v.value<QColor>(); c.isValid())
                  i.colour = c;
          }},
-        {QStringLiteral("fill"), QObject::tr("Fill"), EditorKind::OptionalColour, {ItemKind::Text, ItemKind::Rect},
+        {QStringLiteral("fill"),
+         QObject::tr("Fill"),
+         EditorKind::OptionalColour,
+         {ItemKind::Text, ItemKind::Rect},
          [](const ReportItem &i) { return i.fill; },
          [](ReportItem &i, const QVariant &v) { i.fill = v.value<QColor>(); }},
         width("border", "Border", texts, &ReportItem::border),
@@ -121,7 +144,10 @@ QList<ItemProperty> makeProperties()
          }},
         width("lineWidth", "Line width", {ItemKind::Line, ItemKind::Rect}, &ReportItem::lineWidth),
         line("field", "Picture field", {ItemKind::Image}, &ReportItem::field),
-        {QStringLiteral("picture"), QObject::tr("Picture"), EditorKind::Picture, {ItemKind::Image},
+        {QStringLiteral("picture"),
+         QObject::tr("Picture"),
+         EditorKind::Picture,
+         {ItemKind::Image},
          [](const ReportItem &i) { return i.png; },
          [](ReportItem &i, const QVariant &v) {
              i.png = v.toByteArray();
@@ -199,7 +225,8 @@ QWidget *dialogEditor(const ItemProperty &property, QWidget *owner, const QStrin
         button->setText(QObject::tr("Load picture..."));
     QObject::connect(button, &QPushButton::clicked, button, [&property, owner, &pictureFolder, button, changed] {
         guarded([&] {
-            if (const std::optional<QVariant> value = askValue(property, owner, pictureFolder, button->property(valueKey)))
+            if (const std::optional<QVariant> value = askValue(property, owner, pictureFolder,
+                                                               button->property(valueKey)))
                 changed(*value);
         });
     });

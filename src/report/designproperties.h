@@ -26,13 +26,13 @@ enum class EditorKind {
 };
 
 struct ItemProperty {
-    QString name;       // the editor's object name
+    QString name; // the editor's object name
     QString label;
     EditorKind editor;
     QList<ItemKind> kinds; // the items that have it
     std::function<QVariant(const ReportItem &)> get;
     std::function<void(ReportItem &, const QVariant &)> set;
-    QList<std::pair<QString, int>> choices = {}; // Choice: text and value
+    QList<std::pair<QString, int>> choices = {};     // Choice: text and value
     std::pair<double, double> range = {-2000, 2000}; // Length and Points: the editor's bounds
 
     bool appliesTo(ItemKind kind) const { return kinds.contains(kind); }

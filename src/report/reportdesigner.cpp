@@ -34,9 +34,8 @@ namespace tarvo {
 namespace {
 
 const QString templateFilter = QObject::tr("Tarvo reports (*.trp);;All files (*)");
-const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"),
-                               QStringLiteral("[Line#]"), QStringLiteral("[Date]"),
-                               QStringLiteral("[Time]")};
+const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"), QStringLiteral("[Line#]"),
+                               QStringLiteral("[Date]"), QStringLiteral("[Time]")};
 constexpr double zoomStep = 1.25;
 constexpr double pasteOffset = 2; // mm: a copy pasted into its own band lies beside the original
 
@@ -46,8 +45,8 @@ class TemplateEdit : public QUndoCommand {
 public:
     TemplateEdit(const QString &text, ReportTemplate before, ReportTemplate after, QString mergeKey,
                  std::function<void(const ReportTemplate &)> restore)
-        : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)),
-          m_mergeKey(std::move(mergeKey)), m_restore(std::move(restore))
+        : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)), m_mergeKey(std::move(mergeKey)),
+          m_restore(std::move(restore))
     {
     }
 
@@ -176,13 +175,15 @@ void ReportDesigner::buildMenus()
     file->addAction(command(QStringLiteral("saveAs"), tr("Save as..."), QKeySequence::SaveAs, [this] { saveAs(); }));
     file->addSeparator();
     file->addAction(command(QStringLiteral("pageSetup"), tr("Page setup..."), {}, [this] { pageSetup(); }));
-    file->addAction(command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
+    file->addAction(
+        command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
     file->addSeparator();
     file->addAction(command(QStringLiteral("close"), tr("Close"), {}, [this] { close(); }));
 
     QMenu *edit = menus->addMenu(tr("&Edit"));
     QAction *undo = command(QStringLiteral("undo"), tr("Undo"), QKeySequence::Undo, [this] { m_undo->undo(); });
-    QAction *redo = command(QStringLiteral("redo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { m_undo->redo(); });
+    QAction *redo = command(QStringLiteral("redo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                            [this] { m_undo->redo(); });
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     undo->setEnabled(false);
     redo->setEnabled(false);
@@ -194,36 +195,47 @@ void ReportDesigner::buildMenus()
     edit->addAction(command(QStringLiteral("cut"), tr("Cut"), QKeySequence::Cut, [this] { cut(); }));
     edit->addAction(command(QStringLiteral("copy"), tr("Copy"), QKeySequence::Copy, [this] { copy(); }));
     edit->addAction(command(QStringLiteral("paste"), tr("Paste"), QKeySequence::Paste, [this] { paste(); }));
-    edit->addAction(command(QStringLiteral("delete"), tr("Delete"), QKeySequence::Delete, [this] { removeSelected(); }));
+    edit->addAction(
+        command(QStringLiteral("delete"), tr("Delete"), QKeySequence::Delete, [this] { removeSelected(); }));
     edit->addAction(command(QStringLiteral("selectAll"), tr("Select all"), QKeySequence::SelectAll, [this] {
         for (QGraphicsItem *item : m_scene->items())
             item->setSelected(item->flags() & QGraphicsItem::ItemIsSelectable);
     }));
 
     QMenu *insert = menus->addMenu(tr("&Insert"));
-    const std::pair<const char *, ItemKind> palette[] = {
-        {"Text", ItemKind::Text}, {"Line", ItemKind::Line}, {"Rectangle", ItemKind::Rect}, {"Image", ItemKind::Image}};
+    const std::pair<const char *, ItemKind> palette[] = {{"Text", ItemKind::Text},
+                                                         {"Line", ItemKind::Line},
+                                                         {"Rectangle", ItemKind::Rect},
+                                                         {"Image", ItemKind::Image}};
     for (const auto &[name, kind] : palette) {
         const ItemKind k = kind;
-        insert->addAction(command(QStringLiteral("add") + QLatin1String(name), tr(name), {}, [this, k] { addItem(k); }));
+        insert->addAction(
+            command(QStringLiteral("add") + QLatin1String(name), tr(name), {}, [this, k] { addItem(k); }));
     }
 
     QMenu *arrange = menus->addMenu(tr("&Arrange"));
     const std::tuple<const char *, const char *, Qt::Alignment> edges[] = {
-        {"alignLeft", "Align left edges", Qt::AlignLeft}, {"alignRight", "Align right edges", Qt::AlignRight},
-        {"alignTop", "Align top edges", Qt::AlignTop}, {"alignBottom", "Align bottom edges", Qt::AlignBottom}};
+        {"alignLeft", "Align left edges", Qt::AlignLeft},
+        {"alignRight", "Align right edges", Qt::AlignRight},
+        {"alignTop", "Align top edges", Qt::AlignTop},
+        {"alignBottom", "Align bottom edges", Qt::AlignBottom}};
     for (const auto &[name, text, edge] : edges) {
         const Qt::Alignment e = edge;
         arrange->addAction(command(QLatin1String(name), tr(text), {}, [this, e] { align(e); }));
     }
     arrange->addSeparator();
-    arrange->addAction(command(QStringLiteral("sameWidth"), tr("Same width"), {}, [this] { sameSize(Qt::Horizontal); }));
-    arrange->addAction(command(QStringLiteral("sameHeight"), tr("Same height"), {}, [this] { sameSize(Qt::Vertical); }));
+    arrange->addAction(
+        command(QStringLiteral("sameWidth"), tr("Same width"), {}, [this] { sameSize(Qt::Horizontal); }));
+    arrange->addAction(
+        command(QStringLiteral("sameHeight"), tr("Same height"), {}, [this] { sameSize(Qt::Vertical); }));
 
     QMenu *view = menus->addMenu(tr("&View"));
-    view->addAction(command(QStringLiteral("zoomIn"), tr("Zoom in"), QKeySequence::ZoomIn, [this] { setZoom(m_zoom * zoomStep); }));
-    view->addAction(command(QStringLiteral("zoomOut"), tr("Zoom out"), QKeySequence::ZoomOut, [this] { setZoom(m_zoom / zoomStep); }));
-    view->addAction(command(QStringLiteral("actualSize"), tr("100 %"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(1); }));
+    view->addAction(
+        command(QStringLiteral("zoomIn"), tr("Zoom in"), QKeySequence::ZoomIn, [this] { setZoom(m_zoom * zoomStep); }));
+    view->addAction(command(QStringLiteral("zoomOut"), tr("Zoom out"), QKeySequence::ZoomOut,
+                            [this] { setZoom(m_zoom / zoomStep); }));
+    view->addAction(
+        command(QStringLiteral("actualSize"), tr("100 %"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(1); }));
 
     auto *bar = new QToolBar;
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -391,9 +403,9 @@ bool ReportDesigner::confirmDiscard()
     if (!isModified())
         return true;
     const QString name = m_fileName.isEmpty() ? tr("the new report") : QFileInfo(m_fileName).fileName();
-    const MessageAnswer answer = interaction().showMessage(
-        this, {tr("Save the changes to %1?").arg(name), tr("Report designer"), MessageIcon::Question,
-               MessageButtons::YesNoCancel});
+    const MessageAnswer answer = interaction().showMessage(this, {tr("Save the changes to %1?").arg(name),
+                                                                  tr("Report designer"), MessageIcon::Question,
+                                                                  MessageButtons::YesNoCancel});
     switch (answer) {
     case MessageAnswer::Yes:
         return save();
@@ -577,9 +589,10 @@ void ReportDesigner::align(Qt::Alignment edge)
     // Edges within the band: items in different bands line up as they would on their rows.
     auto edgeOf = [edge](const QRectF &r) {
         const QRectF n = r.normalized();
-        return edge == Qt::AlignLeft ? n.left() : edge == Qt::AlignRight ? n.right()
-                                                : edge == Qt::AlignTop   ? n.top()
-                                                                         : n.bottom();
+        return edge == Qt::AlignLeft    ? n.left()
+               : edge == Qt::AlignRight ? n.right()
+               : edge == Qt::AlignTop   ? n.top()
+                                        : n.bottom();
     };
     const bool lowest = edge == Qt::AlignLeft || edge == Qt::AlignTop;
     double target = edgeOf(m_scene->item(refs.first()).rect);

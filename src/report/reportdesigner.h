@@ -72,8 +72,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QAction *command(const QString &name, const QString &text, const QKeySequence &key,
-                     std::function<void()> run);
+    QAction *command(const QString &name, const QString &text, const QKeySequence &key, std::function<void()> run);
     void buildMenus();
     QWidget *buildLeftPanel();
     QWidget *buildPropertyPanel();

@@ -166,7 +166,10 @@ struct ShownDesigner {
         view = d.findChild<QGraphicsView *>("page");
         view->setFocus();
     }
-    void key(int key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(view->viewport(), Qt::Key(key), modifiers); }
+    void key(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(view->viewport(), Qt::Key(key), modifiers);
+    }
     QList<ReportItem> &master() { return tpl.band(BandType::MasterData)->items; }
 };
 
@@ -177,17 +180,30 @@ TEST(ReportDesigner, EveryKindOfEditUndoesAndRedoesFromTheKeyboard)
     ShownDesigner s;
     std::vector<QByteArray> states{s.tpl.toXml()};
     const std::vector<std::pair<const char *, std::function<void()>>> edits{
-        {"select and move", [&] { s.d.scene()->select({{BandType::MasterData, 1}}); s.key(Qt::Key_Right); }},
+        {"select and move",
+         [&] {
+             s.d.scene()->select({{BandType::MasterData, 1}});
+             s.key(Qt::Key_Right);
+         }},
         {"resize", [&] { s.key(Qt::Key_Down, Qt::ShiftModifier); }},
-        {"type a text", [&] {
+        {"type a text",
+         [&] {
              s.d.textEditor()->setFocus();
              s.d.textEditor()->moveCursor(QTextCursor::End);
              QTest::keyClicks(s.d.textEditor(), "abc"); // three keys, one edit
              s.view->setFocus();
          }},
-        {"copy and paste", [&] { s.key(Qt::Key_C, Qt::ControlModifier); s.key(Qt::Key_V, Qt::ControlModifier); }},
+        {"copy and paste",
+         [&] {
+             s.key(Qt::Key_C, Qt::ControlModifier);
+             s.key(Qt::Key_V, Qt::ControlModifier);
+         }},
         {"delete", [&] { s.key(Qt::Key_Delete); }},
-        {"add", [&] { s.d.action("addLine")->trigger(); s.view->setFocus(); }},
+        {"add",
+         [&] {
+             s.d.action("addLine")->trigger();
+             s.view->setFocus();
+         }},
         {"remove a band", [&] { s.d.removeBand(BandType::ReportTitle); }},
     };
     for (const auto &[what, edit] : edits) {
@@ -289,10 +305,8 @@ TEST(ReportDesigner, PastesCopiesAlignsAndSizesTheSelection)
         QRectF first;
         QRectF second;
     } arrangements[] = {
-        {"alignRight", {60, 0, 15, 6}, {15, 0, 60, 8}},
-        {"alignLeft", {15, 0, 15, 6}, {15, 0, 60, 8}},
-        {"alignBottom", {15, 2, 15, 6}, {15, 0, 60, 8}},
-        {"alignTop", {15, 0, 15, 6}, {15, 0, 60, 8}},
+        {"alignRight", {60, 0, 15, 6}, {15, 0, 60, 8}},  {"alignLeft", {15, 0, 15, 6}, {15, 0, 60, 8}},
+        {"alignBottom", {15, 2, 15, 6}, {15, 0, 60, 8}}, {"alignTop", {15, 0, 15, 6}, {15, 0, 60, 8}},
         {"sameWidth", {15, 0, 15, 6}, {15, 0, 15, 8}}, // the first in page order is the model
         {"sameHeight", {15, 0, 15, 6}, {15, 0, 15, 6}},
     };

@@ -226,6 +226,7 @@ TEST(ReportExport, HtmlTextsKeepTheirBackgroundAndFrame)
     name.borderColour = QColor("#0000ff");
     const PreparedReport r = prepareReport(t, customers(1), std::nullopt, fixedNow);
     const QString html = QString::fromUtf8(htmlDocument(r));
-    EXPECT_TRUE(html.contains("background:#ffeecc;border:0.50mm solid #0000ff;box-sizing:border-box;")) << html.toStdString();
+    EXPECT_TRUE(html.contains("background:#ffeecc;border:0.50mm solid #0000ff;box-sizing:border-box;"))
+        << html.toStdString();
     EXPECT_EQ(html.count("solid #0000ff"), 1); // one row, one framed text
 }

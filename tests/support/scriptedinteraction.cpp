@@ -75,12 +75,15 @@ MessageAnswer ScriptedInteraction::showMessage(QWidget *, const Message &message
 {
     m_messages.push_back(message);
     if (m_answers.empty()) {
-        ADD_FAILURE() << "unexpected message: " << message.text.toStdString() << " ["
-                      << message.caption.toStdString() << "]";
+        ADD_FAILURE() << "unexpected message: " << message.text.toStdString() << " [" << message.caption.toStdString()
+                      << "]";
         switch (message.buttons) {
-        case MessageButtons::YesNo: return MessageAnswer::No;
-        case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
-        case MessageButtons::Ok: break;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Cancel;
+        case MessageButtons::Ok:
+            break;
         }
         return MessageAnswer::Ok;
     }
