@@ -6,12 +6,21 @@
 
 #include "actions/placeholders.h"
 #include "forms/attributes.h"
+#include "platform/errors.h"
 
 namespace {
 
 // Where each character of `sql` lies as SQL reads it, and where its end lies: in code, in a quoted
 // literal (a doubled quote stays inside it) or in a comment, whose quotes open no literal.
-enum class Place { Code, SingleQuoted, DoubleQuoted, LineComment, BlockComment };
+enum class Place { Code, SingleQuoted, EscapeQuoted, DoubleQuoted, LineComment, BlockComment };
+
+// The server's E'…' literal, in which a backslash escapes the next character.
+bool opensEscapeLiteral(const QString &sql, qsizetype i)
+{
+    const bool afterName = i > 0
+                           && (sql.at(i - 1).isLetterOrNumber() || sql.at(i - 1) == u'_' || sql.at(i - 1) == u'$');
+    return (sql.at(i) == u'E' || sql.at(i) == u'e') && i + 1 < sql.size() && sql.at(i + 1) == u'\'' && !afterName;
+}
 
 struct QuoteScan {
     QList<Place> places;
@@ -29,7 +38,10 @@ QuoteScan scanQuotes(const QString &sql)
         scan.places[i] = place;
         switch (place) {
         case Place::Code:
-            if (c == u'\'')
+            if (opensEscapeLiteral(sql, i)) {
+                place = Place::EscapeQuoted;
+                scan.places[++i] = place;
+            } else if (c == u'\'')
                 place = Place::SingleQuoted;
             else if (c == u'"')
                 place = Place::DoubleQuoted;
@@ -39,6 +51,12 @@ QuoteScan scanQuotes(const QString &sql)
                 place = Place::BlockComment;
             if (place == Place::LineComment || place == Place::BlockComment)
                 scan.places[++i] = place;
+            break;
+        case Place::EscapeQuoted:
+            if (c == u'\\' || (c == u'\'' && next == c))
+                scan.places[++i] = place;
+            else if (c == u'\'')
+                place = Place::Code;
             break;
         case Place::SingleQuoted:
         case Place::DoubleQuoted:
@@ -70,7 +88,8 @@ bool onlyInsideLiterals(const QString &marked, QChar marker)
 {
     const QuoteScan scan = scanQuotes(marked);
     for (qsizetype i = 0; i < marked.size(); ++i)
-        if (marked.at(i) == marker && scan.places[i] != Place::SingleQuoted && scan.places[i] != Place::DoubleQuoted)
+        if (marked.at(i) == marker && scan.places[i] != Place::SingleQuoted && scan.places[i] != Place::EscapeQuoted
+            && scan.places[i] != Place::DoubleQuoted)
             return false;
     return true;
 }
@@ -86,7 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString value = QString::fromUtf8(input[2]);
     if (!isIdentifier(name))
         return 0;
-    const QString result = replacePlaceholder(sql, name, value);
+    QString result;
+    try {
+        result = replacePlaceholder(sql, name, value);
+    } catch (const Error &) {
+        return 0; // a value after a comment inside a comment: refused whatever it is
+    }
 
     const QChar marker(0xE000); // a private-use character no input of this run contains
     if (sql.contains(marker) || name.contains(marker))

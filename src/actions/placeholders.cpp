@@ -2,6 +2,7 @@
 
 #include "controls/boundcontrols.h"
 #include "controls/form.h"
+#include "platform/errors.h"
 
 #include <QRegularExpression>
 
@@ -45,6 +46,27 @@ QString bareValue(const QString &text)
 
 enum class Context { Code, Quoted, LineComment, BlockComment };
 
+bool isIdentifierCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
+// The server's E'…' literal, in which a backslash escapes the next character. (The file database
+// reads E'…' as a syntax error, so reading it the server's way costs nothing there.)
+bool opensEscapeLiteral(const QString &sql, int i)
+{
+    return (sql.at(i) == u'E' || sql.at(i) == u'e') && i + 1 < sql.size() && sql.at(i + 1) == u'\''
+           && (i == 0 || !isIdentifierCharacter(sql.at(i - 1)));
+}
+
+QString escapedForLiteral(const QString &value, QChar quote, bool backslashEscapes)
+{
+    QString escaped = value;
+    if (backslashEscapes)
+        escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return escaped.replace(quote, QString(2, quote));
+}
+
 } // namespace
 
 std::optional<PlaceholderValue> placeholderValue(QObject &component)
@@ -80,11 +102,24 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
     QString result;
     result.reserve(sql.size());
     Context context = Context::Code;
-    QChar openQuote; // the quote of the literal we are in
+    QChar openQuote;               // the quote of the literal we are in
+    bool backslashEscapes = false; // in an E'…' literal
+    // The file database ends a comment at the first "*/", the server only at the one that closes
+    // every "/*" inside it: after such a comment, where a literal begins depends on the engine.
+    bool commentInComment = false;
     for (int i = 0; i < sql.size();) {
         const bool inComment = context == Context::LineComment || context == Context::BlockComment;
         if (!inComment && QStringView(sql).mid(i).startsWith(placeholder, Qt::CaseInsensitive)) {
-            result += context == Context::Code ? outside : QString(value).replace(openQuote, QString(2, openQuote));
+            if (commentInComment)
+                throw Error(QStringLiteral("The statement puts the value of %1 after a comment inside a comment "
+                                           "(\"/*\" within \"/* */\"), which database engines end in different "
+                                           "places; it is not run.")
+                                .arg(name));
+            // Right after a literal, a quote of ours would join it ('a''b' is one literal) and
+            // read with that literal's escapes: a space keeps them apart.
+            if (context == Context::Code && outside.startsWith(u'\'') && result.endsWith(u'\''))
+                result += u' ';
+            result += context == Context::Code ? outside : escapedForLiteral(value, openQuote, backslashEscapes);
             i += placeholder.size();
             continue;
         }
@@ -93,9 +128,15 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
         int length = 1;
         switch (context) {
         case Context::Code:
-            if (isQuote(c)) {
+            if (opensEscapeLiteral(sql, i)) {
+                context = Context::Quoted;
+                openQuote = next;
+                backslashEscapes = true;
+                length = 2;
+            } else if (isQuote(c)) {
                 context = Context::Quoted;
                 openQuote = c;
+                backslashEscapes = false;
             } else if (c == u'-' && next == u'-') {
                 context = Context::LineComment;
                 length = 2;
@@ -105,8 +146,8 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
             }
             break;
         case Context::Quoted:
-            if (c == openQuote && next == c)
-                length = 2; // a doubled quote stays inside
+            if ((c == openQuote && next == c) || (backslashEscapes && c == u'\\'))
+                length = 2; // a doubled or escaped quote stays inside
             else if (c == openQuote)
                 context = Context::Code;
             break;
@@ -117,6 +158,9 @@ QString replacePlaceholder(const QString &sql, const QString &name, const QStrin
         case Context::BlockComment:
             if (c == u'*' && next == u'/') {
                 context = Context::Code;
+                length = 2;
+            } else if (c == u'/' && next == u'*') {
+                commentInComment = true;
                 length = 2;
             }
             break;

@@ -67,8 +67,7 @@ void actionReport(TdbButton &button, ActionContext &context)
     ReportEngine &report = *context.report;
     if (!sql.isEmpty()) {
         const WaitCursor busy;
-        SqlQuery rows = context.connection->query(sql);
-        report.dataSet().connect(rows);
+        report.dataSet().read(*context.connection, sql);
         report.dataSet().setName(QStringLiteral("Report"));
     }
     if (button.dbReportFile().isEmpty()) {

@@ -6,6 +6,7 @@
 #include "controls/picture.h"
 #include "controls/searchstatement.h"
 #include "forms/attributetable.h"
+#include "forms/controlbuilders.h"
 #include "forms/formsxml.h"
 #include "forms/names.h"
 #include "platform/errors.h"

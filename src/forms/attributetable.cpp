@@ -1,125 +1,9 @@
 #include "forms/attributetable.h"
 
-#include "controls/dbbutton.h"
-#include "controls/dbcheckbox.h"
-#include "controls/dbdatetimepicker.h"
-#include "controls/dbstringgridex.h"
-
 #include <algorithm>
 #include <stdexcept>
 
 namespace tarvo {
-
-namespace {
-
-constexpr qint32 windowBackground = qint32(0xFF000005);
-constexpr qint32 buttonFace = qint32(0xFF00000F);
-
-using Definitions = std::vector<AttributeDefinition>;
-
-AttributeDefinition text(const char *name)
-{
-    return {name, Rule::Text, 0};
-}
-AttributeDefinition integer(const char *name, qint32 fallback)
-{
-    return {name, Rule::Integer, fallback};
-}
-AttributeDefinition boolean(const char *name)
-{
-    return {name, Rule::Boolean, 0};
-}
-AttributeDefinition colour(const char *name, std::optional<qint32> fallback)
-{
-    return {name, Rule::Colour, fallback};
-}
-// Read by the names of the enum's keys, as the control declares them.
-template <class Enum> AttributeDefinition enumeration(const char *name)
-{
-    return {name, Rule::Enumeration, std::nullopt, QMetaEnum::fromType<Enum>()};
-}
-
-Definitions operator+(Definitions a, const Definitions &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-// The groups of common attributes, combined per element below.
-const Definitions name = {text("Name")};
-const Definitions position = {integer("Left", 0), integer("Top", 0)};
-const Definitions width = {integer("Width", 0)};
-const Definitions height = {integer("Height", 0)};
-const Definitions geometry = position + width + height;
-const Definitions caption = {text("Caption")};
-const Definitions font = {text("FontName"),
-                          integer("FontSize", 8),
-                          colour("FontColor", 0),
-                          {"FontStyle", Rule::FontStyle, 0}};
-const Definitions keyboard = {boolean("TabStop"), integer("TabOrder", 999)};
-const Definitions windowColour = {colour("Color", windowBackground)};
-const Definitions binding = {text("dbTable"), text("dbField")};
-const Definitions pictureOptions = {boolean("Proportional"), boolean("Stretch"), boolean("Transparent")};
-
-std::vector<ElementAttributes> buildControlAttributes()
-{
-    return {
-        {"TdbButton", true,
-         name + geometry + caption + font + keyboard
-             + Definitions{text("dbIconName"),
-                           enumeration<TdbButton::TActionDbType>("dbActionType"),
-                           text("dbGeneralTable"),
-                           text("dbListControls"),
-                           text("dbListFields"),
-                           text("dbListFieldsNames"),
-                           text("dbResultControl"),
-                           text("dbFormName"),
-                           {"dbSQL", Rule::Statement, 0},
-                           text("dbSortField"),
-                           boolean("dbSortAsc"),
-                           boolean("dbConfirmDelete"),
-                           text("dbReportFile")}},
-        {"TdbEdit", true,
-         name + geometry + windowColour + font + keyboard
-             + Definitions{text("dbDefaultValue"), {"dbFilter", Rule::BracketComparison, 0}} + binding},
-        {"TdbEditCount", true,
-         name + geometry + windowColour + font + keyboard
-             + Definitions{boolean("ReadOnly"), text("dbTable"), integer("dbBeginValue", 1)}},
-        {"TdbMemo", true,
-         name + geometry + windowColour + font + keyboard + Definitions{text("dbDefaultValue")} + binding},
-        {"TdbCheckBox", true,
-         name + geometry + caption + font + keyboard + binding
-             + Definitions{boolean("AllowGrayed"), enumeration<TdbCheckBox::TCheckBoxState>("dbDefaultState")}},
-        {"TdbDateTimePicker", true,
-         name + geometry + font + keyboard
-             + Definitions{enumeration<TdbDateTimePicker::TDateTimeKind>("Kind"),
-                           text("Format"),
-                           {"dbFilter", Rule::BracketComparison, 0},
-                           enumeration<TdbDateTimePicker::TDTDateFormat>("DateFormat")}
-             + binding + Definitions{text("dbCalendarControl"), boolean("Checked")}},
-        {"TdbMonthCalendar", true,
-         name + geometry + keyboard + Definitions{{"dbFilter", Rule::Comparison, 0}} + binding},
-        {"TdbComboBox", true,
-         name + geometry + font + keyboard + binding
-             + Definitions{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
-        {"TdbStringGrid", true,
-         name + geometry + font + keyboard
-             + Definitions{integer("DefaultRowHeight", 18),
-                           enumeration<TdbStringGridEx::TGridDrawingStyle>("DrawingStyle"), text("dbGeneralTable"),
-                           text("dbListFields"), text("dbListFieldsNames"), boolean("dbAutoExecute"),
-                           text("dbSortField"), boolean("dbSortAsc")}},
-        {"TdbLabel", false, name + position + height + caption + font},
-        {"TdbPanel", true, name + geometry + Definitions{colour("Color", buttonFace)} + keyboard},
-        {"TdbGroupBox", true, name + geometry + caption + font + keyboard},
-        {"TdbPageControl", true, name + geometry + font + keyboard},
-        {"TdbTabSheet", true, name + caption + Definitions{{"PageIndex", Rule::NonNegative, 0}}},
-        {"TdbImage", false, name + geometry + Definitions{text("dbFileName")} + pictureOptions},
-        {"TdbImageDataBase", false, name + geometry + binding + pictureOptions},
-        {"TdbFileToDatabase", true, name + position + width + windowColour + font + keyboard + binding},
-    };
-}
-
-} // namespace
 
 const AttributeDefinition *ElementAttributes::find(const char *attribute) const
 {
@@ -130,19 +14,14 @@ const AttributeDefinition *ElementAttributes::find(const char *attribute) const
     return nullptr;
 }
 
-const ElementAttributes *controlAttributes(const QString &element)
-{
-    static const std::vector<ElementAttributes> table = buildControlAttributes();
-    for (const ElementAttributes &entry : table)
-        if (element == QLatin1StringView(entry.element))
-            return &entry;
-    return nullptr;
-}
-
 const ElementAttributes &formAttributes()
 {
-    static const ElementAttributes form{
-        "form", true, {integer("Width", 640), integer("Height", 480), colour("Color", std::nullopt), text("Caption")}};
+    using namespace define;
+    static const ElementAttributes form{"form",
+                                        nullptr,
+                                        true,
+                                        {integer("Width", 640), integer("Height", 480), colour("Color", std::nullopt),
+                                         text("Caption")}};
     return form;
 }
 

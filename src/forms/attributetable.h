@@ -1,15 +1,23 @@
 #pragma once
-// Which forms.xml element reads which attribute, by which rule and with which default: one
-// table for the whole file. AttributeReader reads an element's attributes through it; asking
-// for an attribute the element does not read is a programming error (std::logic_error).
+// How a forms.xml element reads its attributes: by which rule and with which default. The
+// controls' table (one row per element: its builder and its attributes) is in controlbuilders.cpp,
+// built from the pieces below; AttributeReader reads an element's attributes through its row.
+// Asking for an attribute the element does not read is a programming error (std::logic_error).
 #include "forms/attributes.h"
 #include "forms/formsxml.h"
 
+#include <QMetaEnum>
 #include <QString>
 #include <optional>
 #include <vector>
 
+class QWidget;
+
 namespace tarvo {
+
+struct BuildContext;
+// Creates an element's control; see controlbuilders.h.
+using Builder = QWidget *(*)(const BuildContext &);
 
 enum class Rule {
     Text,
@@ -31,17 +39,50 @@ struct AttributeDefinition {
     QMetaEnum keys = {};            // Rule::Enumeration: the control's Q_ENUM its texts name
 };
 
+using Definitions = std::vector<AttributeDefinition>;
+
 struct ElementAttributes {
     const char *element;
+    Builder build; // null for the form element, which the loader builds itself
     bool windowed; // can hold controls and takes part in keyboard order
-    std::vector<AttributeDefinition> attributes;
+    Definitions attributes;
     const AttributeDefinition *find(const char *attribute) const;
 };
 
-// The attributes of a control element name (exact); null for names that build nothing.
-const ElementAttributes *controlAttributes(const QString &element);
 // The attributes of a form element (any element directly under main).
 const ElementAttributes &formAttributes();
+
+// The pieces element rows are made of.
+namespace define {
+
+inline AttributeDefinition text(const char *name)
+{
+    return {name, Rule::Text, 0};
+}
+inline AttributeDefinition integer(const char *name, qint32 fallback)
+{
+    return {name, Rule::Integer, fallback};
+}
+inline AttributeDefinition boolean(const char *name)
+{
+    return {name, Rule::Boolean, 0};
+}
+inline AttributeDefinition colour(const char *name, std::optional<qint32> fallback)
+{
+    return {name, Rule::Colour, fallback};
+}
+// Read by the names of the enum's keys, as the control declares them.
+template <class Enum> AttributeDefinition enumeration(const char *name)
+{
+    return {name, Rule::Enumeration, std::nullopt, QMetaEnum::fromType<Enum>()};
+}
+inline Definitions operator+(Definitions a, const Definitions &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace define
 
 class AttributeReader {
 public:

@@ -315,38 +315,94 @@ QWidget *buildFileToDatabase(const BuildContext &c)
     return f;
 }
 
-struct ElementBuilder {
-    const char *element;
-    Builder build;
-};
+// One row per control element: its builder and the attributes it reads.
+std::vector<ElementAttributes> controlElements()
+{
+    using namespace define;
+    constexpr qint32 windowBackground = qint32(0xFF000005);
+    constexpr qint32 buttonFace = qint32(0xFF00000F);
 
-constexpr ElementBuilder builders[] = {
-    {"TdbButton", buildButton},
-    {"TdbEdit", buildEdit},
-    {"TdbEditCount", buildEditCount},
-    {"TdbMemo", buildMemo},
-    {"TdbCheckBox", buildCheckBox},
-    {"TdbDateTimePicker", buildDateTimePicker},
-    {"TdbMonthCalendar", buildMonthCalendar},
-    {"TdbComboBox", buildComboBox},
-    {"TdbStringGrid", buildGrid},
-    {"TdbLabel", buildLabel},
-    {"TdbPanel", buildPanel},
-    {"TdbGroupBox", buildGroupBox},
-    {"TdbPageControl", buildPageControl},
-    {"TdbTabSheet", buildTabSheet},
-    {"TdbImage", buildImage},
-    {"TdbImageDataBase", buildImageDataBase},
-    {"TdbFileToDatabase", buildFileToDatabase},
-};
+    // The groups of common attributes, combined per element below.
+    const Definitions name = {text("Name")};
+    const Definitions position = {integer("Left", 0), integer("Top", 0)};
+    const Definitions width = {integer("Width", 0)};
+    const Definitions height = {integer("Height", 0)};
+    const Definitions geometry = position + width + height;
+    const Definitions caption = {text("Caption")};
+    const Definitions font = {text("FontName"),
+                              integer("FontSize", 8),
+                              colour("FontColor", 0),
+                              {"FontStyle", Rule::FontStyle, 0}};
+    const Definitions keyboard = {boolean("TabStop"), integer("TabOrder", 999)};
+    const Definitions windowColour = {colour("Color", windowBackground)};
+    const Definitions binding = {text("dbTable"), text("dbField")};
+    const Definitions pictureOptions = {boolean("Proportional"), boolean("Stretch"), boolean("Transparent")};
+
+    return {
+        {"TdbButton", buildButton, true,
+         name + geometry + caption + font + keyboard
+             + Definitions{text("dbIconName"),
+                           enumeration<TdbButton::TActionDbType>("dbActionType"),
+                           text("dbGeneralTable"),
+                           text("dbListControls"),
+                           text("dbListFields"),
+                           text("dbListFieldsNames"),
+                           text("dbResultControl"),
+                           text("dbFormName"),
+                           {"dbSQL", Rule::Statement, 0},
+                           text("dbSortField"),
+                           boolean("dbSortAsc"),
+                           boolean("dbConfirmDelete"),
+                           text("dbReportFile")}},
+        {"TdbEdit", buildEdit, true,
+         name + geometry + windowColour + font + keyboard
+             + Definitions{text("dbDefaultValue"), {"dbFilter", Rule::BracketComparison, 0}} + binding},
+        {"TdbEditCount", buildEditCount, true,
+         name + geometry + windowColour + font + keyboard
+             + Definitions{boolean("ReadOnly"), text("dbTable"), integer("dbBeginValue", 1)}},
+        {"TdbMemo", buildMemo, true,
+         name + geometry + windowColour + font + keyboard + Definitions{text("dbDefaultValue")} + binding},
+        {"TdbCheckBox", buildCheckBox, true,
+         name + geometry + caption + font + keyboard + binding
+             + Definitions{boolean("AllowGrayed"), enumeration<TdbCheckBox::TCheckBoxState>("dbDefaultState")}},
+        {"TdbDateTimePicker", buildDateTimePicker, true,
+         name + geometry + font + keyboard
+             + Definitions{enumeration<TdbDateTimePicker::TDateTimeKind>("Kind"),
+                           text("Format"),
+                           {"dbFilter", Rule::BracketComparison, 0},
+                           enumeration<TdbDateTimePicker::TDTDateFormat>("DateFormat")}
+             + binding + Definitions{text("dbCalendarControl"), boolean("Checked")}},
+        {"TdbMonthCalendar", buildMonthCalendar, true,
+         name + geometry + keyboard + Definitions{{"dbFilter", Rule::Comparison, 0}} + binding},
+        {"TdbComboBox", buildComboBox, true,
+         name + geometry + font + keyboard + binding
+             + Definitions{integer("dbDefaultID", 0), integer("DropDownCount", 8), boolean("dbSort")}},
+        {"TdbStringGrid", buildGrid, true,
+         name + geometry + font + keyboard
+             + Definitions{integer("DefaultRowHeight", 18),
+                           enumeration<TdbStringGridEx::TGridDrawingStyle>("DrawingStyle"), text("dbGeneralTable"),
+                           text("dbListFields"), text("dbListFieldsNames"), boolean("dbAutoExecute"),
+                           text("dbSortField"), boolean("dbSortAsc")}},
+        {"TdbLabel", buildLabel, false, name + position + height + caption + font},
+        {"TdbPanel", buildPanel, true, name + geometry + Definitions{colour("Color", buttonFace)} + keyboard},
+        {"TdbGroupBox", buildGroupBox, true, name + geometry + caption + font + keyboard},
+        {"TdbPageControl", buildPageControl, true, name + geometry + font + keyboard},
+        {"TdbTabSheet", buildTabSheet, true, name + caption + Definitions{{"PageIndex", Rule::NonNegative, 0}}},
+        {"TdbImage", buildImage, false, name + geometry + Definitions{text("dbFileName")} + pictureOptions},
+        {"TdbImageDataBase", buildImageDataBase, false, name + geometry + binding + pictureOptions},
+        {"TdbFileToDatabase", buildFileToDatabase, true,
+         name + position + width + windowColour + font + keyboard + binding},
+    };
+}
 
 } // namespace
 
-Builder builderFor(const QString &element)
+const ElementAttributes *controlAttributes(const QString &element)
 {
-    for (const ElementBuilder &b : builders)
-        if (element == QLatin1StringView(b.element))
-            return b.build;
+    static const std::vector<ElementAttributes> table = controlElements();
+    for (const ElementAttributes &entry : table)
+        if (element == QLatin1StringView(entry.element))
+            return &entry;
     return nullptr;
 }
 

@@ -20,10 +20,9 @@ struct BuildContext {
     const FormHooks &hooks;
 };
 
-using Builder = QWidget *(*)(const BuildContext &);
-
-// The builder of an element name; null for names that build nothing. A builder may still build
-// nothing (a tab sheet outside a page control) and then returns null.
-Builder builderFor(const QString &element);
+// The row of a control element name (exact): its builder and its attributes; null for names that
+// build nothing. A builder may still build nothing (a tab sheet outside a page control) and then
+// returns null.
+const ElementAttributes *controlAttributes(const QString &element);
 
 } // namespace tarvo

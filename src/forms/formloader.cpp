@@ -132,7 +132,7 @@ void loadControls(QWidget *parent, const XmlNode &element, const FormHooks &hook
         QWidget *built = nullptr;
         if (kind) {
             const AttributeReader attributes(node, *kind);
-            built = builderFor(node.name)({container, *owner, onMainWindow, attributes, hooks});
+            built = kind->build({container, *owner, onMainWindow, attributes, hooks});
             if (built)
                 finishControl(built, *kind, attributes, container, tabOrderList);
         }

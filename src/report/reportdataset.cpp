@@ -16,7 +16,29 @@ ReportDataSet::ReportDataSet(QStringList columns, QList<QVariantList> rows)
         row.resize(m_columns.size()); // a short row reads as NULLs rather than out of range
 }
 
+namespace {
+
+QString readingLabel()
+{
+    return QObject::tr("Reading the report's rows: %1");
+}
+
+} // namespace
+
 void ReportDataSet::connect(SqlQuery &query)
+{
+    WorkProgress progress(readingLabel());
+    readRows(query, progress);
+}
+
+void ReportDataSet::read(SqlConnection &db, const QString &sql)
+{
+    WorkProgress progress(readingLabel());
+    SqlQuery query = db.query(sql);
+    readRows(query, progress);
+}
+
+void ReportDataSet::readRows(SqlQuery &query, WorkProgress &progress)
 {
     // Read into locals first: a row that fails half-way must leave the previous data intact,
     // not a mix of new columns and some of the new rows.
@@ -24,7 +46,6 @@ void ReportDataSet::connect(SqlQuery &query)
     QList<QVariantList> rows;
     const int count = query.columnCount();
     // The storage class decides the value type, as the database keeps it (a number stays a number).
-    WorkProgress progress(QObject::tr("Reading the report's rows: %1"));
     for (; !query.eof(); query.next()) {
         QVariantList row;
         row.reserve(count);

@@ -11,6 +11,7 @@ namespace tarvo {
 
 class SqlConnection;
 class SqlQuery;
+class WorkProgress;
 
 class ReportDataSet {
 public:
@@ -21,6 +22,9 @@ public:
     // cancels its progress window, and then keeps the previous data.
     // Remembers the query's connection for detail queries.
     void connect(SqlQuery &query);
+    // Runs `sql` on `db` and reads its rows as connect() does, with one progress for both: a
+    // database that sorts every row before the first shows the progress window (and Cancel) too.
+    void read(SqlConnection &db, const QString &sql);
     void setConnection(SqlConnection *connection) { m_connection = connection; }
 
     // The rows of `sql` for master row `row`: each ":name" outside quotes takes the value of
@@ -41,6 +45,8 @@ public:
     QString text(int row, int column) const;
 
 private:
+    void readRows(SqlQuery &query, WorkProgress &progress);
+
     QString m_name = QStringLiteral("Report");
     QStringList m_columns;
     QList<QVariantList> m_rows;

@@ -266,7 +266,11 @@ PostgresEngine::~PostgresEngine()
 // database: a connection may only be looking (the options dialog's test).
 void PostgresEngine::setUpSession()
 {
-    execute(QStringLiteral("SET lock_timeout = '5s'; SET bytea_output = 'hex'; LISTEN ") + QLatin1String(kChannel), {});
+    // Backslashes in a '…' literal stay text, as placeholder values are escaped for (E'…' aside).
+    execute(QStringLiteral("SET lock_timeout = '5s'; SET bytea_output = 'hex'; SET standard_conforming_strings = on; "
+                           "LISTEN ")
+                + QLatin1String(kChannel),
+            {});
 }
 
 void PostgresEngine::shareTables(const QStringList &tables)

@@ -213,7 +213,7 @@ TEST_F(GridExport, WorkbookTheDesktopCannotOpenIsReportedAsAnError)
 
 TEST_F(GridExport, CancelledExportOpensNothingAndLeavesNothingBehind)
 {
-    db.execute("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+    db.execute(u"WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"_s
                " INSERT INTO person (id, name) SELECT i, 'p' || i FROM n");
     grid->dbExecute();
     ScriptedInteraction ui;

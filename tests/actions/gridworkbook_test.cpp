@@ -9,6 +9,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarvo;
 using tarvo::test::readWorkbook;
 
@@ -79,8 +81,9 @@ TEST(GridWorkbook, CancelLeavesNoWorkbookAndKeepsAnEarlierOne)
         ASSERT_EQ(desktop.progressWindows().size(), 1u);
         EXPECT_EQ(desktop.progressWindows().front().total, 2000);
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
-                  earlier ? QStringList({"grid.xlsx"}) : QStringList());
-        if (earlier)
+                  earlier ? QStringList({u"grid.xlsx"_s}) : QStringList());
+        if (earlier) {
             EXPECT_EQ(folder.read(QStringLiteral("grid.xlsx")), "earlier");
+        }
     }
 }

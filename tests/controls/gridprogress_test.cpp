@@ -20,6 +20,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarvo;
 using namespace std::chrono_literals;
 using tarvo::test::ProjectFolder;
@@ -72,7 +74,7 @@ struct Shown {
 
 void PrintTo(const Shown &s, std::ostream *os)
 {
-    *os << s.cells.join('|').left(200).toStdString() << " ids " << s.ids.size() << " row " << s.row;
+    *os << s.cells.join(u'|').left(200).toStdString() << " ids " << s.ids.size() << " row " << s.row;
 }
 
 struct Fill {
@@ -84,13 +86,13 @@ struct Fill {
 const Fill kFills[] = {
     {"search",
      [](TdbStringGridEx &g) {
-         g.setDbGeneralTable("pet");
-         g.setDbListFields("pet.name");
+         g.setDbGeneralTable(u"pet"_s);
+         g.setDbListFields(u"pet.name"_s);
          g.dbExecute();
      }},
     {"designer SQL",
      [](TdbStringGridEx &g) {
-         g.setDbSQL("SELECT name, id FROM pet");
+         g.setDbSQL(u"SELECT name, id FROM pet"_s);
          g.dbSQLExecute();
      }},
 };
@@ -100,12 +102,12 @@ protected:
     void SetUp() override
     {
         setProjectFolder(folder.path());
-        LoadFieldCatalogue(folder.file("tables.ini"));
-        db.setDatabase(folder.file("grid.db"));
+        LoadFieldCatalogue(folder.file(u"tables.ini"_s));
+        db.setDatabase(folder.file(u"grid.db"_s));
         db.open();
-        db.execute("CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT)");
-        db.execute("CREATE TABLE pet (id INTEGER PRIMARY KEY, name TEXT, id_person INTEGER)");
-        db.execute("INSERT INTO person (name) VALUES ('ann'), ('bob'), ('cid')");
+        db.execute(u"CREATE TABLE person (id INTEGER PRIMARY KEY, name TEXT)"_s);
+        db.execute(u"CREATE TABLE pet (id INTEGER PRIMARY KEY, name TEXT, id_person INTEGER)"_s);
+        db.execute(u"INSERT INTO person (name) VALUES ('ann'), ('bob'), ('cid')"_s);
         db.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
                                   " INSERT INTO pet (name, id_person) SELECT printf('pet %06d', i), 1 FROM n")
                        .arg(kPets));
@@ -124,8 +126,8 @@ protected:
 
     void searchPeople()
     {
-        grid->setDbGeneralTable("person");
-        grid->setDbListFields("person.name");
+        grid->setDbGeneralTable(u"person"_s);
+        grid->setDbListFields(u"person.name"_s);
         grid->dbExecute();
     }
     Shown shown() const
@@ -139,7 +141,7 @@ protected:
     }
 
     ScriptedInteraction ui;
-    ProjectFolder folder{"controls-grid"};
+    ProjectFolder folder{u"controls-grid"_s};
     SqlConnection db;
     TForm form;
     TdbStringGridEx *grid = nullptr;
@@ -163,7 +165,7 @@ TEST_F(GridProgress, TheWindowRepaintsUnderTheWaitCursorWhileRowsArrive)
             cursors << QGuiApplication::overrideCursor()->shape();
     });
     damage.start();
-    grid->setDbSQL("SELECT paced(name), id FROM pet WHERE id <= 8000");
+    grid->setDbSQL(u"SELECT paced(name), id FROM pet WHERE id <= 8000"_s);
     grid->dbSQLExecute();
 
     EXPECT_GE(paints.count, 2);
@@ -195,7 +197,7 @@ TEST_F(GridProgress, ALongFillShowsItsProgressAndThenEveryRow)
 
         EXPECT_EQ(grid->rowCount() - 1, kPets);
         EXPECT_EQ(grid->dbListId().size(), kPets);
-        EXPECT_EQ(grid->cell(0, kPets), "pet 020000");
+        EXPECT_EQ(grid->cell(0, kPets), u"pet 020000"_s);
         EXPECT_EQ(grid->dbListId().back(), QString::number(kPets));
     }
 }
@@ -207,7 +209,7 @@ TEST_F(GridProgress, CancelLeavesTheGridAsItWas)
         searchPeople();
         grid->setRow(2);
         const Shown before = shown();
-        ASSERT_EQ(before.ids, QStringList({"1", "2", "3"}));
+        ASSERT_EQ(before.ids, QStringList({u"1"_s, u"2"_s, u"3"_s}));
 
         {
             ScriptedInteraction desktop;
@@ -232,7 +234,7 @@ TEST_F(GridProgress, CancelWhileTheDatabaseSortsStopsItAndLeavesTheGridAsItWas)
     searchPeople();
     const Shown before = shown();
     g_counted = 0;
-    grid->setDbSQL("SELECT name, id FROM pet ORDER BY counted(name)"); // every row sorted before the first
+    grid->setDbSQL(u"SELECT name, id FROM pet ORDER BY counted(name)"_s); // every row sorted before the first
     ScriptedInteraction desktop;
     desktop.showProgressAfter(0ms, [](qint64) { return false; });
     grid->dbSQLExecute();
@@ -247,7 +249,7 @@ TEST_F(GridProgress, CancelWhileTheDatabaseSortsStopsItAndLeavesTheGridAsItWas)
 TEST_F(GridProgress, AFillAskedForWhileOneRunsIsLeftOut)
 {
     g_counted = 0;
-    grid->setDbSQL("SELECT counted(name), id FROM pet");
+    grid->setDbSQL(u"SELECT counted(name), id FROM pet"_s);
     ui.showProgressAfter(0ms, [this](qint64 done) {
         if (done <= 512) { // the first update: as a refresh for another user's change would
             grid->dbRefresh();
@@ -262,7 +264,7 @@ TEST_F(GridProgress, AFillAskedForWhileOneRunsIsLeftOut)
     ASSERT_EQ(ui.progressWindows().size(), 1u);
     EXPECT_EQ(grid->rowCount() - 1, kPets);
     EXPECT_EQ(grid->dbListId().size(), kPets);
-    EXPECT_EQ(grid->dbSQL(), "SELECT counted(name), id FROM pet");
+    EXPECT_EQ(grid->dbSQL(), u"SELECT counted(name), id FROM pet"_s);
 
     // Afterwards the grid fills again as asked.
     grid->dbRefresh();

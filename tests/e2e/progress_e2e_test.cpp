@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarvo;
 using namespace std::chrono_literals;
 using tarvo::test::E2eApp;
@@ -25,10 +27,10 @@ protected:
     }
     void expectEveryCustomerOnce() const
     {
-        TdbStringGridEx &grid = E2eApp::grid("frmMain", "gridCustomers");
+        TdbStringGridEx &grid = E2eApp::grid(u"frmMain"_s, u"gridCustomers"_s);
         EXPECT_EQ(grid.rowCount() - 1, kCustomers);
         EXPECT_EQ(grid.dbListId().size(), kCustomers);
-        EXPECT_EQ(grid.cell(0, kCustomers), "c20000");
+        EXPECT_EQ(grid.cell(0, kCustomers), u"c20000"_s);
     }
 
     E2eApp app{QStringLiteral("e2e-shop")};
@@ -36,28 +38,28 @@ protected:
 
 TEST_F(ProgressE2e, ClicksDuringALongSearchAreDroppedAndTheGridHoldsItsRowsOnce)
 {
-    auto &name = E2eApp::control<TdbEdit>("frmMain", "edName");
+    auto &name = E2eApp::control<TdbEdit>(u"frmMain"_s, u"edName"_s);
     int updates = 0;
     app.ui.showProgressAfter(0ms, [&](qint64) {
         if (updates++ == 0) {
-            E2eApp::click("frmMain", "bSearch");
+            E2eApp::click(u"frmMain"_s, u"bSearch"_s);
             name.setText(QStringLiteral("Clicked"));
-            E2eApp::click("frmMain", "bAddCity");
+            E2eApp::click(u"frmMain"_s, u"bAddCity"_s);
             name.clear();
         }
         return true;
     });
 
-    E2eApp::click("frmMain", "bSearch");
+    E2eApp::click(u"frmMain"_s, u"bSearch"_s);
 
     EXPECT_EQ(app.ui.progressWindows().size(), 1u);
     expectEveryCustomerOnce();
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({"0"}));
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({u"0"_s}));
 
     // Once the search is over, buttons work again.
     name.setText(QStringLiteral("Clicked"));
-    E2eApp::click("frmMain", "bAddCity");
-    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({"1"}));
+    E2eApp::click(u"frmMain"_s, u"bAddCity"_s);
+    EXPECT_EQ(app.rows(QStringLiteral("SELECT count(*) FROM city WHERE name = 'Clicked'")), QStringList({u"1"_s}));
 }
 
 TEST_F(ProgressE2e, ClosingTheMainWindowDuringALongSearchLetsTheSearchEnd)
@@ -69,7 +71,7 @@ TEST_F(ProgressE2e, ClosingTheMainWindowDuringALongSearchLetsTheSearchEnd)
         return true;
     });
 
-    E2eApp::click("frmMain", "bSearch");
+    E2eApp::click(u"frmMain"_s, u"bSearch"_s);
 
     EXPECT_TRUE(closed);
     EXPECT_FALSE(app.main().isVisible());

@@ -1,6 +1,7 @@
 #include "controls/dbcheckbox.h"
 #include "forms/attributes.h"
 #include "forms/attributetable.h"
+#include "forms/controlbuilders.h"
 #include "support/printto.h"
 
 #include <QBuffer>

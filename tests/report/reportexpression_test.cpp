@@ -73,15 +73,18 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
 // Nesting deep enough to exhaust the stack is an error, not a crash; written nesting still parses.
 TEST(ReportExpression, NestingTooDeepIsAnError)
 {
-    const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
-    const QString tooDeep[] = {repeated("(", 1000) + "1" + repeated(")", 1000),
-                               repeated("ABS(", 1000) + "1" + repeated(")", 1000), repeated("-", 1000) + "1",
-                               repeated("NOT ", 1000) + "1", "1" + repeated(" + 1", 1000)};
+    const auto repeated = [](const QString &piece, int times) { return piece.repeated(times); };
+    const QString tooDeep[] = {repeated(u"("_s, 1000) + u"1"_s + repeated(u")"_s, 1000),
+                               repeated(u"ABS("_s, 1000) + u"1"_s + repeated(u")"_s, 1000),
+                               repeated(u"-"_s, 1000) + u"1"_s, repeated(u"NOT "_s, 1000) + u"1"_s,
+                               u"1"_s + repeated(u" + 1"_s, 1000)};
     for (const QString &text : tooDeep)
-        EXPECT_TRUE(ReportExpression::parseExpression(text).errors().join("; ").contains("nested more than 200 deep"))
+        EXPECT_TRUE(
+            ReportExpression::parseExpression(text).errors().join(u"; "_s).contains(u"nested more than 200 deep"_s))
             << text.left(12).toStdString();
-    EXPECT_TRUE(ReportExpression::parseExpression(repeated("(", 150) + "1" + repeated(")", 150)).errors().isEmpty());
-    EXPECT_TRUE(ReportExpression::parseExpression("1" + repeated(" + 1", 150)).errors().isEmpty());
+    EXPECT_TRUE(
+        ReportExpression::parseExpression(repeated(u"("_s, 150) + u"1"_s + repeated(u")"_s, 150)).errors().isEmpty());
+    EXPECT_TRUE(ReportExpression::parseExpression(u"1"_s + repeated(u" + 1"_s, 150)).errors().isEmpty());
 }
 
 TEST(DisplayFormat, FormatsNumbersAndDatesInTheLocale)

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace tarvo;
 using namespace tarvo::test;
 using namespace std::chrono_literals;
@@ -44,15 +46,39 @@ TEST(ReportProgress, CancelledReadingKeepsTheDataSetAsItWas)
     db.execute(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
     db.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
                               " INSERT INTO t SELECT i, 'row ' || i FROM n"));
-    ReportDataSet data = customers(3);
-    ScriptedInteraction desktop;
-    desktop.showProgressAfter(0ms, [](qint64) { return false; });
-    SqlQuery query = db.query(QStringLiteral("SELECT * FROM t"));
-    EXPECT_THROW(data.connect(query), SilentAbort);
-    EXPECT_EQ(data.columns(), QStringList({"id", "name", "balance"}));
-    EXPECT_EQ(data.rowCount(), 3);
-    ASSERT_EQ(desktop.progressWindows().size(), 1u);
-    EXPECT_EQ(desktop.progressWindows().front().label, QStringLiteral("Reading the report's rows: 256"));
+    struct Case {
+        const char *when;
+        void (*read)(SqlConnection &, ReportDataSet &);
+        QString label;
+    };
+    const Case cases[] = {
+        {"while the rows arrive",
+         [](SqlConnection &connection, ReportDataSet &data) {
+             SqlQuery query = connection.query(u"SELECT * FROM t"_s);
+             data.connect(query);
+         },
+         u"Reading the report's rows: 256"_s},
+        {"while the database sorts before the first row",
+         [](SqlConnection &connection, ReportDataSet &data) {
+             data.read(connection, u"SELECT * FROM t ORDER BY random()"_s);
+         },
+         u"Reading the report's rows: 0"_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        ReportDataSet data = customers(3);
+        ScriptedInteraction desktop;
+        desktop.showProgressAfter(0ms, [](qint64) { return false; });
+        EXPECT_THROW(c.read(db, data), SilentAbort);
+        EXPECT_EQ(data.columns(), QStringList({u"id"_s, u"name"_s, u"balance"_s}));
+        EXPECT_EQ(data.rowCount(), 3);
+        ASSERT_EQ(desktop.progressWindows().size(), 1u);
+        EXPECT_EQ(desktop.progressWindows().front().label, c.label);
+    }
+    ReportDataSet data; // the connection reads again after a cancel
+    data.read(db, u"SELECT * FROM t ORDER BY id DESC"_s);
+    EXPECT_EQ(data.rowCount(), 5000);
+    EXPECT_EQ(data.text(0, 0), u"5000"_s);
 }
 
 TEST(ReportProgress, CancelledExportLeavesNoFileAndKeepsAnEarlierOne)
@@ -60,13 +86,15 @@ TEST(ReportProgress, CancelledExportLeavesNoFileAndKeepsAnEarlierOne)
     const PreparedReport report = prepareReport(listTemplate(), customers(200), std::nullopt, fixedNow);
     ASSERT_GT(report.pages.size(), 2);
     struct Export {
-        const char *name;
+        QString name;
         void (*write)(const PreparedReport &, const QString &);
     };
-    const Export exports[] = {{"out.pdf", &exportPdf}, {"out.html", &exportHtml}, {"out.xml", &exportSpreadsheetXml}};
+    const Export exports[] = {{u"out.pdf"_s, &exportPdf},
+                              {u"out.html"_s, &exportHtml},
+                              {u"out.xml"_s, &exportSpreadsheetXml}};
     for (const Export &e : exports) {
         for (const bool earlier : {false, true}) {
-            SCOPED_TRACE(std::string(e.name) + (earlier ? " over an earlier file" : ""));
+            SCOPED_TRACE(e.name.toStdString() + (earlier ? " over an earlier file" : ""));
             ProjectFolder folder;
             if (earlier)
                 folder.write(e.name, QByteArray("earlier"));
@@ -77,8 +105,9 @@ TEST(ReportProgress, CancelledExportLeavesNoFileAndKeepsAnEarlierOne)
             EXPECT_GT(desktop.progressWindows().front().total, 1);
             const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
             EXPECT_EQ(left, earlier ? QStringList({e.name}) : QStringList());
-            if (earlier)
+            if (earlier) {
                 EXPECT_EQ(folder.read(e.name), "earlier");
+            }
         }
     }
 }

@@ -122,10 +122,10 @@ TEST(ReportTemplate, TextThatIsNoUnicodeIsRefused)
     };
     for (const QByteArray &xml : documents) {
         try {
-            ReportTemplate::fromXml(xml, "bad.trp");
+            ReportTemplate::fromXml(xml, u"bad.trp"_s);
             ADD_FAILURE() << "accepted: " << xml.toStdString();
         } catch (const ParseError &e) {
-            EXPECT_TRUE(e.message().contains("a character that is no Unicode")) << e.what();
+            EXPECT_TRUE(e.message().contains(u"a character that is no Unicode"_s)) << e.what();
         }
     }
 }
