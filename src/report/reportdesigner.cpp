@@ -76,6 +76,15 @@ private:
     bool m_done = true;
 };
 
+// A copy for the history that shares nothing with `tpl`: were the two to share, the next edit of
+// the live template would move its bands and items away from where callers point.
+ReportTemplate snapshotOf(const ReportTemplate &tpl)
+{
+    ReportTemplate copy = tpl;
+    copy.detach();
+    return copy;
+}
+
 QString refsKey(const QList<ItemRef> &refs)
 {
     QStringList parts;
@@ -371,15 +380,15 @@ void ReportDesigner::refreshBandPanel()
 
 void ReportDesigner::recordEdit(const QString &text, const QString &mergeKey)
 {
-    m_undo->push(new TemplateEdit(text, m_recorded, m_tpl, mergeKey,
+    m_undo->push(new TemplateEdit(text, m_recorded, snapshotOf(m_tpl), mergeKey,
                                   [this](const ReportTemplate &state) { guarded([&] { restore(state); }); }));
-    m_recorded = m_tpl;
+    m_recorded = snapshotOf(m_tpl);
 }
 
 void ReportDesigner::restore(const ReportTemplate &state)
 {
-    m_tpl = state;
-    m_recorded = state;
+    m_tpl = snapshotOf(state);
+    m_recorded = snapshotOf(state);
     m_scene->rebuild();
     refreshBandPanel();
     loadProperties();
@@ -388,8 +397,8 @@ void ReportDesigner::restore(const ReportTemplate &state)
 void ReportDesigner::startHistory()
 {
     m_undo->clear();
-    m_recorded = m_tpl;
-    m_saved = m_tpl;
+    m_recorded = snapshotOf(m_tpl);
+    m_saved = snapshotOf(m_tpl);
     updateTitle();
 }
 
@@ -469,7 +478,7 @@ bool ReportDesigner::save()
     if (m_fileName.isEmpty())
         return saveAs();
     m_tpl.save(m_fileName);
-    m_saved = m_tpl;
+    m_saved = snapshotOf(m_tpl);
     m_undo->setClean();
     return true;
 }
@@ -485,7 +494,7 @@ bool ReportDesigner::saveAs()
         return false;
     m_tpl.save(path);
     m_fileName = path;
-    m_saved = m_tpl;
+    m_saved = snapshotOf(m_tpl);
     m_undo->setClean();
     updateTitle();
     return true;

@@ -82,6 +82,25 @@ ReportBand *ReportTemplate::band(BandType type)
     return nullptr;
 }
 
+void ReportTemplate::detach()
+{
+    auto own = [](std::optional<ReportBand> &band) {
+        if (band)
+            band->items.detach();
+    };
+    for (ReportBand &band : m_bands) // non-const iteration gives the list of bands its own copy
+        band.items.detach();
+    for (ReportGroup &group : groups) {
+        own(group.header);
+        own(group.footer);
+    }
+    if (detail) {
+        own(detail->header);
+        own(detail->data);
+        own(detail->footer);
+    }
+}
+
 ReportBand &ReportTemplate::addBand(BandType type)
 {
     if (ReportBand *existing = band(type))
