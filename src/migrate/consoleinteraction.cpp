@@ -11,7 +11,15 @@ namespace tarvo {
 MessageAnswer ConsoleInteraction::showMessage(QWidget *, const Message &message)
 {
     QTextStream(stderr) << message.text << '\n';
-    return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    switch (message.buttons) {
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return MessageAnswer::Ok;
 }
 
 std::optional<QString> ConsoleInteraction::askPassword(QWidget *, const QString &prompt)

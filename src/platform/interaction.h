@@ -1,6 +1,8 @@
 #pragma once
 // The one door to the desktop: message boxes, modal forms, file dialogs, clipboard and shell.
 // The program installs QtInteraction; tests install a scripted implementation.
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QUrl>
 #include <chrono>
@@ -14,8 +16,8 @@ class QPrinter;
 namespace tarvo {
 
 enum class MessageIcon { None, Information, Question, Warning, Error };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct Message {
     QString text;
@@ -69,6 +71,19 @@ public:
     {
         (void)owner;
         (void)prompt;
+        return std::nullopt;
+    }
+    // The colour and font dialogs, starting at `initial`; nullopt when the user cancels.
+    virtual std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial)
+    {
+        (void)owner;
+        (void)initial;
+        return std::nullopt;
+    }
+    virtual std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial)
+    {
+        (void)owner;
+        (void)initial;
         return std::nullopt;
     }
     // How long work runs before its progress window shows; by default it never does.

@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,6 +62,19 @@ MessageAnswer QtInteraction::showMessage(QWidget *owner, const Message &message)
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
+    if (message.buttons == MessageButtons::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        default:
+            return MessageAnswer::Cancel;
+        }
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return MessageAnswer::Ok;
@@ -72,6 +87,19 @@ std::optional<QString> QtInteraction::askPassword(QWidget *owner, const QString 
     const QString password = QInputDialog::getText(owner, QStringLiteral("Password"), prompt, QLineEdit::Password,
                                                    QString(), &accepted);
     return accepted ? std::optional<QString>(password) : std::nullopt;
+}
+
+std::optional<QColor> QtInteraction::chooseColour(QWidget *owner, const QColor &initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, messageParent(owner));
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+}
+
+std::optional<QFont> QtInteraction::chooseFont(QWidget *owner, const QFont &initial)
+{
+    bool accepted = false;
+    const QFont chosen = QFontDialog::getFont(&accepted, initial, messageParent(owner));
+    return accepted ? std::optional<QFont>(chosen) : std::nullopt;
 }
 
 void QtInteraction::showModal(QDialog *form)

@@ -1,6 +1,6 @@
 #pragma once
-// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the print and
-// page setup dialogs, the clipboard and the desktop shell. The only place in Tarvo that calls them.
+// The real desktop behind Interaction: QMessageBox, QDialog::exec, QFileDialog, the print, page
+// setup, colour and font dialogs, the clipboard and the desktop shell. The only place in Tarvo that calls them.
 #include "platform/interaction.h"
 
 namespace tarvo {
@@ -24,6 +24,8 @@ public:
     bool choosePrinter(QPrinter &printer, QWidget *owner) override;
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
     std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
+    std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial) override;
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
     // Half a second: shorter work is over before a window could be read.
     std::chrono::milliseconds progressDelay() const override { return std::chrono::milliseconds(500); }
     std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total) override;

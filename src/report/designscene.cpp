@@ -126,6 +126,7 @@ protected:
     {
         const QRectF r(QPointF(0, 0), model().rect.normalized().size());
         m_resizing = isSelected() && (r.bottomRight() - event->pos()).manhattanLength() < 2 * handle;
+        m_pressedAt = pos();
         m_scene->setCurrentBand(m_band);
         QGraphicsItem::mousePressEvent(event);
     }
@@ -139,9 +140,12 @@ protected:
 
     void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override
     {
+        const bool edited = pos() != m_pressedAt || m_resizing;
         QGraphicsItem::mouseReleaseEvent(event);
         m_resizing = false;
-        guarded([&] { storePosition(); });
+        // A click that moved nothing is no edit.
+        if (edited)
+            guarded([&] { m_scene->storeSelectedPositions(); });
     }
 
     void keyPressEvent(QKeyEvent *event) override
@@ -163,16 +167,10 @@ protected:
         default:
             return QGraphicsItem::keyPressEvent(event);
         }
-        guarded([&] {
-            if (event->modifiers() & Qt::ShiftModifier)
-                resizeTo(model().rect.normalized().size() + QSizeF(step.x(), step.y()));
-            else
-                setPos(pos() + step);
-            storePosition();
-        });
+        guarded([&] { m_scene->moveSelection(step, event->modifiers() & Qt::ShiftModifier); });
     }
 
-private:
+public:
     void resizeTo(QSizeF size)
     {
         prepareGeometryChange();
@@ -188,13 +186,21 @@ private:
     void storePosition()
     {
         ReportItem &m = model();
-        const QSizeF size = m.rect.size();
-        m.rect = QRectF(QPointF(pos().x(), pos().y() - m_scene->bandTop(m_band)), size);
-        emit m_scene->geometryEdited();
+        // A line's start may lie right of or below its end: keep its direction.
+        const QPointF offset = m.rect.topLeft() - m.rect.normalized().topLeft();
+        m.rect.moveTopLeft(QPointF(pos().x(), pos().y() - m_scene->bandTop(m_band)) + offset);
     }
 
+private:
     static void paintText(QPainter *p, const ReportItem &m, const QRectF &r)
     {
+        if (m.fill.isValid())
+            p->fillRect(r, m.fill);
+        if (m.border > 0) {
+            p->setPen(QPen(m.borderColour, m.border));
+            p->setBrush(Qt::NoBrush);
+            p->drawRect(r);
+        }
         // Scene units are millimetres; draw at 10 units a millimetre for a usable font size.
         p->save();
         p->scale(0.1, 0.1);
@@ -224,6 +230,7 @@ private:
     BandType m_band;
     int m_index;
     bool m_resizing = false;
+    QPointF m_pressedAt;
     bool m_suspicious = false;
 };
 
@@ -267,6 +274,16 @@ private:
     BandType m_band;
 };
 
+ElementGraphic *elementOf(QGraphicsItem *item)
+{
+    return item->data(indexRole).isValid() ? static_cast<ElementGraphic *>(item) : nullptr;
+}
+
+ItemRef refOf(const QGraphicsItem *item)
+{
+    return ItemRef{BandType(item->data(refRole).toInt()), item->data(indexRole).toInt()};
+}
+
 } // namespace
 
 DesignScene::DesignScene(ReportTemplate &tpl, const ReportDataSet &data, QObject *parent)
@@ -288,7 +305,21 @@ double DesignScene::bandTop(BandType band) const
 
 void DesignScene::rebuild()
 {
-    const std::optional<ItemRef> keep = selectedRef();
+    const QList<ItemRef> keep = selectedRefs();
+    QGraphicsItem *focused = focusItem();
+    const std::optional<ItemRef> focus = focused && elementOf(focused) ? std::optional(refOf(focused)) : std::nullopt;
+    {
+        // The selection stays unless an item went: no passing through an empty one on the way.
+        const QSignalBlocker quiet(this);
+        populate();
+        select(keep, focus);
+    }
+    if (selectedRefs() != keep)
+        emit selectionChanged();
+}
+
+void DesignScene::populate()
+{
     clear();
     const double width = m_tpl.page.layout().paintRect(QPageLayout::Millimeter).width();
     for (const ReportBand &band : m_tpl.bands()) {
@@ -306,51 +337,89 @@ void DesignScene::rebuild()
         addItem(edge);
     }
     setSceneRect(itemsBoundingRect().adjusted(-5, -5, 5, 5));
-    if (keep)
-        select(*keep, false);
 }
 
-std::optional<ItemRef> DesignScene::selectedRef() const
+QList<ItemRef> DesignScene::selectedRefs() const
 {
-    const QList<QGraphicsItem *> items = selectedItems();
-    if (items.size() != 1 || !items.first()->data(indexRole).isValid())
-        return std::nullopt;
-    return ItemRef{BandType(items.first()->data(refRole).toInt()), items.first()->data(indexRole).toInt()};
+    QList<ItemRef> refs;
+    for (QGraphicsItem *item : selectedItems()) {
+        if (elementOf(item))
+            refs << refOf(item);
+    }
+    const QList<BandType> &order = allBandTypes();
+    std::sort(refs.begin(), refs.end(), [&](const ItemRef &a, const ItemRef &b) {
+        return std::pair(order.indexOf(a.band), a.index) < std::pair(order.indexOf(b.band), b.index);
+    });
+    return refs;
+}
+
+std::optional<ItemRef> DesignScene::currentRef() const
+{
+    if (QGraphicsItem *focused = focusItem(); focused && focused->isSelected() && elementOf(focused))
+        return refOf(focused);
+    const QList<ItemRef> refs = selectedRefs();
+    return refs.isEmpty() ? std::nullopt : std::optional<ItemRef>(refs.first());
+}
+
+ReportItem &DesignScene::item(const ItemRef &ref)
+{
+    return m_tpl.band(ref.band)->items[ref.index];
 }
 
 ReportItem *DesignScene::selectedItem()
 {
-    const std::optional<ItemRef> ref = selectedRef();
-    ReportBand *band = ref ? m_tpl.band(ref->band) : nullptr;
-    return band && ref->index < band->items.size() ? &band->items[ref->index] : nullptr;
+    const std::optional<ItemRef> ref = currentRef();
+    return ref ? &item(*ref) : nullptr;
 }
 
-void DesignScene::select(const ItemRef &ref, bool focus)
+void DesignScene::select(const QList<ItemRef> &refs, bool focus)
+{
+    select(refs, focus && !refs.isEmpty() ? std::optional(refs.first()) : std::nullopt);
+}
+
+void DesignScene::select(const QList<ItemRef> &refs, std::optional<ItemRef> focus)
 {
     clearSelection();
     for (QGraphicsItem *item : items()) {
-        if (item->data(indexRole).isValid() && item->data(refRole).toInt() == int(ref.band)
-            && item->data(indexRole).toInt() == ref.index) {
+        if (!elementOf(item))
+            continue;
+        if (refs.contains(refOf(item)))
             item->setSelected(true);
-            if (focus)
-                item->setFocus();
-        }
+        if (focus == refOf(item))
+            item->setFocus();
     }
+}
+
+void DesignScene::moveSelection(QPointF step, bool resize)
+{
+    for (QGraphicsItem *item : selectedItems()) {
+        ElementGraphic *element = elementOf(item);
+        if (!element)
+            continue;
+        if (resize)
+            element->resizeTo(element->model().rect.normalized().size() + QSizeF(step.x(), step.y()));
+        else
+            element->setPos(element->pos() + step);
+    }
+    storeSelectedPositions();
+}
+
+void DesignScene::storeSelectedPositions()
+{
+    for (QGraphicsItem *item : selectedItems()) {
+        if (ElementGraphic *element = elementOf(item))
+            element->storePosition();
+    }
+    emit geometryEdited();
 }
 
 BandType DesignScene::currentBand() const
 {
-    if (const std::optional<ItemRef> ref = selectedRef())
+    if (const std::optional<ItemRef> ref = currentRef())
         return ref->band;
     if (m_currentBand && m_tpl.band(*m_currentBand))
         return *m_currentBand;
     return BandType::MasterData;
-}
-
-void DesignScene::updateSelected()
-{
-    for (QGraphicsItem *item : selectedItems())
-        item->update();
 }
 
 } // namespace tarvo

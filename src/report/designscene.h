@@ -1,7 +1,8 @@
 #pragma once
 // The designer's page: bands stacked top to bottom (1 scene unit = 1 mm), their items movable
 // and resizable with a 1 mm snap (mouse: drag, drag the lower-right corner; keyboard: arrows,
-// Shift+arrows), band heights by dragging a band's lower edge. Edits go straight into the template.
+// Shift+arrows; both move every selected item), band heights by dragging a band's lower edge.
+// Edits go straight into the template; the signals tell the designer afterwards.
 #include "report/reporttemplate.h"
 
 #include <QGraphicsScene>
@@ -14,6 +15,7 @@ class ReportDataSet;
 struct ItemRef {
     BandType band;
     int index;
+    bool operator==(const ItemRef &) const = default;
 };
 
 class DesignScene : public QGraphicsScene {
@@ -23,14 +25,22 @@ public:
 
     // Redraws everything from the template, keeping the selection when it still exists.
     void rebuild();
-    std::optional<ItemRef> selectedRef() const;
-    ReportItem *selectedItem();
-    void select(const ItemRef &ref, bool focus = true);
+    // The selected items in page order.
+    QList<ItemRef> selectedRefs() const;
+    // The selection's current item: the one last clicked, else the first.
+    std::optional<ItemRef> currentRef() const;
+    ReportItem *selectedItem(); // the current item
+    ReportItem &item(const ItemRef &ref);
+    // Selects exactly `refs`; the first gets the keyboard focus when `focus` is set.
+    void select(const QList<ItemRef> &refs, bool focus = true);
+    // Moves every selected item by `step` (mm) or, with `resize`, grows it by `step`.
+    void moveSelection(QPointF step, bool resize);
+    // Takes the positions of the selected items on the page into the template.
+    void storeSelectedPositions();
     // The band new items go into: the selected item's, else the last band clicked, else the
     // master-data band.
     BandType currentBand() const;
     void setCurrentBand(BandType band) { m_currentBand = band; }
-    void updateSelected(); // repaint after a property change that keeps the geometry
 
     double bandTop(BandType band) const;
     ReportTemplate &reportTemplate() { return m_tpl; }
@@ -41,6 +51,9 @@ signals:
     void bandResized();    // a band's height changed; the scene rebuilds itself
 
 private:
+    void populate();
+    void select(const QList<ItemRef> &refs, std::optional<ItemRef> focus);
+
     ReportTemplate &m_tpl;
     const ReportDataSet &m_data;
     std::optional<BandType> m_currentBand;

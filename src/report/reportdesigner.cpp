@@ -1,31 +1,32 @@
 #include "report/reportdesigner.h"
 
 #include "platform/errorhandler.h"
-#include "platform/errors.h"
 #include "platform/interaction.h"
+#include "report/designproperties.h"
 #include "report/reportdataset.h"
 #include "report/reportengine.h"
 #include "report/reportexpression.h"
 #include "report/reportpreview.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace tarvo {
@@ -35,27 +36,61 @@ namespace {
 const QString templateFilter = QObject::tr("Tarvo reports (*.trp);;All files (*)");
 const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"), QStringLiteral("[Line#]"),
                                QStringLiteral("[Date]"), QStringLiteral("[Time]")};
-const std::pair<const char *, Qt::Alignment> horizontalChoices[] = {{"Left", Qt::AlignLeft},
-                                                                    {"Center", Qt::AlignHCenter},
-                                                                    {"Right", Qt::AlignRight},
-                                                                    {"Justify", Qt::AlignJustify}};
-const std::pair<const char *, Qt::Alignment> verticalChoices[] = {{"Top", Qt::AlignTop},
-                                                                  {"Center", Qt::AlignVCenter},
-                                                                  {"Bottom", Qt::AlignBottom}};
+constexpr double zoomStep = 1.25;
+constexpr double pasteOffset = 2; // mm: a copy pasted into its own band lies beside the original
 
-QDoubleSpinBox *lengthBox(double min, double max)
+// One edit of the template: the whole template before and after, which keeps every kind of edit
+// (moves, properties, bands, page setup, pastes) undoable in one way.
+class TemplateEdit : public QUndoCommand {
+public:
+    TemplateEdit(const QString &text, ReportTemplate before, ReportTemplate after, QString mergeKey,
+                 std::function<void(const ReportTemplate &)> restore)
+        : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)), m_mergeKey(std::move(mergeKey)),
+          m_restore(std::move(restore))
+    {
+    }
+
+    void undo() override { m_restore(m_before); }
+    void redo() override
+    {
+        // Pushing the edit, which the template already holds.
+        if (std::exchange(m_done, false))
+            return;
+        m_restore(m_after);
+    }
+    int id() const override { return m_mergeKey.isEmpty() ? -1 : 1; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const TemplateEdit *>(other);
+        if (next->m_mergeKey != m_mergeKey)
+            return false;
+        m_after = next->m_after;
+        return true;
+    }
+
+private:
+    ReportTemplate m_before;
+    ReportTemplate m_after;
+    QString m_mergeKey;
+    std::function<void(const ReportTemplate &)> m_restore;
+    bool m_done = true;
+};
+
+// A copy for the history that shares nothing with `tpl`: were the two to share, the next edit of
+// the live template would move its bands and items away from where callers point.
+ReportTemplate snapshotOf(const ReportTemplate &tpl)
 {
-    auto *box = new QDoubleSpinBox;
-    box->setRange(min, max);
-    box->setDecimals(1);
-    box->setSuffix(QStringLiteral(" mm"));
-    return box;
+    ReportTemplate copy = tpl;
+    copy.detach();
+    return copy;
 }
 
-QColor colourOf(const QLineEdit *edit)
+QString refsKey(const QList<ItemRef> &refs)
 {
-    const QColor c = QColor::fromString(edit->text().trimmed());
-    return edit->text().trimmed().isEmpty() || !c.isValid() ? QColor() : c;
+    QStringList parts;
+    for (const ItemRef &ref : refs)
+        parts << QStringLiteral("%1.%2").arg(int(ref.band)).arg(ref.index);
+    return parts.join(QLatin1Char(','));
 }
 
 } // namespace
@@ -67,34 +102,13 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     if (m_tpl.bands().isEmpty())
         m_tpl.addBand(BandType::MasterData);
+    m_undo = new QUndoStack(this);
     m_scene = new DesignScene(m_tpl, m_data, this);
     m_view = new QGraphicsView(m_scene);
     m_view->setObjectName(QStringLiteral("page"));
     m_view->setBackgroundBrush(QColor(160, 160, 160));
-    m_view->scale(4, 4);
     m_view->setDragMode(QGraphicsView::RubberBandDrag);
-
-    auto *bar = new QToolBar;
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addAction(command(QStringLiteral("new"), tr("New"), QKeySequence::New, [this] { newReport(); }));
-    bar->addAction(command(QStringLiteral("open"), tr("Open"), QKeySequence::Open, [this] { open(); }));
-    bar->addAction(command(QStringLiteral("save"), tr("Save"), QKeySequence::Save, [this] { save(); }));
-    bar->addAction(command(QStringLiteral("saveAs"), tr("Save as"), QKeySequence::SaveAs, [this] { saveAs(); }));
-    bar->addAction(command(QStringLiteral("pageSetup"), tr("Page setup"), {}, [this] { pageSetup(); }));
-    bar->addAction(
-        command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
-    bar->addSeparator();
-    const std::pair<const char *, ItemKind> palette[] = {{"Text", ItemKind::Text},
-                                                         {"Line", ItemKind::Line},
-                                                         {"Rectangle", ItemKind::Rect},
-                                                         {"Image", ItemKind::Image}};
-    for (const auto &[name, kind] : palette) {
-        const ItemKind k = kind;
-        bar->addAction(command(QStringLiteral("add") + QLatin1String(name), tr(name), {}, [this, k] { addItem(k); }));
-    }
-    bar->addAction(command(QStringLiteral("delete"), tr("Delete"), QKeySequence::Delete, [this] { removeSelected(); }));
-    bar->addSeparator();
-    bar->addAction(command(QStringLiteral("close"), tr("Close"), {}, [this] { close(); }));
+    setZoom(1);
 
     auto *split = new QSplitter;
     split->addWidget(buildLeftPanel());
@@ -103,20 +117,27 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     split->setStretchFactor(1, 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(bar);
+    layout->setSpacing(0);
+    buildMenus();
     layout->addWidget(split, 1);
 
     connect(m_scene, &QGraphicsScene::selectionChanged, this, [this] { guarded([&] { loadProperties(); }); });
     connect(m_scene, &DesignScene::geometryEdited, this, [this] {
         guarded([&] {
-            m_shown.reset();
+            recordEdit(tr("Move"));
             loadProperties();
         });
     });
-    connect(m_scene, &DesignScene::bandResized, this, [this] { guarded([&] { refreshBandPanel(); }); });
+    connect(m_scene, &DesignScene::bandResized, this, [this] {
+        guarded([&] {
+            recordEdit(tr("Band height"));
+            refreshBandPanel();
+        });
+    });
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
+    startHistory();
     refreshBandPanel();
     loadProperties();
-    updateTitle();
     resize(1200, 800);
 }
 
@@ -152,6 +173,91 @@ QAction *ReportDesigner::action(const QString &objectName) const
     return findChild<QAction *>(objectName);
 }
 
+void ReportDesigner::buildMenus()
+{
+    auto *menus = new QMenuBar;
+    layout()->setMenuBar(menus);
+    QMenu *file = menus->addMenu(tr("&File"));
+    file->addAction(command(QStringLiteral("new"), tr("New"), QKeySequence::New, [this] { newReport(); }));
+    file->addAction(command(QStringLiteral("open"), tr("Open..."), QKeySequence::Open, [this] { open(); }));
+    file->addAction(command(QStringLiteral("save"), tr("Save"), QKeySequence::Save, [this] { save(); }));
+    file->addAction(command(QStringLiteral("saveAs"), tr("Save as..."), QKeySequence::SaveAs, [this] { saveAs(); }));
+    file->addSeparator();
+    file->addAction(command(QStringLiteral("pageSetup"), tr("Page setup..."), {}, [this] { pageSetup(); }));
+    file->addAction(
+        command(QStringLiteral("preview"), tr("Preview"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { preview(); }));
+    file->addSeparator();
+    file->addAction(command(QStringLiteral("close"), tr("Close"), {}, [this] { close(); }));
+
+    QMenu *edit = menus->addMenu(tr("&Edit"));
+    QAction *undo = command(QStringLiteral("undo"), tr("Undo"), QKeySequence::Undo, [this] { m_undo->undo(); });
+    QAction *redo = command(QStringLiteral("redo"), tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                            [this] { m_undo->redo(); });
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    edit->addAction(command(QStringLiteral("cut"), tr("Cut"), QKeySequence::Cut, [this] { cut(); }));
+    edit->addAction(command(QStringLiteral("copy"), tr("Copy"), QKeySequence::Copy, [this] { copy(); }));
+    edit->addAction(command(QStringLiteral("paste"), tr("Paste"), QKeySequence::Paste, [this] { paste(); }));
+    edit->addAction(
+        command(QStringLiteral("delete"), tr("Delete"), QKeySequence::Delete, [this] { removeSelected(); }));
+    edit->addAction(command(QStringLiteral("selectAll"), tr("Select all"), QKeySequence::SelectAll, [this] {
+        for (QGraphicsItem *item : m_scene->items())
+            item->setSelected(item->flags() & QGraphicsItem::ItemIsSelectable);
+    }));
+
+    QMenu *insert = menus->addMenu(tr("&Insert"));
+    const std::pair<const char *, ItemKind> palette[] = {{"Text", ItemKind::Text},
+                                                         {"Line", ItemKind::Line},
+                                                         {"Rectangle", ItemKind::Rect},
+                                                         {"Image", ItemKind::Image}};
+    for (const auto &[name, kind] : palette) {
+        const ItemKind k = kind;
+        insert->addAction(
+            command(QStringLiteral("add") + QLatin1String(name), tr(name), {}, [this, k] { addItem(k); }));
+    }
+
+    QMenu *arrange = menus->addMenu(tr("&Arrange"));
+    const std::tuple<const char *, const char *, Qt::Alignment> edges[] = {
+        {"alignLeft", "Align left edges", Qt::AlignLeft},
+        {"alignRight", "Align right edges", Qt::AlignRight},
+        {"alignTop", "Align top edges", Qt::AlignTop},
+        {"alignBottom", "Align bottom edges", Qt::AlignBottom}};
+    for (const auto &[name, text, edge] : edges) {
+        const Qt::Alignment e = edge;
+        arrange->addAction(command(QLatin1String(name), tr(text), {}, [this, e] { align(e); }));
+    }
+    arrange->addSeparator();
+    arrange->addAction(
+        command(QStringLiteral("sameWidth"), tr("Same width"), {}, [this] { sameSize(Qt::Horizontal); }));
+    arrange->addAction(
+        command(QStringLiteral("sameHeight"), tr("Same height"), {}, [this] { sameSize(Qt::Vertical); }));
+
+    QMenu *view = menus->addMenu(tr("&View"));
+    view->addAction(
+        command(QStringLiteral("zoomIn"), tr("Zoom in"), QKeySequence::ZoomIn, [this] { setZoom(m_zoom * zoomStep); }));
+    view->addAction(command(QStringLiteral("zoomOut"), tr("Zoom out"), QKeySequence::ZoomOut,
+                            [this] { setZoom(m_zoom / zoomStep); }));
+    view->addAction(
+        command(QStringLiteral("actualSize"), tr("100 %"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(1); }));
+
+    auto *bar = new QToolBar;
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const char *name : {"new", "open", "save", "preview", "", "undo", "redo", "", "addText", "addLine",
+                             "addRectangle", "addImage", "delete", "", "zoomIn", "zoomOut", "", "close"}) {
+        if (*name)
+            bar->addAction(action(QLatin1String(name)));
+        else
+            bar->addSeparator();
+    }
+    static_cast<QVBoxLayout *>(layout())->insertWidget(0, bar);
+}
+
 QWidget *ReportDesigner::buildLeftPanel()
 {
     auto *panel = new QWidget;
@@ -178,7 +284,10 @@ QWidget *ReportDesigner::buildLeftPanel()
     row->addWidget(add);
     row->addWidget(remove);
     layout->addLayout(row);
-    m_bandHeight = lengthBox(0, 2000);
+    m_bandHeight = new QDoubleSpinBox;
+    m_bandHeight->setRange(0, 2000);
+    m_bandHeight->setDecimals(1);
+    m_bandHeight->setSuffix(QStringLiteral(" mm"));
     m_bandHeight->setObjectName(QStringLiteral("bandHeight"));
     layout->addWidget(m_bandHeight);
     auto chosenBand = [this] { return BandType(m_bandType->currentData().toInt()); };
@@ -190,6 +299,7 @@ QWidget *ReportDesigner::buildLeftPanel()
             if (ReportBand *band = m_tpl.band(chosenBand()); band && !m_loading) {
                 band->height = height;
                 m_scene->rebuild();
+                recordEdit(tr("Band height"), QStringLiteral("bandHeight ") + bandTypeName(band->type));
             }
         });
     });
@@ -199,147 +309,64 @@ QWidget *ReportDesigner::buildLeftPanel()
 QWidget *ReportDesigner::buildPropertyPanel()
 {
     m_properties = new QWidget;
-    auto *form = new QFormLayout(m_properties);
-    const char *names[] = {"X", "Y", "Width", "Height"};
-    for (int i = 0; i < 4; ++i) {
-        m_geometry[i] = lengthBox(i < 2 ? -2000 : -2000, 2000);
-        form->addRow(tr(names[i]), m_geometry[i]);
-        connect(m_geometry[i], &QDoubleSpinBox::valueChanged, this, [this] {
-            guarded([&] {
-                if (m_loading)
-                    return;
-                storeProperties();
-                m_scene->rebuild();
-            });
+    m_propertyForm = new QFormLayout(m_properties);
+    for (const ItemProperty &property : itemProperties()) {
+        QWidget *editor = createPropertyEditor(property, this, m_openFolder, [this, &property](const QVariant &value) {
+            guarded([&] { storeProperty(property, value); });
         });
+        m_propertyForm->addRow(property.editor == EditorKind::Check ? QString() : property.label, editor);
+        m_editors << editor;
     }
-    m_text = new QPlainTextEdit;
-    m_text->setObjectName(QStringLiteral("text"));
-    form->addRow(tr("Text"), m_text);
-    m_font = new QLineEdit;
-    form->addRow(tr("Font"), m_font);
-    m_size = new QDoubleSpinBox;
-    m_size->setRange(1, 500);
-    m_size->setSuffix(QStringLiteral(" pt"));
-    form->addRow(tr("Size"), m_size);
-    m_bold = new QCheckBox(tr("Bold"));
-    m_italic = new QCheckBox(tr("Italic"));
-    m_underline = new QCheckBox(tr("Underline"));
-    m_wrap = new QCheckBox(tr("Word wrap"));
-    m_grow = new QCheckBox(tr("Grow to fit"));
-    for (QCheckBox *box : {m_bold, m_italic, m_underline, m_wrap, m_grow}) {
-        form->addRow(QString(), box);
-        connect(box, &QCheckBox::toggled, this, [this] { guarded([&] { storeProperties(); }); });
-    }
-    m_align = new QComboBox;
-    for (const auto &[name, value] : horizontalChoices)
-        m_align->addItem(tr(name), int(value));
-    m_valign = new QComboBox;
-    for (const auto &[name, value] : verticalChoices)
-        m_valign->addItem(tr(name), int(value));
-    form->addRow(tr("Align"), m_align);
-    form->addRow(tr("Vertical"), m_valign);
-    m_colour = new QLineEdit;
-    m_colour->setPlaceholderText(QStringLiteral("#000000"));
-    form->addRow(tr("Colour"), m_colour);
-    m_fill = new QLineEdit;
-    m_fill->setPlaceholderText(tr("none"));
-    form->addRow(tr("Fill"), m_fill);
-    m_lineWidth = lengthBox(0, 50);
-    m_lineWidth->setDecimals(2);
-    form->addRow(tr("Line width"), m_lineWidth);
-    m_imageField = new QLineEdit;
-    form->addRow(tr("Picture field"), m_imageField);
-    auto *picture = new QPushButton(tr("Load picture..."));
-    form->addRow(QString(), picture);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("properties"));
+    scroll->setWidget(m_properties);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return scroll;
+}
 
-    auto store = [this] { guarded([&] { storeProperties(); }); };
-    connect(m_text, &QPlainTextEdit::textChanged, this, store);
-    for (QLineEdit *edit : {m_font, m_colour, m_fill, m_imageField})
-        connect(edit, &QLineEdit::editingFinished, this, store);
-    for (QDoubleSpinBox *box : {m_size, m_lineWidth})
-        connect(box, &QDoubleSpinBox::valueChanged, this, store);
-    for (QComboBox *box : {m_align, m_valign})
-        connect(box, &QComboBox::currentIndexChanged, this, store);
-    connect(picture, &QPushButton::clicked, this, [this] {
-        guarded([&] {
-            ReportItem *item = m_scene->selectedItem();
-            if (!item || item->kind != ItemKind::Image)
-                return;
-            const QString path = interaction().openFileName(this, tr("Pictures (*.png *.jpg *.bmp *.gif)"),
-                                                            m_openFolder);
-            if (path.isEmpty())
-                return;
-            QImage image(path);
-            if (image.isNull())
-                throw FileError(tr("Cannot read the picture %1").arg(path));
-            item->image = image;
-            item->png.clear();
-            QBuffer buffer(&item->png);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, "PNG");
-            m_scene->updateSelected();
-        });
-    });
-    return m_properties;
+QPlainTextEdit *ReportDesigner::textEditor() const
+{
+    return qobject_cast<QPlainTextEdit *>(propertyEditor(QStringLiteral("text")));
+}
+
+QWidget *ReportDesigner::propertyEditor(const QString &name) const
+{
+    const QList<ItemProperty> &properties = itemProperties();
+    for (qsizetype i = 0; i < properties.size(); ++i) {
+        if (properties[i].name == name)
+            return m_editors[i];
+    }
+    return nullptr;
 }
 
 void ReportDesigner::loadProperties()
 {
-    const std::optional<ItemRef> ref = m_scene->selectedRef();
-    if (ref && m_shown && ref->band == m_shown->band && ref->index == m_shown->index)
-        return; // the panel is already editing it; reloading would move the text cursor
-    m_shown = ref;
     const ReportItem *item = m_scene->selectedItem();
-    m_properties->setEnabled(item != nullptr);
     const ReportItem blank;
-    const ReportItem &m = item ? *item : blank;
-    m_loading = true;
-    const double geometry[] = {m.rect.x(), m.rect.y(), m.rect.width(), m.rect.height()};
-    for (int i = 0; i < 4; ++i)
-        m_geometry[i]->setValue(geometry[i]);
-    m_text->setPlainText(m.text);
-    m_font->setText(m.font);
-    m_size->setValue(m.size);
-    m_bold->setChecked(m.bold);
-    m_italic->setChecked(m.italic);
-    m_underline->setChecked(m.underline);
-    m_wrap->setChecked(m.wrap);
-    m_grow->setChecked(m.grow);
-    m_align->setCurrentIndex(m_align->findData(int(m.align & Qt::AlignHorizontal_Mask)));
-    m_valign->setCurrentIndex(m_valign->findData(int(m.align & Qt::AlignVertical_Mask)));
-    m_colour->setText(m.colour.name());
-    m_fill->setText(m.fill.isValid() ? m.fill.name() : QString());
-    m_lineWidth->setValue(m.lineWidth);
-    m_imageField->setText(m.field);
-    m_text->setEnabled(m.kind == ItemKind::Text);
-    m_imageField->setEnabled(m.kind == ItemKind::Image);
-    m_loading = false;
+    const ReportItem &shown = item ? *item : blank;
+    m_properties->setEnabled(item != nullptr);
+    const QList<ItemProperty> &properties = itemProperties();
+    for (qsizetype i = 0; i < properties.size(); ++i) {
+        const bool applies = properties[i].appliesTo(shown.kind);
+        m_propertyForm->setRowVisible(m_editors[i], applies);
+        if (applies)
+            showPropertyValue(m_editors[i], properties[i], properties[i].get(shown));
+    }
 }
 
-void ReportDesigner::storeProperties()
+void ReportDesigner::storeProperty(const ItemProperty &property, const QVariant &value)
 {
-    ReportItem *item = m_scene->selectedItem();
-    if (m_loading || !item)
+    const QList<ItemRef> refs = m_scene->selectedRefs();
+    if (refs.isEmpty())
         return;
-    item->rect = QRectF(m_geometry[0]->value(), m_geometry[1]->value(), m_geometry[2]->value(), m_geometry[3]->value());
-    if (item->kind != ItemKind::Line)
-        item->rect = QRectF(item->rect.topLeft(), item->rect.size().expandedTo(QSizeF(0, 0)));
-    item->text = m_text->toPlainText();
-    item->font = m_font->text().trimmed().isEmpty() ? item->font : m_font->text().trimmed();
-    item->size = m_size->value();
-    item->bold = m_bold->isChecked();
-    item->italic = m_italic->isChecked();
-    item->underline = m_underline->isChecked();
-    item->wrap = m_wrap->isChecked();
-    item->grow = m_grow->isChecked();
-    item->align = Qt::Alignment(m_align->currentData().toInt() | m_valign->currentData().toInt());
-    if (const QColor c = colourOf(m_colour); c.isValid())
-        item->colour = c;
-    item->fill = colourOf(m_fill);
-    item->lineWidth = m_lineWidth->value();
-    item->field = m_imageField->text().trimmed();
-    m_scene->updateSelected();
+    for (const ItemRef &ref : refs) {
+        if (ReportItem &item = m_scene->item(ref); property.appliesTo(item.kind))
+            property.set(item, value);
+    }
+    m_scene->rebuild();
+    recordEdit(tr("Change %1").arg(property.label.toLower()), property.name + QLatin1Char(' ') + refsKey(refs));
+    loadProperties(); // a font also sets size and style; a setter may have bounded the value
 }
 
 void ReportDesigner::refreshBandPanel()
@@ -351,10 +378,68 @@ void ReportDesigner::refreshBandPanel()
     m_loading = false;
 }
 
+void ReportDesigner::recordEdit(const QString &text, const QString &mergeKey)
+{
+    m_undo->push(new TemplateEdit(text, m_recorded, snapshotOf(m_tpl), mergeKey,
+                                  [this](const ReportTemplate &state) { guarded([&] { restore(state); }); }));
+    m_recorded = snapshotOf(m_tpl);
+}
+
+void ReportDesigner::restore(const ReportTemplate &state)
+{
+    m_tpl = snapshotOf(state);
+    m_recorded = snapshotOf(state);
+    m_scene->rebuild();
+    refreshBandPanel();
+    loadProperties();
+}
+
+void ReportDesigner::startHistory()
+{
+    m_undo->clear();
+    m_recorded = snapshotOf(m_tpl);
+    m_saved = snapshotOf(m_tpl);
+    updateTitle();
+}
+
+bool ReportDesigner::isModified() const
+{
+    return !m_undo->isClean();
+}
+
+bool ReportDesigner::confirmDiscard()
+{
+    if (!isModified())
+        return true;
+    const QString name = m_fileName.isEmpty() ? tr("the new report") : QFileInfo(m_fileName).fileName();
+    const MessageAnswer answer = interaction().showMessage(this, {tr("Save the changes to %1?").arg(name),
+                                                                  tr("Report designer"), MessageIcon::Question,
+                                                                  MessageButtons::YesNoCancel});
+    switch (answer) {
+    case MessageAnswer::Yes:
+        return save();
+    case MessageAnswer::No:
+        // The template is edited in place: whoever shows the report next gets it as it was.
+        restore(m_saved);
+        m_undo->setClean();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ReportDesigner::reject()
+{
+    bool leave = false;
+    guarded([&] { leave = confirmDiscard(); });
+    if (leave)
+        QDialog::reject();
+}
+
 void ReportDesigner::updateTitle()
 {
-    setWindowTitle(
-        tr("Report designer - %1").arg(m_fileName.isEmpty() ? tr("(new report)") : QFileInfo(m_fileName).fileName()));
+    const QString name = m_fileName.isEmpty() ? tr("(new report)") : QFileInfo(m_fileName).fileName();
+    setWindowTitle(tr("Report designer - %1%2").arg(name, isModified() ? QStringLiteral(" *") : QString()));
 }
 
 void ReportDesigner::setFolders(const QString &openFolder, const QString &saveFolder)
@@ -365,37 +450,40 @@ void ReportDesigner::setFolders(const QString &openFolder, const QString &saveFo
 
 void ReportDesigner::newReport()
 {
+    if (!confirmDiscard())
+        return;
     m_tpl = m_data.columns().isEmpty() ? ReportTemplate() : ReportTemplate::tableLayout(m_data, tr("Report"));
     if (m_tpl.bands().isEmpty())
         m_tpl.addBand(BandType::MasterData);
     m_fileName.clear();
-    m_shown.reset();
-    m_scene->rebuild();
-    refreshBandPanel();
-    updateTitle();
+    restore(m_tpl);
+    startHistory();
 }
 
 void ReportDesigner::open()
 {
+    if (!confirmDiscard())
+        return;
     const QString path = interaction().openFileName(this, templateFilter, m_openFolder);
     if (path.isEmpty())
         return;
     m_tpl = ReportTemplate::load(path);
     m_fileName = path;
-    m_shown.reset();
-    m_scene->rebuild();
-    refreshBandPanel();
-    updateTitle();
+    restore(m_tpl);
+    startHistory();
 }
 
-void ReportDesigner::save()
+bool ReportDesigner::save()
 {
     if (m_fileName.isEmpty())
         return saveAs();
     m_tpl.save(m_fileName);
+    m_saved = snapshotOf(m_tpl);
+    m_undo->setClean();
+    return true;
 }
 
-void ReportDesigner::saveAs()
+bool ReportDesigner::saveAs()
 {
     const QString base = m_fileName.isEmpty() ? tr("report") : QFileInfo(m_fileName).completeBaseName();
     const QString suggested = m_saveFolder.isEmpty() ? base + QLatin1Char('.') + ReportEngine::templateSuffix()
@@ -403,10 +491,13 @@ void ReportDesigner::saveAs()
                                                            + ReportEngine::templateSuffix();
     const QString path = interaction().saveFileName(this, suggested, templateFilter, ReportEngine::templateSuffix());
     if (path.isEmpty())
-        return;
+        return false;
     m_tpl.save(path);
     m_fileName = path;
+    m_saved = snapshotOf(m_tpl);
+    m_undo->setClean();
     updateTitle();
+    return true;
 }
 
 void ReportDesigner::pageSetup()
@@ -417,6 +508,7 @@ void ReportDesigner::pageSetup()
         return;
     m_tpl.page.setLayout(printer.pageLayout());
     m_scene->rebuild();
+    recordEdit(tr("Page setup"));
 }
 
 void ReportDesigner::preview()
@@ -431,7 +523,7 @@ void ReportDesigner::preview()
     interaction().showModal(&view);
 }
 
-void ReportDesigner::addItem(ItemKind kind)
+void ReportDesigner::addItem(ItemKind kind, const QString &text)
 {
     const BandType type = m_scene->currentBand();
     ReportBand &band = m_tpl.addBand(type);
@@ -440,50 +532,149 @@ void ReportDesigner::addItem(ItemKind kind)
     const double height = std::clamp(band.height, 1.0, 6.0);
     item.rect = kind == ItemKind::Line ? QRectF(0, 0, 40, 0) : QRectF(0, 0, 40, kind == ItemKind::Text ? height : 20);
     if (kind == ItemKind::Text)
-        item.text = tr("Text");
+        item.text = text.isEmpty() ? tr("Text") : text;
     band.items << item;
     m_scene->rebuild();
     refreshBandPanel();
-    m_scene->select(ItemRef{type, int(band.items.size()) - 1});
+    m_scene->select({ItemRef{type, int(band.items.size()) - 1}});
+    recordEdit(tr("Add"));
 }
 
 void ReportDesigner::removeSelected()
 {
-    const std::optional<ItemRef> ref = m_scene->selectedRef();
-    if (!ref)
+    const QList<ItemRef> refs = m_scene->selectedRefs();
+    if (refs.isEmpty())
         return;
-    m_tpl.band(ref->band)->items.removeAt(ref->index);
     m_scene->clearSelection();
-    m_shown.reset();
+    // From the last: removing an item moves those after it in its band.
+    for (auto ref = refs.rbegin(); ref != refs.rend(); ++ref)
+        m_tpl.band(ref->band)->items.removeAt(ref->index);
     m_scene->rebuild();
+    recordEdit(tr("Delete"));
+}
+
+void ReportDesigner::copy()
+{
+    const QList<ItemRef> refs = m_scene->selectedRefs();
+    if (refs.isEmpty())
+        return;
+    m_clipboard.clear();
+    for (const ItemRef &ref : refs)
+        m_clipboard.append({ref.band, m_scene->item(ref)});
+}
+
+void ReportDesigner::cut()
+{
+    copy();
+    removeSelected();
+}
+
+void ReportDesigner::paste()
+{
+    if (m_clipboard.isEmpty())
+        return;
+    const BandType target = m_scene->currentBand();
+    ReportBand &band = m_tpl.addBand(target);
+    QList<ItemRef> pasted;
+    for (auto &[from, item] : m_clipboard) {
+        // Pasting again into the same band goes on down the diagonal.
+        if (from == target)
+            item.rect.translate(pasteOffset, pasteOffset);
+        band.items << item;
+        band.items.last().line = 0;
+        pasted << ItemRef{target, int(band.items.size()) - 1};
+    }
+    m_scene->rebuild();
+    refreshBandPanel();
+    m_scene->select(pasted);
+    recordEdit(tr("Paste"));
+}
+
+void ReportDesigner::align(Qt::Alignment edge)
+{
+    const QList<ItemRef> refs = m_scene->selectedRefs();
+    if (refs.size() < 2)
+        return;
+    // Edges within the band: items in different bands line up as they would on their rows.
+    auto edgeOf = [edge](const QRectF &r) {
+        const QRectF n = r.normalized();
+        return edge == Qt::AlignLeft    ? n.left()
+               : edge == Qt::AlignRight ? n.right()
+               : edge == Qt::AlignTop   ? n.top()
+                                        : n.bottom();
+    };
+    const bool lowest = edge == Qt::AlignLeft || edge == Qt::AlignTop;
+    double target = edgeOf(m_scene->item(refs.first()).rect);
+    for (const ItemRef &ref : refs) {
+        const double e = edgeOf(m_scene->item(ref).rect);
+        target = lowest ? std::min(target, e) : std::max(target, e);
+    }
+    for (const ItemRef &ref : refs) {
+        QRectF &r = m_scene->item(ref).rect;
+        const double shift = target - edgeOf(r);
+        r.translate(edge & (Qt::AlignLeft | Qt::AlignRight) ? QPointF(shift, 0) : QPointF(0, shift));
+    }
+    m_scene->rebuild();
+    recordEdit(tr("Align"));
+    loadProperties();
+}
+
+void ReportDesigner::sameSize(Qt::Orientation orientation)
+{
+    const QList<ItemRef> refs = m_scene->selectedRefs();
+    const std::optional<ItemRef> current = m_scene->currentRef();
+    if (refs.size() < 2 || !current)
+        return;
+    const QRectF model = m_scene->item(*current).rect;
+    for (const ItemRef &ref : refs) {
+        QRectF &r = m_scene->item(ref).rect;
+        if (orientation == Qt::Horizontal)
+            r.setWidth(model.width());
+        else
+            r.setHeight(model.height());
+    }
+    m_scene->rebuild();
+    recordEdit(orientation == Qt::Horizontal ? tr("Same width") : tr("Same height"));
+    loadProperties();
+}
+
+void ReportDesigner::setZoom(double zoom)
+{
+    m_zoom = std::clamp(zoom, 0.25, 8.0);
+    const double pixelsPerMm = logicalDpiX() / 25.4;
+    m_view->setTransform(QTransform::fromScale(m_zoom * pixelsPerMm, m_zoom * pixelsPerMm));
 }
 
 void ReportDesigner::addBand(BandType type)
 {
+    const bool exists = m_tpl.band(type) != nullptr;
     m_tpl.addBand(type);
     m_scene->setCurrentBand(type);
+    if (exists)
+        return;
     m_scene->rebuild();
     refreshBandPanel();
+    recordEdit(tr("Add band"));
 }
 
 void ReportDesigner::removeBand(BandType type)
 {
+    if (!m_tpl.band(type))
+        return;
     m_scene->clearSelection();
     m_tpl.removeBand(type);
-    m_shown.reset();
     m_scene->rebuild();
     refreshBandPanel();
+    recordEdit(tr("Remove band"));
 }
 
 void ReportDesigner::insertField(QListWidgetItem *entry)
 {
     const ReportItem *item = m_scene->selectedItem();
-    if (item && item->kind == ItemKind::Text) {
-        m_text->insertPlainText(entry->text());
-        return;
-    }
-    addItem(ItemKind::Text);
-    m_text->setPlainText(entry->text());
+    if (item && item->kind == ItemKind::Text && m_scene->selectedRefs().size() == 1)
+        textEditor()->insertPlainText(entry->text());
+    else
+        addItem(ItemKind::Text, entry->text());
 }
 
 } // namespace tarvo

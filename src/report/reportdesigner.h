@@ -1,26 +1,28 @@
 #pragma once
-// The report designer: the page with its bands (designscene.h), a palette, the field list of the
-// data set and the system values, a property panel, bands, page setup, new / open / save /
-// save as, and a preview with the current data. Edits the template and file name it is given in
-// place; callers show it modally through interaction().
+// The report designer: the page with its bands (designscene.h), a menu bar and toolbar, the field
+// list of the data set and the system values, the property panel (designproperties.h), bands,
+// page setup, new / open / save / save as, and a preview with the current data. Every edit can be
+// undone; closing with unsaved edits asks whether to save them. Edits the template and file name
+// it is given in place; callers show it modally through interaction().
 #include "report/designscene.h"
 #include "report/reporttemplate.h"
 
 #include <QDialog>
 #include <optional>
 
-class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QGraphicsView;
-class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
+class QUndoStack;
 
 namespace tarvo {
 
 class ReportDataSet;
+struct ItemProperty;
 
 class ReportDesigner : public QDialog {
     Q_OBJECT
@@ -32,32 +34,61 @@ public:
     DesignScene *scene() const { return m_scene; }
     QAction *action(const QString &objectName) const;
     QListWidget *fieldList() const { return m_fields; }
-    QPlainTextEdit *textEditor() const { return m_text; }
+    QPlainTextEdit *textEditor() const;
+    // The panel's editor of the property named `name` (designproperties.cpp).
+    QWidget *propertyEditor(const QString &name) const;
+    QUndoStack *undoStack() const { return m_undo; }
+    // Whether there are edits since the template was opened, made or saved.
+    bool isModified() const;
+    double zoom() const { return m_zoom; } // 1 shows the page at its printed size
 
-    // The commands of the toolbar, for keyboard, mouse and tests alike.
+    // The commands of the menus and toolbar, for keyboard, mouse and tests alike. save() and
+    // saveAs() return false when the user cancels the file dialog.
     void newReport();
     void open();
-    void save();
-    void saveAs();
+    bool save();
+    bool saveAs();
     void pageSetup();
     void preview();
-    void addItem(ItemKind kind);
+    void addItem(ItemKind kind, const QString &text = QString());
     void removeSelected();
+    void copy();
+    void cut();
+    void paste();
+    // Lines up the selected items' left, right, top or bottom edges with the outermost one.
+    void align(Qt::Alignment edge);
+    // Gives the selected items the width (Horizontal) or height of the selection's current item.
+    void sameSize(Qt::Orientation orientation);
+    void setZoom(double zoom);
     void addBand(BandType type);
     void removeBand(BandType type);
     void insertField(QListWidgetItem *entry);
+
+public slots:
+    // Closing (Escape, the window's close button, Close) asks first when there are unsaved edits.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     QAction *command(const QString &name, const QString &text, const QKeySequence &key, std::function<void()> run);
+    void buildMenus();
     QWidget *buildLeftPanel();
     QWidget *buildPropertyPanel();
     void loadProperties();
-    void storeProperties();
+    void storeProperty(const ItemProperty &property, const QVariant &value);
     void refreshBandPanel();
     void updateTitle();
+    // Puts the edit just made to the template on the undo stack. Successive edits with the same
+    // non-empty `mergeKey` (typing into one property of one item) undo as one.
+    void recordEdit(const QString &text, const QString &mergeKey = QString());
+    // Shows `state` as the template (undo, redo, discarding).
+    void restore(const ReportTemplate &state);
+    // Starts over from what was opened or saved: the undo history goes.
+    void startHistory();
+    // Asks whether to save unsaved edits; false when the user cancels (or saving fails).
+    bool confirmDiscard();
 
     ReportTemplate &m_tpl;
     QString &m_fileName;
@@ -70,22 +101,13 @@ private:
     QComboBox *m_bandType = nullptr;
     QDoubleSpinBox *m_bandHeight = nullptr;
     QWidget *m_properties = nullptr;
-    QDoubleSpinBox *m_geometry[4] = {};
-    QPlainTextEdit *m_text = nullptr;
-    QLineEdit *m_font = nullptr;
-    QDoubleSpinBox *m_size = nullptr;
-    QCheckBox *m_bold = nullptr;
-    QCheckBox *m_italic = nullptr;
-    QCheckBox *m_underline = nullptr;
-    QCheckBox *m_grow = nullptr;
-    QCheckBox *m_wrap = nullptr;
-    QComboBox *m_align = nullptr;
-    QComboBox *m_valign = nullptr;
-    QLineEdit *m_colour = nullptr;
-    QLineEdit *m_fill = nullptr;
-    QDoubleSpinBox *m_lineWidth = nullptr;
-    QLineEdit *m_imageField = nullptr;
-    std::optional<ItemRef> m_shown; // the item the property panel shows
+    QFormLayout *m_propertyForm = nullptr;
+    QList<QWidget *> m_editors; // one for each of itemProperties(), in its order
+    QUndoStack *m_undo = nullptr;
+    ReportTemplate m_recorded; // the template as the last recorded edit left it
+    ReportTemplate m_saved;    // as opened, made or saved: what "do not save" returns to
+    QList<std::pair<BandType, ReportItem>> m_clipboard;
+    double m_zoom = 1;
     bool m_loading = false;
 };
 

@@ -39,6 +39,11 @@ QString textStyle(const ReportItem &s)
         css += QStringLiteral("font-style:italic;");
     if (s.underline)
         css += QStringLiteral("text-decoration:underline;");
+    if (s.fill.isValid())
+        css += QStringLiteral("background:%1;").arg(s.fill.name());
+    // Inside the item's box, as the printed frame keeps the text's place.
+    if (s.border > 0)
+        css += QStringLiteral("border:%1 solid %2;box-sizing:border-box;").arg(mm(s.border), s.borderColour.name());
     if (!s.wrap)
         css += QStringLiteral("white-space:pre;");
     if (s.align & Qt::AlignHCenter)

@@ -74,7 +74,31 @@ const ReportBand *ReportTemplate::band(BandType type) const
 
 ReportBand *ReportTemplate::band(BandType type)
 {
-    return const_cast<ReportBand *>(std::as_const(*this).band(type));
+    // Non-const access: a copy of the template that shares the bands gets its own before an edit.
+    for (ReportBand &b : m_bands) {
+        if (b.type == type)
+            return &b;
+    }
+    return nullptr;
+}
+
+void ReportTemplate::detach()
+{
+    auto own = [](std::optional<ReportBand> &band) {
+        if (band)
+            band->items.detach();
+    };
+    for (ReportBand &band : m_bands) // non-const iteration gives the list of bands its own copy
+        band.items.detach();
+    for (ReportGroup &group : groups) {
+        own(group.header);
+        own(group.footer);
+    }
+    if (detail) {
+        own(detail->header);
+        own(detail->data);
+        own(detail->footer);
+    }
 }
 
 ReportBand &ReportTemplate::addBand(BandType type)

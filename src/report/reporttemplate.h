@@ -142,6 +142,9 @@ public:
     ReportBand &addBand(BandType type);
     void removeBand(BandType type);
     const QList<ReportBand> &bands() const { return m_bands; } // in page order
+    // Gives this copy bands and items of its own, so that editing the template it was copied
+    // from leaves that one's bands and items where they are.
+    void detach();
 
     static ReportTemplate load(const QString &path);
     static ReportTemplate fromXml(const QByteArray &xml, const QString &sourceName);

@@ -8,7 +8,8 @@
 TEST(InteractionLayer, NothingElseCallsDialogsOrExec)
 {
     const QString src = QStringLiteral(TARVO_SOURCE_DIR "/src");
-    const QRegularExpression forbidden(QStringLiteral(R"(\bQMessageBox\b|\bQFileDialog\b|\bexec\s*\()"));
+    const QRegularExpression forbidden(
+        QStringLiteral(R"(\bQMessageBox\b|\bQFileDialog\b|\bQColorDialog\b|\bQFontDialog\b|\bexec\s*\()"));
     QStringList offenders;
     QDirIterator it(src, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {

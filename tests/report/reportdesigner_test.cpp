@@ -6,11 +6,15 @@
 #include "support/scriptedinteraction.h"
 
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QGraphicsView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintPreviewWidget>
+#include <QPushButton>
 #include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 using namespace tarvo;
@@ -141,4 +145,242 @@ TEST(ReportDesigner, OpensFromTheOpenFolderAndPreviewsWithTheCurrentData)
     trigger(&d, "new");
     EXPECT_TRUE(fileName.isEmpty());
     EXPECT_EQ(tpl.band(BandType::PageHeader)->items.size(), 4); // three captions and a rule
+}
+
+namespace {
+
+// A designer on the list fixture, shown, with the page view focused.
+struct ShownDesigner {
+    ScriptedInteraction ui;
+    ReportTemplate tpl = listTemplate();
+    QString fileName;
+    ReportDataSet data = customers(2);
+    ReportDesigner d{tpl, fileName, data};
+    QGraphicsView *view = nullptr;
+
+    ShownDesigner()
+    {
+        d.resize(1200, 800);
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+        view = d.findChild<QGraphicsView *>("page");
+        view->setFocus();
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(view->viewport(), Qt::Key(key), modifiers);
+    }
+    QList<ReportItem> &master() { return tpl.band(BandType::MasterData)->items; }
+};
+
+} // namespace
+
+TEST(ReportDesigner, EveryKindOfEditUndoesAndRedoesFromTheKeyboard)
+{
+    ShownDesigner s;
+    std::vector<QByteArray> states{s.tpl.toXml()};
+    const std::vector<std::pair<const char *, std::function<void()>>> edits{
+        {"select and move",
+         [&] {
+             s.d.scene()->select({{BandType::MasterData, 1}});
+             s.key(Qt::Key_Right);
+         }},
+        {"resize", [&] { s.key(Qt::Key_Down, Qt::ShiftModifier); }},
+        {"type a text",
+         [&] {
+             s.d.textEditor()->setFocus();
+             s.d.textEditor()->moveCursor(QTextCursor::End);
+             QTest::keyClicks(s.d.textEditor(), "abc"); // three keys, one edit
+             s.view->setFocus();
+         }},
+        {"copy and paste",
+         [&] {
+             s.key(Qt::Key_C, Qt::ControlModifier);
+             s.key(Qt::Key_V, Qt::ControlModifier);
+         }},
+        {"delete", [&] { s.key(Qt::Key_Delete); }},
+        {"add",
+         [&] {
+             s.d.action("addLine")->trigger();
+             s.view->setFocus();
+         }},
+        {"remove a band", [&] { s.d.removeBand(BandType::ReportTitle); }},
+    };
+    for (const auto &[what, edit] : edits) {
+        edit();
+        ASSERT_NE(s.tpl.toXml(), states.back()) << what;
+        states.push_back(s.tpl.toXml());
+    }
+    EXPECT_EQ(s.master()[1].text, "[Report.\"name\"]abc");
+    EXPECT_EQ(s.d.undoStack()->count(), int(edits.size()));
+    EXPECT_TRUE(s.d.isModified());
+    EXPECT_TRUE(s.d.windowTitle().endsWith(" *"));
+
+    for (size_t i = states.size() - 1; i-- > 0;) {
+        s.key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(s.tpl.toXml(), states[i]) << "undo to state " << i;
+    }
+    EXPECT_FALSE(s.d.isModified());
+    EXPECT_FALSE(s.d.action("undo")->isEnabled());
+    const Qt::KeyboardModifiers controlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    for (size_t i = 1; i < states.size(); ++i) {
+        if (i % 2) // both redo keys
+            s.key(Qt::Key_Y, Qt::ControlModifier);
+        else
+            s.key(Qt::Key_Z, controlShift);
+        EXPECT_EQ(s.tpl.toXml(), states[i]) << "redo to state " << i;
+    }
+}
+
+TEST(ReportDesigner, ClosingWithUnsavedEditsAsksWhetherToSaveThem)
+{
+    const struct {
+        MessageAnswer answer;
+        bool closes;
+        bool saved;
+        bool editKept;
+    } cases[] = {
+        {MessageAnswer::Yes, true, true, true},
+        {MessageAnswer::No, true, false, false},
+        {MessageAnswer::Cancel, false, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        const ProjectFolder folder("report-list");
+        ShownDesigner s;
+        s.fileName = folder.file("list.trp");
+        s.d.close(); // nothing edited: no question
+        EXPECT_TRUE(s.ui.messages().empty());
+        s.d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&s.d));
+        s.view->setFocus();
+        s.d.scene()->select({{BandType::MasterData, 0}});
+        s.key(Qt::Key_Right);
+        s.ui.expectMessage(c.answer);
+        QTest::keyClick(&s.d, Qt::Key_Escape);
+        ASSERT_EQ(s.ui.messages().size(), 1u);
+        EXPECT_EQ(s.ui.messages()[0].text, "Save the changes to list.trp?");
+        EXPECT_EQ(s.ui.messages()[0].buttons, MessageButtons::YesNoCancel);
+        EXPECT_EQ(s.d.isVisible(), !c.closes);
+        EXPECT_EQ(s.master()[0].rect.x(), c.editKept ? 1 : 0);
+        EXPECT_EQ(ReportTemplate::load(folder.file("list.trp")).band(BandType::MasterData)->items[0].rect.x(),
+                  c.saved ? 1 : 0);
+    }
+}
+
+TEST(ReportDesigner, OpeningAnotherReportAsksFirstAndStartsANewHistory)
+{
+    ShownDesigner s;
+    s.d.scene()->select({{BandType::MasterData, 0}});
+    s.key(Qt::Key_Right);
+    s.ui.expectMessage(MessageAnswer::Cancel);
+    s.d.action("new")->trigger();
+    EXPECT_EQ(s.master().size(), 3); // still the list
+    s.ui.expectMessage(MessageAnswer::No);
+    s.ui.expectOpenFile(fixturePath("report-list/list.trp"));
+    s.d.action("open")->trigger();
+    EXPECT_EQ(s.master()[0].rect.x(), 0);
+    EXPECT_FALSE(s.d.isModified());
+    EXPECT_EQ(s.d.undoStack()->count(), 0);
+}
+
+TEST(ReportDesigner, PastesCopiesAlignsAndSizesTheSelection)
+{
+    ShownDesigner s;
+    s.d.scene()->select({{BandType::MasterData, 0}, {BandType::MasterData, 2}});
+    s.key(Qt::Key_C, Qt::ControlModifier);
+    s.key(Qt::Key_V, Qt::ControlModifier);
+    s.key(Qt::Key_V, Qt::ControlModifier); // further down the diagonal
+    ASSERT_EQ(s.master().size(), 7);
+    EXPECT_EQ(s.master()[3].rect, QRectF(2, 2, 15, 6));
+    EXPECT_EQ(s.master()[4].rect, QRectF(77, 2, 53, 6));
+    EXPECT_EQ(s.master()[5].rect, QRectF(4, 4, 15, 6));
+    EXPECT_EQ(s.master()[6].text, "[Report.\"balance\"]");
+    EXPECT_EQ(s.d.scene()->selectedRefs(), (QList<ItemRef>{{BandType::MasterData, 5}, {BandType::MasterData, 6}}));
+
+    // Items 0 (0, 0, 15 x 6) and 1 (15, 0, 60 x 6, made 8 high here), one after the other.
+    s.master()[1].rect.setHeight(8);
+    const struct {
+        const char *action;
+        QRectF first;
+        QRectF second;
+    } arrangements[] = {
+        {"alignRight", {60, 0, 15, 6}, {15, 0, 60, 8}},  {"alignLeft", {15, 0, 15, 6}, {15, 0, 60, 8}},
+        {"alignBottom", {15, 2, 15, 6}, {15, 0, 60, 8}}, {"alignTop", {15, 0, 15, 6}, {15, 0, 60, 8}},
+        {"sameWidth", {15, 0, 15, 6}, {15, 0, 15, 8}}, // the first in page order is the model
+        {"sameHeight", {15, 0, 15, 6}, {15, 0, 15, 6}},
+    };
+    s.d.scene()->select({{BandType::MasterData, 0}, {BandType::MasterData, 1}}, false);
+    for (const auto &a : arrangements) {
+        s.d.action(a.action)->trigger();
+        EXPECT_EQ(s.master()[0].rect, a.first) << a.action;
+        EXPECT_EQ(s.master()[1].rect, a.second) << a.action;
+    }
+    s.key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(s.master().size(), 5);
+    s.key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(s.master().size(), 7);
+}
+
+TEST(ReportDesigner, ZoomsInOutAndBackToThePrintedSize)
+{
+    ShownDesigner s;
+    const double printed = s.d.logicalDpiX() / 25.4; // pixels a millimetre
+    EXPECT_DOUBLE_EQ(s.view->transform().m11(), printed);
+    s.key(Qt::Key_Plus, Qt::ControlModifier);
+    s.key(Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(s.d.zoom(), 1.25 * 1.25);
+    EXPECT_DOUBLE_EQ(s.view->transform().m11(), printed * 1.5625);
+    s.key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(s.d.zoom(), 1.25);
+    s.key(Qt::Key_0, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(s.d.zoom(), 1);
+    for (int i = 0; i < 20; ++i)
+        s.d.action("zoomOut")->trigger();
+    EXPECT_DOUBLE_EQ(s.d.zoom(), 0.25);
+}
+
+TEST(ReportDesigner, ThePanelShowsTheItemsPropertiesAndEditsEverySelectedItem)
+{
+    ShownDesigner s;
+    auto rowShown = [&](const char *name) { return s.d.propertyEditor(name)->isVisibleTo(&s.d); };
+    s.d.scene()->select({{BandType::PageHeader, 3}}); // the rule
+    EXPECT_TRUE(rowShown("lineWidth"));
+    EXPECT_FALSE(rowShown("text"));
+    EXPECT_FALSE(rowShown("font"));
+    EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor("lineWidth"))->value(), 0.3);
+
+    // The font dialog starts at the item's font and sets family, size and style at once.
+    s.d.scene()->select({{BandType::MasterData, 0}, {BandType::MasterData, 1}});
+    EXPECT_TRUE(rowShown("font"));
+    QFont chosen("Courier", 14);
+    chosen.setItalic(true);
+    s.ui.expectFont([&](const QFont &initial) {
+        EXPECT_EQ(initial.family(), "Arial");
+        EXPECT_EQ(initial.pointSizeF(), 10);
+        return chosen;
+    });
+    QTest::mouseClick(s.d.findChild<QPushButton *>("font"), Qt::LeftButton);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(s.master()[i].font, "Courier");
+        EXPECT_EQ(s.master()[i].size, 14);
+        EXPECT_TRUE(s.master()[i].italic);
+    }
+    EXPECT_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor("size"))->value(), 14);
+
+    // Colours: chosen in the dialog, "None" for no fill, a cancelled dialog changes nothing.
+    s.ui.expectColour([](const QColor &initial) {
+        EXPECT_EQ(initial, QColor(Qt::white)); // no fill yet
+        return QColor("#336699");
+    });
+    QTest::mouseClick(s.d.findChild<QPushButton *>("fill"), Qt::LeftButton);
+    EXPECT_EQ(s.master()[1].fill, QColor("#336699"));
+    EXPECT_EQ(s.d.findChild<QPushButton *>("fill")->text(), "#336699");
+    const int edits = s.d.undoStack()->count();
+    s.ui.expectColour([](const QColor &) { return std::nullopt; });
+    QTest::mouseClick(s.d.findChild<QPushButton *>("fill"), Qt::LeftButton);
+    EXPECT_EQ(s.d.undoStack()->count(), edits);
+    QTest::mouseClick(s.d.findChild<QToolButton *>("fillNone"), Qt::LeftButton);
+    EXPECT_FALSE(s.master()[0].fill.isValid());
+    EXPECT_FALSE(s.master()[1].fill.isValid());
 }

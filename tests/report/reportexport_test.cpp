@@ -261,3 +261,17 @@ TEST(ReportDemo, CustomerListByCityAndInvoiceWithLinesAndTotal)
     EXPECT_FALSE(invoice.contains(u"no lines yet"_s));
     QLocale::setDefault(QLocale::c());
 }
+
+TEST(ReportExport, HtmlTextsKeepTheirBackgroundAndFrame)
+{
+    ReportTemplate t = listTemplate();
+    ReportItem &name = t.band(BandType::MasterData)->items[1];
+    name.fill = QColor("#ffeecc");
+    name.border = 0.5;
+    name.borderColour = QColor("#0000ff");
+    const PreparedReport r = prepareReport(t, customers(1), std::nullopt, fixedNow);
+    const QString html = QString::fromUtf8(htmlDocument(r));
+    EXPECT_TRUE(html.contains("background:#ffeecc;border:0.50mm solid #0000ff;box-sizing:border-box;"))
+        << html.toStdString();
+    EXPECT_EQ(html.count("solid #0000ff"), 1); // one row, one framed text
+}

@@ -163,3 +163,28 @@ TEST(ReportTemplate, TableLayoutPrintsEveryColumn)
     EXPECT_EQ(textsOf(r.pages[0], BandType::PageFooter), QStringList{u"Page 1 of 1"_s});
     EXPECT_TRUE(t.missingFields(data).isEmpty());
 }
+
+TEST(ReportTemplate, EditingACopysBandsLeavesTheOriginalAlone)
+{
+    const ReportTemplate original = listTemplate();
+    ReportTemplate copy = original;
+    copy.band(BandType::MasterData)->items[0].rect.moveLeft(5);
+    copy.addBand(BandType::Summary).items.clear();
+    EXPECT_EQ(original.band(BandType::MasterData)->items[0].rect.x(), 0);
+    EXPECT_EQ(original.band(BandType::Summary)->items.size(), 2);
+}
+
+TEST(ReportTemplate, ADetachedCopyLeavesTheOriginalsItemsWhereCallersPointAtThem)
+{
+    ReportTemplate live = listTemplate();
+    live.groups.append(ReportGroup{u"g"_s, u"[name]"_s, false, false, false, 0, ReportBand{}, std::nullopt});
+    ReportTemplate snapshot = live;
+    snapshot.detach();
+    const ReportItem *item = &live.band(BandType::MasterData)->items[0];
+    const ReportBand *groupHeader = &*live.groups[0].header;
+    live.band(BandType::MasterData)->items[0].rect.moveLeft(5);
+    live.groups[0].header->height = 12;
+    EXPECT_EQ(&live.band(BandType::MasterData)->items[0], item);
+    EXPECT_EQ(&*live.groups[0].header, groupHeader);
+    EXPECT_EQ(snapshot.band(BandType::MasterData)->items[0].rect.x(), 0);
+}

@@ -58,6 +58,10 @@ void ScriptedInteraction::verify()
         ADD_FAILURE() << "expected print or page setup dialog(s) never shown";
     if (!m_passwords.empty())
         ADD_FAILURE() << m_passwords.size() << " expected password dialog(s) never shown";
+    if (!m_colours.empty() || !m_fonts.empty())
+        ADD_FAILURE() << "expected colour or font dialog(s) never shown";
+    m_colours.clear();
+    m_fonts.clear();
     m_passwords.clear();
     m_answers.clear();
     m_modals.clear();
@@ -73,7 +77,15 @@ MessageAnswer ScriptedInteraction::showMessage(QWidget *, const Message &message
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected message: " << message.text.toStdString() << " [" << message.caption.toStdString()
                       << "]";
-        return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        switch (message.buttons) {
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Cancel;
+        case MessageButtons::Ok:
+            break;
+        }
+        return MessageAnswer::Ok;
     }
     const MessageAnswer answer = m_answers.front();
     m_answers.pop_front();
@@ -134,6 +146,41 @@ std::optional<QString> ScriptedInteraction::askPassword(QWidget *, const QString
     if (cancels)
         return std::nullopt;
     return typed;
+}
+
+void ScriptedInteraction::expectColour(std::function<std::optional<QColor>(const QColor &)> onShown)
+{
+    m_colours.push_back(std::move(onShown));
+}
+
+void ScriptedInteraction::expectFont(std::function<std::optional<QFont>(const QFont &)> onShown)
+{
+    m_fonts.push_back(std::move(onShown));
+}
+
+namespace {
+template <typename T>
+std::optional<T> runChooser(std::deque<std::function<std::optional<T>(const T &)>> &queue, const T &initial,
+                            const char *what)
+{
+    if (queue.empty()) {
+        ADD_FAILURE() << "unexpected " << what;
+        return std::nullopt;
+    }
+    auto onShown = std::move(queue.front());
+    queue.pop_front();
+    return onShown(initial);
+}
+} // namespace
+
+std::optional<QColor> ScriptedInteraction::chooseColour(QWidget *, const QColor &initial)
+{
+    return runChooser(m_colours, initial, "colour dialog");
+}
+
+std::optional<QFont> ScriptedInteraction::chooseFont(QWidget *, const QFont &initial)
+{
+    return runChooser(m_fonts, initial, "font dialog");
 }
 
 void ScriptedInteraction::showProgressAfter(std::chrono::milliseconds delay, std::function<bool(qint64)> onUpdate)

@@ -28,6 +28,9 @@ public:
     void expectPrintDialog(std::function<bool(QPrinter &)> onShown);
     void expectPageSetup(std::function<bool(QPrinter &)> onShown);
     void expectPassword(std::optional<QString> typed); // nullopt: the user cancels
+    // `onShown` sees the initial value and returns the user's choice (nullopt: cancel).
+    void expectColour(std::function<std::optional<QColor>(const QColor &)> onShown);
+    void expectFont(std::function<std::optional<QFont>(const QFont &)> onShown);
     // Progress windows show once work has run for `delay` (by default never). `onUpdate` runs at
     // each update of a shown window, with the count done; it returns false to press Cancel.
     void showProgressAfter(std::chrono::milliseconds delay, std::function<bool(qint64)> onUpdate = {});
@@ -60,6 +63,8 @@ public:
     bool pageSetup(QPrinter &printer, QWidget *owner) override;
     std::optional<QString> askPassword(QWidget *owner, const QString &prompt) override;
     const QStringList &passwordPrompts() const { return m_passwordPrompts; }
+    std::optional<QColor> chooseColour(QWidget *owner, const QColor &initial) override;
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
     std::chrono::milliseconds progressDelay() const override { return m_progressDelay; }
     std::unique_ptr<ProgressWindow> showProgress(QWidget *owner, const QString &label, qint64 total) override;
 
@@ -72,6 +77,8 @@ private:
     std::deque<std::function<bool(QPrinter &)>> m_printDialogs;
     std::deque<std::function<bool(QPrinter &)>> m_pageSetups;
     std::deque<std::optional<QString>> m_passwords;
+    std::deque<std::function<std::optional<QColor>(const QColor &)>> m_colours;
+    std::deque<std::function<std::optional<QFont>(const QFont &)>> m_fonts;
     QStringList m_passwordPrompts;
     std::vector<Message> m_messages;
     std::vector<QUrl> m_openedUrls;
