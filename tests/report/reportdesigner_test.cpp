@@ -163,7 +163,7 @@ struct ShownDesigner {
         d.resize(1200, 800);
         d.show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
-        view = d.findChild<QGraphicsView *>("page");
+        view = d.findChild<QGraphicsView *>(u"page"_s);
         view->setFocus();
     }
     void key(int key, Qt::KeyboardModifiers modifiers = {})
@@ -190,7 +190,7 @@ TEST(ReportDesigner, EveryKindOfEditUndoesAndRedoesFromTheKeyboard)
          [&] {
              s.d.textEditor()->setFocus();
              s.d.textEditor()->moveCursor(QTextCursor::End);
-             QTest::keyClicks(s.d.textEditor(), "abc"); // three keys, one edit
+             QTest::keyClicks(s.d.textEditor(), u"abc"_s); // three keys, one edit
              s.view->setFocus();
          }},
         {"copy and paste",
@@ -201,7 +201,7 @@ TEST(ReportDesigner, EveryKindOfEditUndoesAndRedoesFromTheKeyboard)
         {"delete", [&] { s.key(Qt::Key_Delete); }},
         {"add",
          [&] {
-             s.d.action("addLine")->trigger();
+             s.d.action(u"addLine"_s)->trigger();
              s.view->setFocus();
          }},
         {"remove a band", [&] { s.d.removeBand(BandType::ReportTitle); }},
@@ -211,17 +211,17 @@ TEST(ReportDesigner, EveryKindOfEditUndoesAndRedoesFromTheKeyboard)
         ASSERT_NE(s.tpl.toXml(), states.back()) << what;
         states.push_back(s.tpl.toXml());
     }
-    EXPECT_EQ(s.master()[1].text, "[Report.\"name\"]abc");
+    EXPECT_EQ(s.master()[1].text, u"[Report.\"name\"]abc"_s);
     EXPECT_EQ(s.d.undoStack()->count(), int(edits.size()));
     EXPECT_TRUE(s.d.isModified());
-    EXPECT_TRUE(s.d.windowTitle().endsWith(" *"));
+    EXPECT_TRUE(s.d.windowTitle().endsWith(u" *"_s));
 
     for (size_t i = states.size() - 1; i-- > 0;) {
         s.key(Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(s.tpl.toXml(), states[i]) << "undo to state " << i;
     }
     EXPECT_FALSE(s.d.isModified());
-    EXPECT_FALSE(s.d.action("undo")->isEnabled());
+    EXPECT_FALSE(s.d.action(u"undo"_s)->isEnabled());
     const Qt::KeyboardModifiers controlShift = Qt::ControlModifier | Qt::ShiftModifier;
     for (size_t i = 1; i < states.size(); ++i) {
         if (i % 2) // both redo keys
@@ -246,9 +246,9 @@ TEST(ReportDesigner, ClosingWithUnsavedEditsAsksWhetherToSaveThem)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(int(c.answer));
-        const ProjectFolder folder("report-list");
+        const ProjectFolder folder(u"report-list"_s);
         ShownDesigner s;
-        s.fileName = folder.file("list.trp");
+        s.fileName = folder.file(u"list.trp"_s);
         s.d.close(); // nothing edited: no question
         EXPECT_TRUE(s.ui.messages().empty());
         s.d.show();
@@ -259,11 +259,11 @@ TEST(ReportDesigner, ClosingWithUnsavedEditsAsksWhetherToSaveThem)
         s.ui.expectMessage(c.answer);
         QTest::keyClick(&s.d, Qt::Key_Escape);
         ASSERT_EQ(s.ui.messages().size(), 1u);
-        EXPECT_EQ(s.ui.messages()[0].text, "Save the changes to list.trp?");
+        EXPECT_EQ(s.ui.messages()[0].text, u"Save the changes to list.trp?"_s);
         EXPECT_EQ(s.ui.messages()[0].buttons, MessageButtons::YesNoCancel);
         EXPECT_EQ(s.d.isVisible(), !c.closes);
         EXPECT_EQ(s.master()[0].rect.x(), c.editKept ? 1 : 0);
-        EXPECT_EQ(ReportTemplate::load(folder.file("list.trp")).band(BandType::MasterData)->items[0].rect.x(),
+        EXPECT_EQ(ReportTemplate::load(folder.file(u"list.trp"_s)).band(BandType::MasterData)->items[0].rect.x(),
                   c.saved ? 1 : 0);
     }
 }
@@ -274,11 +274,11 @@ TEST(ReportDesigner, OpeningAnotherReportAsksFirstAndStartsANewHistory)
     s.d.scene()->select({{BandType::MasterData, 0}});
     s.key(Qt::Key_Right);
     s.ui.expectMessage(MessageAnswer::Cancel);
-    s.d.action("new")->trigger();
+    s.d.action(u"new"_s)->trigger();
     EXPECT_EQ(s.master().size(), 3); // still the list
     s.ui.expectMessage(MessageAnswer::No);
-    s.ui.expectOpenFile(fixturePath("report-list/list.trp"));
-    s.d.action("open")->trigger();
+    s.ui.expectOpenFile(fixturePath(u"report-list/list.trp"_s));
+    s.d.action(u"open"_s)->trigger();
     EXPECT_EQ(s.master()[0].rect.x(), 0);
     EXPECT_FALSE(s.d.isModified());
     EXPECT_EQ(s.d.undoStack()->count(), 0);
@@ -295,7 +295,7 @@ TEST(ReportDesigner, PastesCopiesAlignsAndSizesTheSelection)
     EXPECT_EQ(s.master()[3].rect, QRectF(2, 2, 15, 6));
     EXPECT_EQ(s.master()[4].rect, QRectF(77, 2, 53, 6));
     EXPECT_EQ(s.master()[5].rect, QRectF(4, 4, 15, 6));
-    EXPECT_EQ(s.master()[6].text, "[Report.\"balance\"]");
+    EXPECT_EQ(s.master()[6].text, u"[Report.\"balance\"]"_s);
     EXPECT_EQ(s.d.scene()->selectedRefs(), (QList<ItemRef>{{BandType::MasterData, 5}, {BandType::MasterData, 6}}));
 
     // Items 0 (0, 0, 15 x 6) and 1 (15, 0, 60 x 6, made 8 high here), one after the other.
@@ -312,7 +312,7 @@ TEST(ReportDesigner, PastesCopiesAlignsAndSizesTheSelection)
     };
     s.d.scene()->select({{BandType::MasterData, 0}, {BandType::MasterData, 1}}, false);
     for (const auto &a : arrangements) {
-        s.d.action(a.action)->trigger();
+        s.d.action(QString::fromLatin1(a.action))->trigger();
         EXPECT_EQ(s.master()[0].rect, a.first) << a.action;
         EXPECT_EQ(s.master()[1].rect, a.second) << a.action;
     }
@@ -336,51 +336,51 @@ TEST(ReportDesigner, ZoomsInOutAndBackToThePrintedSize)
     s.key(Qt::Key_0, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(s.d.zoom(), 1);
     for (int i = 0; i < 20; ++i)
-        s.d.action("zoomOut")->trigger();
+        s.d.action(u"zoomOut"_s)->trigger();
     EXPECT_DOUBLE_EQ(s.d.zoom(), 0.25);
 }
 
 TEST(ReportDesigner, ThePanelShowsTheItemsPropertiesAndEditsEverySelectedItem)
 {
     ShownDesigner s;
-    auto rowShown = [&](const char *name) { return s.d.propertyEditor(name)->isVisibleTo(&s.d); };
+    auto rowShown = [&](const char *name) { return s.d.propertyEditor(QString::fromLatin1(name))->isVisibleTo(&s.d); };
     s.d.scene()->select({{BandType::PageHeader, 3}}); // the rule
     EXPECT_TRUE(rowShown("lineWidth"));
     EXPECT_FALSE(rowShown("text"));
     EXPECT_FALSE(rowShown("font"));
-    EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor("lineWidth"))->value(), 0.3);
+    EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor(u"lineWidth"_s))->value(), 0.3);
 
     // The font dialog starts at the item's font and sets family, size and style at once.
     s.d.scene()->select({{BandType::MasterData, 0}, {BandType::MasterData, 1}});
     EXPECT_TRUE(rowShown("font"));
-    QFont chosen("Courier", 14);
+    QFont chosen(u"Courier"_s, 14);
     chosen.setItalic(true);
     s.ui.expectFont([&](const QFont &initial) {
-        EXPECT_EQ(initial.family(), "Arial");
+        EXPECT_EQ(initial.family(), u"Arial"_s);
         EXPECT_EQ(initial.pointSizeF(), 10);
         return chosen;
     });
-    QTest::mouseClick(s.d.findChild<QPushButton *>("font"), Qt::LeftButton);
+    QTest::mouseClick(s.d.findChild<QPushButton *>(u"font"_s), Qt::LeftButton);
     for (int i : {0, 1}) {
-        EXPECT_EQ(s.master()[i].font, "Courier");
+        EXPECT_EQ(s.master()[i].font, u"Courier"_s);
         EXPECT_EQ(s.master()[i].size, 14);
         EXPECT_TRUE(s.master()[i].italic);
     }
-    EXPECT_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor("size"))->value(), 14);
+    EXPECT_EQ(qobject_cast<QDoubleSpinBox *>(s.d.propertyEditor(u"size"_s))->value(), 14);
 
     // Colours: chosen in the dialog, "None" for no fill, a cancelled dialog changes nothing.
     s.ui.expectColour([](const QColor &initial) {
         EXPECT_EQ(initial, QColor(Qt::white)); // no fill yet
         return QColor("#336699");
     });
-    QTest::mouseClick(s.d.findChild<QPushButton *>("fill"), Qt::LeftButton);
+    QTest::mouseClick(s.d.findChild<QPushButton *>(u"fill"_s), Qt::LeftButton);
     EXPECT_EQ(s.master()[1].fill, QColor("#336699"));
-    EXPECT_EQ(s.d.findChild<QPushButton *>("fill")->text(), "#336699");
+    EXPECT_EQ(s.d.findChild<QPushButton *>(u"fill"_s)->text(), u"#336699"_s);
     const int edits = s.d.undoStack()->count();
     s.ui.expectColour([](const QColor &) { return std::nullopt; });
-    QTest::mouseClick(s.d.findChild<QPushButton *>("fill"), Qt::LeftButton);
+    QTest::mouseClick(s.d.findChild<QPushButton *>(u"fill"_s), Qt::LeftButton);
     EXPECT_EQ(s.d.undoStack()->count(), edits);
-    QTest::mouseClick(s.d.findChild<QToolButton *>("fillNone"), Qt::LeftButton);
+    QTest::mouseClick(s.d.findChild<QToolButton *>(u"fillNone"_s), Qt::LeftButton);
     EXPECT_FALSE(s.master()[0].fill.isValid());
     EXPECT_FALSE(s.master()[1].fill.isValid());
 }

@@ -271,7 +271,7 @@ TEST(ReportExport, HtmlTextsKeepTheirBackgroundAndFrame)
     name.borderColour = QColor("#0000ff");
     const PreparedReport r = prepareReport(t, customers(1), std::nullopt, fixedNow);
     const QString html = QString::fromUtf8(htmlDocument(r));
-    EXPECT_TRUE(html.contains("background:#ffeecc;border:0.50mm solid #0000ff;box-sizing:border-box;"))
+    EXPECT_TRUE(html.contains(u"background:#ffeecc;border:0.50mm solid #0000ff;box-sizing:border-box;"_s))
         << html.toStdString();
-    EXPECT_EQ(html.count("solid #0000ff"), 1); // one row, one framed text
+    EXPECT_EQ(html.count(u"solid #0000ff"_s), 1); // one row, one framed text
 }
