@@ -11,15 +11,7 @@ namespace tarvo {
 MessageAnswer ConsoleInteraction::showMessage(QWidget *, const Message &message)
 {
     QTextStream(stderr) << message.text << '\n';
-    switch (message.buttons) {
-    case MessageButtons::YesNo:
-        return MessageAnswer::No;
-    case MessageButtons::YesNoCancel:
-        return MessageAnswer::Cancel;
-    case MessageButtons::Ok:
-        break;
-    }
-    return MessageAnswer::Ok;
+    return answerChangingNothing(message.buttons);
 }
 
 std::optional<QString> ConsoleInteraction::askPassword(QWidget *, const QString &prompt)

@@ -26,6 +26,20 @@ struct Message {
     MessageButtons buttons = MessageButtons::Ok;
 };
 
+// The answer that changes nothing, for a question nobody can answer: No, or Cancel where offered.
+inline MessageAnswer answerChangingNothing(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return MessageAnswer::Ok;
+}
+
 // The window of a piece of long work, open while the object lives (see WorkProgress).
 class ProgressWindow {
 public:

@@ -77,15 +77,7 @@ MessageAnswer ScriptedInteraction::showMessage(QWidget *, const Message &message
     if (m_answers.empty()) {
         ADD_FAILURE() << "unexpected message: " << message.text.toStdString() << " [" << message.caption.toStdString()
                       << "]";
-        switch (message.buttons) {
-        case MessageButtons::YesNo:
-            return MessageAnswer::No;
-        case MessageButtons::YesNoCancel:
-            return MessageAnswer::Cancel;
-        case MessageButtons::Ok:
-            break;
-        }
-        return MessageAnswer::Ok;
+        return answerChangingNothing(message.buttons);
     }
     const MessageAnswer answer = m_answers.front();
     m_answers.pop_front();
