@@ -16,48 +16,40 @@ namespace tarvo {
 
 namespace {
 
-constexpr double handle = 1.5; // mm: the grip at an item's lower-right corner
-constexpr int refRole = 0;     // QGraphicsItem::data key holding the band type
-constexpr int indexRole = 1;
+constexpr double handle = 1.5;    // mm: the grip at an item's lower-right corner
+constexpr double captionRoom = 6; // mm above each band for its caption
+constexpr int refRole = 0;        // QGraphicsItem::data keys: the band type, its group, the item's index
+constexpr int groupRole = 1;
+constexpr int indexRole = 2;
 
 double snap(double mm)
 {
     return std::round(mm);
 }
 
-QString bandCaption(BandType type)
+} // namespace
+
+QString bandSlotCaption(const ReportTemplate &tpl, const BandRef &ref)
 {
-    switch (type) {
-    case BandType::ReportTitle:
-        return QObject::tr("Report title");
-    case BandType::PageHeader:
-        return QObject::tr("Page header");
-    case BandType::MasterData:
-        return QObject::tr("Master data");
-    case BandType::Summary:
-        return QObject::tr("Summary");
-    case BandType::PageFooter:
-        return QObject::tr("Page footer");
-    case BandType::GroupHeader:
-        return QObject::tr("Group header");
-    case BandType::GroupFooter:
-        return QObject::tr("Group footer");
-    case BandType::DetailHeader:
-        return QObject::tr("Detail header");
-    case BandType::DetailData:
-        return QObject::tr("Detail data");
-    case BandType::DetailFooter:
-        return QObject::tr("Detail footer");
-    }
-    return {};
+    const QString caption = bandCaption(ref.type);
+    if (ref.group >= 0 && ref.group < tpl.groups.size())
+        return caption + QStringLiteral(": ") + tpl.groups[ref.group].condition;
+    if (tpl.detail
+        && (ref.type == BandType::DetailHeader || ref.type == BandType::DetailData
+            || ref.type == BandType::DetailFooter))
+        return caption + QStringLiteral(": ") + tpl.detail->name;
+    return caption;
 }
+
+namespace {
 
 class ElementGraphic : public QGraphicsItem {
 public:
-    ElementGraphic(DesignScene *scene, BandType band, int index) : m_scene(scene), m_band(band), m_index(index)
+    ElementGraphic(DesignScene *scene, const BandRef &band, int index) : m_scene(scene), m_band(band), m_index(index)
     {
         setFlags(ItemIsMovable | ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
-        setData(refRole, int(band));
+        setData(refRole, int(band.type));
+        setData(groupRole, band.group);
         setData(indexRole, index);
         setPos(model().rect.normalized().topLeft() + QPointF(0, scene->bandTop(band)));
         // Marks texts that would print as written or print empty: unknown expressions, fields
@@ -70,7 +62,7 @@ public:
                                       [&](const QString &f) { return scene->data().columnIndex(f) < 0; });
     }
 
-    ReportItem &model() const { return m_scene->reportTemplate().band(m_band)->items[m_index]; }
+    ReportItem &model() const { return m_scene->reportTemplate().bandAt(m_band)->items[m_index]; }
 
     QRectF boundingRect() const override
     {
@@ -227,7 +219,7 @@ private:
     }
 
     DesignScene *m_scene;
-    BandType m_band;
+    BandRef m_band;
     int m_index;
     bool m_resizing = false;
     QPointF m_pressedAt;
@@ -237,7 +229,7 @@ private:
 // The lower edge of a band: drag it up or down to set the band's height.
 class BandEdge : public QGraphicsRectItem {
 public:
-    BandEdge(DesignScene *scene, BandType band, double width)
+    BandEdge(DesignScene *scene, const BandRef &band, double width)
         : QGraphicsRectItem(0, -0.6, width, 1.2), m_scene(scene), m_band(band)
     {
         setFlags(ItemIsMovable | ItemSendsGeometryChanges);
@@ -259,7 +251,7 @@ protected:
     void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override
     {
         QGraphicsRectItem::mouseReleaseEvent(event);
-        m_scene->reportTemplate().band(m_band)->height = pos().y() - m_scene->bandTop(m_band);
+        m_scene->reportTemplate().bandAt(m_band)->height = pos().y() - m_scene->bandTop(m_band);
         // Rebuilding deletes this item: leave its event handler first.
         QTimer::singleShot(0, m_scene, [scene = m_scene] {
             guarded([&] {
@@ -271,7 +263,7 @@ protected:
 
 private:
     DesignScene *m_scene;
-    BandType m_band;
+    BandRef m_band;
 };
 
 ElementGraphic *elementOf(QGraphicsItem *item)
@@ -281,7 +273,8 @@ ElementGraphic *elementOf(QGraphicsItem *item)
 
 ItemRef refOf(const QGraphicsItem *item)
 {
-    return ItemRef{BandType(item->data(refRole).toInt()), item->data(indexRole).toInt()};
+    return ItemRef{BandRef(BandType(item->data(refRole).toInt()), item->data(groupRole).toInt()),
+                   item->data(indexRole).toInt()};
 }
 
 } // namespace
@@ -292,13 +285,14 @@ DesignScene::DesignScene(ReportTemplate &tpl, const ReportDataSet &data, QObject
     rebuild();
 }
 
-double DesignScene::bandTop(BandType band) const
+double DesignScene::bandTop(const BandRef &band) const
 {
     double y = 0;
-    for (const ReportBand &b : m_tpl.bands()) {
-        if (b.type == band)
+    for (const BandRef &slot : m_tpl.bandSlots()) {
+        if (slot == band)
             return y;
-        y += b.height + 6; // room for the next band's caption
+        if (const ReportBand *b = m_tpl.bandAt(slot))
+            y += b->height + captionRoom;
     }
     return y;
 }
@@ -322,18 +316,21 @@ void DesignScene::populate()
 {
     clear();
     const double width = m_tpl.page.layout().paintRect(QPageLayout::Millimeter).width();
-    for (const ReportBand &band : m_tpl.bands()) {
-        const double top = bandTop(band.type);
-        QGraphicsSimpleTextItem *caption = addSimpleText(bandCaption(band.type));
+    for (const BandRef &ref : m_tpl.bandSlots()) {
+        const ReportBand *band = m_tpl.bandAt(ref);
+        if (!band)
+            continue;
+        const double top = bandTop(ref);
+        QGraphicsSimpleTextItem *caption = addSimpleText(bandSlotCaption(m_tpl, ref));
         caption->setBrush(Qt::darkGray);
         caption->setScale(0.35);
         caption->setPos(0, top - 5);
-        auto *area = addRect(0, top, width, band.height, QPen(Qt::lightGray, 0), QBrush(Qt::white));
+        auto *area = addRect(0, top, width, band->height, QPen(Qt::lightGray, 0), QBrush(Qt::white));
         area->setZValue(-1);
-        for (int i = 0; i < band.items.size(); ++i)
-            addItem(new ElementGraphic(this, band.type, i));
-        auto *edge = new BandEdge(this, band.type, width);
-        edge->setPos(0, top + band.height);
+        for (int i = 0; i < band->items.size(); ++i)
+            addItem(new ElementGraphic(this, ref, i));
+        auto *edge = new BandEdge(this, ref, width);
+        edge->setPos(0, top + band->height);
         addItem(edge);
     }
     setSceneRect(itemsBoundingRect().adjusted(-5, -5, 5, 5));
@@ -346,7 +343,7 @@ QList<ItemRef> DesignScene::selectedRefs() const
         if (elementOf(item))
             refs << refOf(item);
     }
-    const QList<BandType> &order = allBandTypes();
+    const QList<BandRef> order = m_tpl.bandSlots();
     std::sort(refs.begin(), refs.end(), [&](const ItemRef &a, const ItemRef &b) {
         return std::pair(order.indexOf(a.band), a.index) < std::pair(order.indexOf(b.band), b.index);
     });
@@ -363,7 +360,7 @@ std::optional<ItemRef> DesignScene::currentRef() const
 
 ReportItem &DesignScene::item(const ItemRef &ref)
 {
-    return m_tpl.band(ref.band)->items[ref.index];
+    return m_tpl.bandAt(ref.band)->items[ref.index];
 }
 
 ReportItem *DesignScene::selectedItem()
@@ -413,11 +410,11 @@ void DesignScene::storeSelectedPositions()
     emit geometryEdited();
 }
 
-BandType DesignScene::currentBand() const
+BandRef DesignScene::currentBand() const
 {
     if (const std::optional<ItemRef> ref = currentRef())
         return ref->band;
-    if (m_currentBand && m_tpl.band(*m_currentBand))
+    if (m_currentBand && m_tpl.bandAt(*m_currentBand))
         return *m_currentBand;
     return BandType::MasterData;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The designer's page: bands stacked top to bottom (1 scene unit = 1 mm), their items movable
+// The designer's page: bands stacked top to bottom in the order they print (1 scene unit = 1 mm),
+// groups' and the detail's bands among the page's own, their items movable
 // and resizable with a 1 mm snap (mouse: drag, drag the lower-right corner; keyboard: arrows,
 // Shift+arrows; both move every selected item), band heights by dragging a band's lower edge.
 // Edits go straight into the template; the signals tell the designer afterwards.
@@ -12,8 +13,11 @@ namespace tarvo {
 
 class ReportDataSet;
 
+// "Master data", "Group header: Report."city"", "Detail data: Lines"
+QString bandSlotCaption(const ReportTemplate &tpl, const BandRef &ref);
+
 struct ItemRef {
-    BandType band;
+    BandRef band;
     int index;
     bool operator==(const ItemRef &) const = default;
 };
@@ -39,10 +43,10 @@ public:
     void storeSelectedPositions();
     // The band new items go into: the selected item's, else the last band clicked, else the
     // master-data band.
-    BandType currentBand() const;
-    void setCurrentBand(BandType band) { m_currentBand = band; }
+    BandRef currentBand() const;
+    void setCurrentBand(const BandRef &band) { m_currentBand = band; }
 
-    double bandTop(BandType band) const;
+    double bandTop(const BandRef &band) const;
     ReportTemplate &reportTemplate() { return m_tpl; }
     const ReportDataSet &data() const { return m_data; }
 
@@ -56,7 +60,7 @@ private:
 
     ReportTemplate &m_tpl;
     const ReportDataSet &m_data;
-    std::optional<BandType> m_currentBand;
+    std::optional<BandRef> m_currentBand;
 };
 
 } // namespace tarvo

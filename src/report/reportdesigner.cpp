@@ -1,6 +1,7 @@
 #include "report/reportdesigner.h"
 
 #include "platform/errorhandler.h"
+#include "platform/errors.h"
 #include "platform/interaction.h"
 #include "report/designproperties.h"
 #include "report/reportdataset.h"
@@ -9,6 +10,7 @@
 #include "report/reportpreview.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -85,11 +88,38 @@ ReportTemplate snapshotOf(const ReportTemplate &tpl)
     return copy;
 }
 
+// A part of the left side: a title over what goes into the layout returned.
+QVBoxLayout *sidePanel(QWidget *panel, const QString &title)
+{
+    auto *layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(title));
+    return layout;
+}
+
+struct PanelButton {
+    const char *name; // the object name
+    const char *text;
+    std::function<void()> run;
+};
+
+QHBoxLayout *buttonRow(std::initializer_list<PanelButton> buttons)
+{
+    auto *row = new QHBoxLayout;
+    for (const PanelButton &b : buttons) {
+        auto *button = new QPushButton(ReportDesigner::tr(b.text));
+        button->setObjectName(QLatin1String(b.name));
+        QObject::connect(button, &QPushButton::clicked, button, [run = b.run] { guarded(run); });
+        row->addWidget(button);
+    }
+    return row;
+}
+
 QString refsKey(const QList<ItemRef> &refs)
 {
     QStringList parts;
     for (const ItemRef &ref : refs)
-        parts << QStringLiteral("%1.%2").arg(int(ref.band)).arg(ref.index);
+        parts << QStringLiteral("%1.%2.%3").arg(int(ref.band.type)).arg(ref.band.group).arg(ref.index);
     return parts.join(QLatin1Char(','));
 }
 
@@ -137,6 +167,7 @@ ReportDesigner::ReportDesigner(ReportTemplate &tpl, QString &fileName, const Rep
     connect(m_undo, &QUndoStack::cleanChanged, this, [this] { updateTitle(); });
     startHistory();
     refreshBandPanel();
+    refreshGroupPanel();
     loadProperties();
     resize(1200, 800);
 }
@@ -271,37 +302,87 @@ QWidget *ReportDesigner::buildLeftPanel()
     connect(m_fields, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *entry) { guarded([&] { insertField(entry); }); });
     layout->addWidget(m_fields, 1);
+    layout->addWidget(buildBandPanel());
+    layout->addWidget(buildGroupPanel());
+    return panel;
+}
 
-    layout->addWidget(new QLabel(tr("Bands")));
+QWidget *ReportDesigner::buildBandPanel()
+{
+    auto *panel = new QWidget;
+    QVBoxLayout *layout = sidePanel(panel, tr("Bands"));
     m_bandType = new QComboBox;
     m_bandType->setObjectName(QStringLiteral("bandType"));
-    for (BandType type : allBandTypes())
-        m_bandType->addItem(bandTypeName(type), int(type));
     layout->addWidget(m_bandType);
-    auto *row = new QHBoxLayout;
-    auto *add = new QPushButton(tr("Add"));
-    auto *remove = new QPushButton(tr("Remove"));
-    row->addWidget(add);
-    row->addWidget(remove);
-    layout->addLayout(row);
+    layout->addLayout(buttonRow({{"addBand", "Add", [this] { addBand(chosenBand()); }},
+                                 {"removeBand", "Remove", [this] { removeBand(chosenBand()); }}}));
     m_bandHeight = new QDoubleSpinBox;
     m_bandHeight->setRange(0, 2000);
     m_bandHeight->setDecimals(1);
     m_bandHeight->setSuffix(QStringLiteral(" mm"));
     m_bandHeight->setObjectName(QStringLiteral("bandHeight"));
     layout->addWidget(m_bandHeight);
-    auto chosenBand = [this] { return BandType(m_bandType->currentData().toInt()); };
-    connect(add, &QPushButton::clicked, this, [this, chosenBand] { guarded([&] { addBand(chosenBand()); }); });
-    connect(remove, &QPushButton::clicked, this, [this, chosenBand] { guarded([&] { removeBand(chosenBand()); }); });
-    connect(m_bandType, &QComboBox::currentIndexChanged, this, [this] { guarded([&] { refreshBandPanel(); }); });
-    connect(m_bandHeight, &QDoubleSpinBox::valueChanged, this, [this, chosenBand](double height) {
+    connect(m_bandType, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_loading)
+            guarded([&] { refreshBandPanel(); });
+    });
+    connect(m_bandHeight, &QDoubleSpinBox::valueChanged, this, [this](double height) {
         guarded([&] {
-            if (ReportBand *band = m_tpl.band(chosenBand()); band && !m_loading) {
+            const BandRef chosen = chosenBand();
+            if (ReportBand *band = m_tpl.bandAt(chosen); band && !m_loading) {
                 band->height = height;
                 m_scene->rebuild();
-                recordEdit(tr("Band height"), QStringLiteral("bandHeight ") + bandTypeName(band->type));
+                recordEdit(tr("Band height"),
+                           QStringLiteral("bandHeight %1 %2").arg(bandTypeName(chosen.type)).arg(chosen.group));
             }
         });
+    });
+    return panel;
+}
+
+QWidget *ReportDesigner::buildGroupPanel()
+{
+    auto *panel = new QWidget;
+    QVBoxLayout *layout = sidePanel(panel, tr("Groups (outermost first)"));
+    m_groups = new QListWidget;
+    m_groups->setObjectName(QStringLiteral("groups"));
+    m_groups->setMaximumHeight(90);
+    layout->addWidget(m_groups);
+    layout->addLayout(buttonRow({{"addGroup", "Add", [this] { addGroup(); }},
+                                 {"removeGroup", "Remove", [this] { removeGroup(); }},
+                                 {"groupOut", "Out", [this] { moveGroup(-1); }},
+                                 {"groupIn", "In", [this] { moveGroup(1); }}}));
+
+    m_groupFields = new QWidget;
+    auto *form = new QFormLayout(m_groupFields);
+    form->setContentsMargins(0, 0, 0, 0);
+    m_groupName = new QLineEdit;
+    m_groupName->setObjectName(QStringLiteral("groupName"));
+    m_groupCondition = new QLineEdit;
+    m_groupCondition->setObjectName(QStringLiteral("groupCondition"));
+    form->addRow(tr("Name"), m_groupName);
+    form->addRow(tr("Group on"), m_groupCondition);
+    connect(m_groupName, &QLineEdit::editingFinished, this, [this] { guarded([&] { storeGroupName(); }); });
+    connect(m_groupCondition, &QLineEdit::editingFinished, this, [this] { guarded([&] { storeGroupCondition(); }); });
+    const std::tuple<const char *, const char *, bool ReportGroup::*> flags[] = {
+        {"keepTogether", "Keep together", &ReportGroup::keepTogether},
+        {"newPage", "New page for each", &ReportGroup::newPage},
+        {"repeatHeader", "Repeat header on each page", &ReportGroup::repeatHeader}};
+    for (const auto &[name, text, member] : flags) {
+        auto *box = new QCheckBox(tr(text));
+        box->setObjectName(QLatin1String(name));
+        const auto flag = member;
+        connect(box, &QCheckBox::toggled, this, [this, flag, box](bool on) {
+            if (!m_loading)
+                guarded([&] { editGroup(box->text(), [&](ReportGroup &g) { g.*flag = on; }); });
+        });
+        form->addRow(box);
+        m_groupFlags.append({box, member});
+    }
+    layout->addWidget(m_groupFields);
+    connect(m_groups, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_loading)
+            guarded([&] { refreshGroupPanel(); });
     });
     return panel;
 }
@@ -369,13 +450,101 @@ void ReportDesigner::storeProperty(const ItemProperty &property, const QVariant 
     loadProperties(); // a font also sets size and style; a setter may have bounded the value
 }
 
+BandRef ReportDesigner::chosenBand() const
+{
+    const QPoint ref = m_bandType->currentData().toPoint();
+    return BandRef(BandType(ref.x()), ref.y());
+}
+
 void ReportDesigner::refreshBandPanel()
 {
-    const ReportBand *band = m_tpl.band(BandType(m_bandType->currentData().toInt()));
+    // The list follows the groups and the detail; the chosen band stays chosen while it has a place.
+    const BandRef chosen = m_bandType->count() ? chosenBand() : BandRef();
     m_loading = true;
+    m_bandType->clear();
+    for (const BandRef &ref : m_tpl.bandSlots())
+        m_bandType->addItem(bandSlotCaption(m_tpl, ref), QPoint(int(ref.type), ref.group));
+    m_bandType->setCurrentIndex(std::max(0, m_bandType->findData(QPoint(int(chosen.type), chosen.group))));
+    const ReportBand *band = m_tpl.bandAt(chosenBand());
     m_bandHeight->setEnabled(band != nullptr);
     m_bandHeight->setValue(band ? band->height : 0);
     m_loading = false;
+}
+
+int ReportDesigner::chosenGroup() const
+{
+    const int row = m_groups->currentRow();
+    return row >= 0 && row < m_tpl.groups.size() ? row : -1;
+}
+
+void ReportDesigner::refreshGroupPanel(int choose)
+{
+    const int wanted = choose >= 0 ? choose : std::max(0, chosenGroup());
+    const int chosen = std::min(wanted, int(m_tpl.groups.size()) - 1);
+    m_loading = true;
+    m_groups->clear();
+    for (const ReportGroup &g : m_tpl.groups)
+        m_groups->addItem(QStringLiteral("%1: %2").arg(g.name, g.condition));
+    m_groups->setCurrentRow(chosen);
+    const ReportGroup *group = chosen >= 0 ? &m_tpl.groups[chosen] : nullptr;
+    m_groupFields->setEnabled(group != nullptr);
+    m_groupName->setText(group ? group->name : QString());
+    m_groupCondition->setText(group ? group->condition : QString());
+    for (const auto &[box, member] : m_groupFlags)
+        box->setChecked(group && group->*member);
+    m_loading = false;
+}
+
+void ReportDesigner::editGroup(const QString &text, const std::function<void(ReportGroup &)> &change)
+{
+    const int chosen = chosenGroup();
+    if (chosen < 0)
+        return;
+    change(m_tpl.groups[chosen]);
+    m_scene->rebuild();
+    refreshBandPanel();
+    refreshGroupPanel();
+    recordEdit(text);
+}
+
+bool ReportDesigner::groupNameTaken(const QString &name) const
+{
+    return std::any_of(m_tpl.groups.begin(), m_tpl.groups.end(),
+                       [&](const ReportGroup &g) { return g.name.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+void ReportDesigner::storeGroupText(QLineEdit *edit, QString ReportGroup::*member, const QString &undoText,
+                                    const std::function<QString(const QString &)> &problemOf)
+{
+    const int chosen = chosenGroup();
+    if (chosen < 0 || m_loading)
+        return;
+    const QString typed = edit->text().trimmed();
+    if (typed == m_tpl.groups[chosen].*member)
+        return;
+    if (const QString problem = problemOf(typed); !problem.isEmpty()) {
+        edit->setText(m_tpl.groups[chosen].*member);
+        throw Error(problem);
+    }
+    editGroup(undoText, [&](ReportGroup &g) { g.*member = typed; });
+}
+
+void ReportDesigner::storeGroupName()
+{
+    storeGroupText(m_groupName, &ReportGroup::name, tr("Group name"), [this](const QString &name) {
+        if (name.isEmpty())
+            return tr("A group needs a name.");
+        return groupNameTaken(name) ? tr("There is already a group named \"%1\".").arg(name) : QString();
+    });
+}
+
+void ReportDesigner::storeGroupCondition()
+{
+    storeGroupText(m_groupCondition, &ReportGroup::condition, tr("Group expression"), [this](const QString &condition) {
+        if (condition.isEmpty())
+            return tr("A group needs an expression to group on.");
+        return ReportExpression::parseExpression(condition).errors().value(0);
+    });
 }
 
 void ReportDesigner::recordEdit(const QString &text, const QString &mergeKey)
@@ -391,6 +560,7 @@ void ReportDesigner::restore(const ReportTemplate &state)
     m_recorded = snapshotOf(state);
     m_scene->rebuild();
     refreshBandPanel();
+    refreshGroupPanel();
     loadProperties();
 }
 
@@ -525,8 +695,8 @@ void ReportDesigner::preview()
 
 void ReportDesigner::addItem(ItemKind kind, const QString &text)
 {
-    const BandType type = m_scene->currentBand();
-    ReportBand &band = m_tpl.addBand(type);
+    const BandRef type = m_scene->currentBand();
+    ReportBand &band = *m_tpl.addBandAt(type);
     ReportItem item;
     item.kind = kind;
     const double height = std::clamp(band.height, 1.0, 6.0);
@@ -548,7 +718,7 @@ void ReportDesigner::removeSelected()
     m_scene->clearSelection();
     // From the last: removing an item moves those after it in its band.
     for (auto ref = refs.rbegin(); ref != refs.rend(); ++ref)
-        m_tpl.band(ref->band)->items.removeAt(ref->index);
+        m_tpl.bandAt(ref->band)->items.removeAt(ref->index);
     m_scene->rebuild();
     recordEdit(tr("Delete"));
 }
@@ -573,8 +743,8 @@ void ReportDesigner::paste()
 {
     if (m_clipboard.isEmpty())
         return;
-    const BandType target = m_scene->currentBand();
-    ReportBand &band = m_tpl.addBand(target);
+    const BandRef target = m_scene->currentBand();
+    ReportBand &band = *m_tpl.addBandAt(target);
     QList<ItemRef> pasted;
     for (auto &[from, item] : m_clipboard) {
         // Pasting again into the same band goes on down the diagonal.
@@ -645,11 +815,12 @@ void ReportDesigner::setZoom(double zoom)
     m_view->setTransform(QTransform::fromScale(m_zoom * pixelsPerMm, m_zoom * pixelsPerMm));
 }
 
-void ReportDesigner::addBand(BandType type)
+void ReportDesigner::addBand(const BandRef &band)
 {
-    const bool exists = m_tpl.band(type) != nullptr;
-    m_tpl.addBand(type);
-    m_scene->setCurrentBand(type);
+    const bool exists = m_tpl.bandAt(band) != nullptr;
+    if (!m_tpl.addBandAt(band))
+        return;
+    m_scene->setCurrentBand(band);
     if (exists)
         return;
     m_scene->rebuild();
@@ -657,15 +828,76 @@ void ReportDesigner::addBand(BandType type)
     recordEdit(tr("Add band"));
 }
 
-void ReportDesigner::removeBand(BandType type)
+void ReportDesigner::removeBand(const BandRef &band)
 {
-    if (!m_tpl.band(type))
+    if (!m_tpl.bandAt(band))
         return;
     m_scene->clearSelection();
-    m_tpl.removeBand(type);
+    m_tpl.removeBandAt(band);
     m_scene->rebuild();
     refreshBandPanel();
     recordEdit(tr("Remove band"));
+}
+
+void ReportDesigner::addGroup()
+{
+    const QListWidgetItem *chosen = m_fields->currentItem();
+    const int column = chosen && m_fields->row(chosen) < m_data.columns().size() ? m_fields->row(chosen) : 0;
+    if (m_data.columns().isEmpty())
+        throw Error(tr("The report's data has no fields to group on."));
+    const QString field = m_data.columns()[column];
+    const QString reference = ReportExpression::fieldReference(m_data.name(), field); // "[Report."city"]"
+    ReportGroup group;
+    group.condition = reference.mid(1, reference.size() - 2);
+    group.name = field;
+    for (int n = 2; groupNameTaken(group.name); ++n)
+        group.name = field + QString::number(n);
+    ReportBand header;
+    header.type = BandType::GroupHeader;
+    header.height = 8;
+    ReportItem value;
+    value.rect = QRectF(0, 1, 80, 6);
+    value.text = reference;
+    value.bold = true;
+    header.items << value;
+    group.header = header;
+    ReportBand footer;
+    footer.type = BandType::GroupFooter;
+    footer.height = 8;
+    group.footer = footer;
+    m_tpl.groups << group;
+    m_scene->rebuild();
+    refreshBandPanel();
+    refreshGroupPanel(int(m_tpl.groups.size()) - 1);
+    recordEdit(tr("Add group"));
+}
+
+void ReportDesigner::removeGroup()
+{
+    const int chosen = chosenGroup();
+    if (chosen < 0)
+        return;
+    m_scene->clearSelection();
+    m_tpl.groups.removeAt(chosen);
+    m_scene->rebuild();
+    refreshBandPanel();
+    refreshGroupPanel();
+    recordEdit(tr("Remove group"));
+}
+
+void ReportDesigner::moveGroup(int step)
+{
+    const int chosen = chosenGroup();
+    const int to = chosen + step;
+    if (chosen < 0 || to < 0 || to >= m_tpl.groups.size())
+        return;
+    // Items keep their places in the bands; the selection would name other groups' items.
+    m_scene->clearSelection();
+    m_tpl.groups.move(chosen, to);
+    m_scene->rebuild();
+    refreshBandPanel();
+    refreshGroupPanel(to);
+    recordEdit(tr("Group order"));
 }
 
 void ReportDesigner::insertField(QListWidgetItem *entry)

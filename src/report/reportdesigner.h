@@ -1,7 +1,7 @@
 #pragma once
 // The report designer: the page with its bands (designscene.h), a menu bar and toolbar, the field
 // list of the data set and the system values, the property panel (designproperties.h), bands,
-// page setup, new / open / save / save as, and a preview with the current data. Every edit can be
+// groups, page setup, new / open / save / save as, and a preview with the current data. Every edit can be
 // undone; closing with unsaved edits asks whether to save them. Edits the template and file name
 // it is given in place; callers show it modally through interaction().
 #include "report/designscene.h"
@@ -10,8 +10,10 @@
 #include <QDialog>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QLineEdit;
 class QFormLayout;
 class QGraphicsView;
 class QListWidget;
@@ -60,9 +62,16 @@ public:
     // Gives the selected items the width (Horizontal) or height of the selection's current item.
     void sameSize(Qt::Orientation orientation);
     void setZoom(double zoom);
-    void addBand(BandType type);
-    void removeBand(BandType type);
+    void addBand(const BandRef &band);
+    void removeBand(const BandRef &band);
     void insertField(QListWidgetItem *entry);
+    // Groups: a new innermost group, with a header showing its value and a footer, on the field
+    // chosen in the field list (else the data's first column).
+    void addGroup();
+    void removeGroup();
+    // Moves the chosen group `step` levels inwards (positive) or outwards.
+    void moveGroup(int step);
+    QListWidget *groupList() const { return m_groups; }
 
 public slots:
     // Closing (Escape, the window's close button, Close) asks first when there are unsaved edits.
@@ -75,10 +84,26 @@ private:
     QAction *command(const QString &name, const QString &text, const QKeySequence &key, std::function<void()> run);
     void buildMenus();
     QWidget *buildLeftPanel();
+    QWidget *buildBandPanel();
+    QWidget *buildGroupPanel();
     QWidget *buildPropertyPanel();
     void loadProperties();
     void storeProperty(const ItemProperty &property, const QVariant &value);
     void refreshBandPanel();
+    // Shows the groups, with the one at `choose` chosen (-1: the one chosen before, if still there).
+    void refreshGroupPanel(int choose = -1);
+    BandRef chosenBand() const;
+    int chosenGroup() const; // -1: none
+    // Applies `change` to the chosen group and records it as an edit.
+    void editGroup(const QString &text, const std::function<void(ReportGroup &)> &change);
+    // The name and condition the user typed into the group panel, when they make sense.
+    void storeGroupName();
+    void storeGroupCondition();
+    // Stores what was typed into `edit` as the chosen group's `member`, unless `problemOf` finds
+    // a problem with it: then the edit shows the stored text again and the problem is raised.
+    void storeGroupText(QLineEdit *edit, QString ReportGroup::*member, const QString &undoText,
+                        const std::function<QString(const QString &)> &problemOf);
+    bool groupNameTaken(const QString &name) const; // whatever the case
     void updateTitle();
     // Puts the edit just made to the template on the undo stack. Successive edits with the same
     // non-empty `mergeKey` (typing into one property of one item) undo as one.
@@ -100,13 +125,18 @@ private:
     QListWidget *m_fields = nullptr;
     QComboBox *m_bandType = nullptr;
     QDoubleSpinBox *m_bandHeight = nullptr;
+    QListWidget *m_groups = nullptr;
+    QWidget *m_groupFields = nullptr; // the chosen group's settings
+    QLineEdit *m_groupName = nullptr;
+    QLineEdit *m_groupCondition = nullptr;
+    QList<std::pair<QCheckBox *, bool ReportGroup::*>> m_groupFlags;
     QWidget *m_properties = nullptr;
     QFormLayout *m_propertyForm = nullptr;
     QList<QWidget *> m_editors; // one for each of itemProperties(), in its order
     QUndoStack *m_undo = nullptr;
     ReportTemplate m_recorded; // the template as the last recorded edit left it
     ReportTemplate m_saved;    // as opened, made or saved: what "do not save" returns to
-    QList<std::pair<BandType, ReportItem>> m_clipboard;
+    QList<std::pair<BandRef, ReportItem>> m_clipboard;
     double m_zoom = 1;
     bool m_loading = false;
 };

@@ -3,35 +3,58 @@
 #include "report/reportdataset.h"
 #include "report/reportexpression.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace tarvo {
 
+namespace {
+
+struct BandTypeInfo {
+    BandType type;
+    const char *name;    // in the XML
+    const char *caption; // for people
+};
+
+// In the order of the enum.
+constexpr BandTypeInfo bandTypes[] = {
+    {BandType::ReportTitle, "reportTitle", QT_TRANSLATE_NOOP("Report", "Report title")},
+    {BandType::PageHeader, "pageHeader", QT_TRANSLATE_NOOP("Report", "Page header")},
+    {BandType::MasterData, "masterData", QT_TRANSLATE_NOOP("Report", "Master data")},
+    {BandType::Summary, "summary", QT_TRANSLATE_NOOP("Report", "Summary")},
+    {BandType::PageFooter, "pageFooter", QT_TRANSLATE_NOOP("Report", "Page footer")},
+    {BandType::GroupHeader, "groupHeader", QT_TRANSLATE_NOOP("Report", "Group header")},
+    {BandType::GroupFooter, "groupFooter", QT_TRANSLATE_NOOP("Report", "Group footer")},
+    {BandType::DetailHeader, "detailHeader", QT_TRANSLATE_NOOP("Report", "Detail header")},
+    {BandType::DetailData, "detailData", QT_TRANSLATE_NOOP("Report", "Detail data")},
+    {BandType::DetailFooter, "detailFooter", QT_TRANSLATE_NOOP("Report", "Detail footer")},
+};
+
+static_assert(
+    [] {
+        for (int i = 0; i < int(std::size(bandTypes)); ++i) {
+            if (int(bandTypes[i].type) != i)
+                return false;
+        }
+        return int(std::size(bandTypes)) == int(BandType::DetailFooter) + 1;
+    }(),
+    "bandTypes lists every band type in the order of the enum");
+
+const BandTypeInfo &infoOf(BandType type)
+{
+    return bandTypes[int(type)];
+}
+
+} // namespace
+
 QString bandTypeName(BandType type)
 {
-    switch (type) {
-    case BandType::ReportTitle:
-        return QStringLiteral("reportTitle");
-    case BandType::PageHeader:
-        return QStringLiteral("pageHeader");
-    case BandType::MasterData:
-        return QStringLiteral("masterData");
-    case BandType::Summary:
-        return QStringLiteral("summary");
-    case BandType::PageFooter:
-        return QStringLiteral("pageFooter");
-    case BandType::GroupHeader:
-        return QStringLiteral("groupHeader");
-    case BandType::GroupFooter:
-        return QStringLiteral("groupFooter");
-    case BandType::DetailHeader:
-        return QStringLiteral("detailHeader");
-    case BandType::DetailData:
-        return QStringLiteral("detailData");
-    case BandType::DetailFooter:
-        return QStringLiteral("detailFooter");
-    }
-    return {};
+    return QLatin1String(infoOf(type).name);
+}
+
+QString bandCaption(BandType type)
+{
+    return QCoreApplication::translate("Report", infoOf(type).caption);
 }
 
 const QList<BandType> &allBandTypes()
@@ -115,6 +138,93 @@ ReportBand &ReportTemplate::addBand(BandType type)
 void ReportTemplate::removeBand(BandType type)
 {
     m_bands.removeIf([type](const ReportBand &b) { return b.type == type; });
+}
+
+QList<BandRef> ReportTemplate::bandSlots() const
+{
+    QList<BandRef> places{BandType::ReportTitle, BandType::PageHeader};
+    for (int g = 0; g < groups.size(); ++g)
+        places << BandRef(BandType::GroupHeader, g);
+    places << BandType::MasterData;
+    if (detail)
+        places << BandType::DetailHeader << BandType::DetailData << BandType::DetailFooter;
+    for (int g = int(groups.size()) - 1; g >= 0; --g)
+        places << BandRef(BandType::GroupFooter, g);
+    places << BandType::Summary << BandType::PageFooter;
+    return places;
+}
+
+namespace {
+
+// The optional band a group or the detail holds for `ref`; null for the page's own bands and
+// for groups or a detail that are not there.
+template <class Template> auto ownedBand(Template &t, const BandRef &ref) -> decltype(&t.detail->data)
+{
+    const bool inGroup = ref.type == BandType::GroupHeader || ref.type == BandType::GroupFooter;
+    if (inGroup) {
+        if (ref.group < 0 || ref.group >= t.groups.size())
+            return nullptr;
+        auto &group = t.groups[ref.group];
+        return ref.type == BandType::GroupHeader ? &group.header : &group.footer;
+    }
+    if (!t.detail)
+        return nullptr;
+    switch (ref.type) {
+    case BandType::DetailHeader:
+        return &t.detail->header;
+    case BandType::DetailData:
+        return &t.detail->data;
+    case BandType::DetailFooter:
+        return &t.detail->footer;
+    default:
+        return nullptr;
+    }
+}
+
+bool isPageBand(BandType type)
+{
+    return allBandTypes().contains(type);
+}
+
+} // namespace
+
+const ReportBand *ReportTemplate::bandAt(const BandRef &ref) const
+{
+    if (isPageBand(ref.type))
+        return band(ref.type);
+    const auto *owned = ownedBand(*this, ref);
+    return owned && *owned ? &**owned : nullptr;
+}
+
+ReportBand *ReportTemplate::bandAt(const BandRef &ref)
+{
+    if (isPageBand(ref.type))
+        return band(ref.type);
+    auto *owned = ownedBand(*this, ref);
+    return owned && *owned ? &**owned : nullptr;
+}
+
+ReportBand *ReportTemplate::addBandAt(const BandRef &ref)
+{
+    if (isPageBand(ref.type))
+        return &addBand(ref.type);
+    auto *owned = ownedBand(*this, ref);
+    if (!owned)
+        return nullptr;
+    if (!*owned) {
+        ReportBand created;
+        created.type = ref.type;
+        *owned = created;
+    }
+    return &**owned;
+}
+
+void ReportTemplate::removeBandAt(const BandRef &ref)
+{
+    if (isPageBand(ref.type))
+        removeBand(ref.type);
+    else if (auto *owned = ownedBand(*this, ref))
+        owned->reset();
 }
 
 QList<const ReportBand *> ReportTemplate::allBands() const

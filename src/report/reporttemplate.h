@@ -34,7 +34,20 @@ enum class BandType {
 enum class ItemKind { Text, Line, Rect, Image };
 
 QString bandTypeName(BandType type);   // the XML element name, e.g. "masterData"
+QString bandCaption(BandType type);    // for people, e.g. "Master data"
 const QList<BandType> &allBandTypes(); // the page's own bands, in page order
+
+// Where a band sits in a template: one of the page's own bands, a group's header or footer
+// (`group` indexes ReportTemplate::groups) or one of the detail's bands.
+struct BandRef {
+    BandType type = BandType::MasterData;
+    int group = -1;
+
+    BandRef() = default;
+    // Implicit: a band type alone names one of the page's own bands or the detail's.
+    BandRef(BandType bandType, int groupIndex = -1) : type(bandType), group(groupIndex) {}
+    bool operator==(const BandRef &) const = default;
+};
 
 // A style that applies while its condition holds.
 struct ReportHighlight {
@@ -142,6 +155,16 @@ public:
     ReportBand &addBand(BandType type);
     void removeBand(BandType type);
     const QList<ReportBand> &bands() const { return m_bands; } // in page order
+
+    // Every place a band can take now, whether it holds one or not, in the order the bands come
+    // down a page: title, page header, group headers (outermost first), master data, the
+    // detail's bands, group footers (innermost first), summary, page footer.
+    QList<BandRef> bandSlots() const;
+    const ReportBand *bandAt(const BandRef &ref) const; // null: no such band
+    ReportBand *bandAt(const BandRef &ref);
+    // The existing band when there is one; null when `ref` names a group or detail that is not there.
+    ReportBand *addBandAt(const BandRef &ref);
+    void removeBandAt(const BandRef &ref);
     // Gives this copy bands and items of its own, so that editing the template it was copied
     // from leaves that one's bands and items where they are.
     void detach();

@@ -6,8 +6,11 @@
 #include "support/scriptedinteraction.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGraphicsView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintPreviewWidget>
@@ -383,4 +386,91 @@ TEST(ReportDesigner, ThePanelShowsTheItemsPropertiesAndEditsEverySelectedItem)
     QTest::mouseClick(s.d.findChild<QToolButton *>(u"fillNone"_s), Qt::LeftButton);
     EXPECT_FALSE(s.master()[0].fill.isValid());
     EXPECT_FALSE(s.master()[1].fill.isValid());
+}
+
+TEST(ReportDesigner, GroupsAreAddedEditedNestedAndRemovedAsUndoableEdits)
+{
+    ShownDesigner s;
+    auto click = [&](const char *button) {
+        QTest::mouseClick(s.d.findChild<QPushButton *>(QString::fromLatin1(button)), Qt::LeftButton);
+    };
+    auto typeInto = [&](const char *name, const QString &text) {
+        auto *edit = s.d.findChild<QLineEdit *>(QString::fromLatin1(name));
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    const QByteArray before = s.tpl.toXml();
+
+    // A group on the chosen field, then one on the first field, which goes inside it.
+    s.d.fieldList()->setCurrentItem(entry(s.d.fieldList(), u"[Report.\"name\"]"_s));
+    click("addGroup");
+    s.d.fieldList()->setCurrentItem(nullptr);
+    click("addGroup");
+    ASSERT_EQ(s.tpl.groups.size(), 2);
+    EXPECT_EQ(s.tpl.groups[0].condition, u"Report.\"name\""_s);
+    EXPECT_EQ(s.tpl.groups[1].name, u"id"_s);
+    ASSERT_TRUE(s.tpl.groups[0].header && s.tpl.groups[0].footer);
+    EXPECT_EQ(s.tpl.groups[0].header->items.value(0).text, u"[Report.\"name\"]"_s);
+    // On the page the headers come outermost first above the rows, the footers the other way below.
+    const DesignScene *scene = s.d.scene();
+    EXPECT_LT(scene->bandTop(BandType::PageHeader), scene->bandTop({BandType::GroupHeader, 0}));
+    EXPECT_LT(scene->bandTop({BandType::GroupHeader, 0}), scene->bandTop({BandType::GroupHeader, 1}));
+    EXPECT_LT(scene->bandTop({BandType::GroupHeader, 1}), scene->bandTop(BandType::MasterData));
+    EXPECT_LT(scene->bandTop(BandType::MasterData), scene->bandTop({BandType::GroupFooter, 1}));
+    EXPECT_LT(scene->bandTop({BandType::GroupFooter, 1}), scene->bandTop({BandType::GroupFooter, 0}));
+
+    // The chosen (inner) group's settings, typed and ticked; a bad expression is refused.
+    typeInto("groupCondition", u"UPPER(Report.\"name\")"_s);
+    EXPECT_EQ(s.tpl.groups[1].condition, u"UPPER(Report.\"name\")"_s);
+    s.ui.expectMessage();
+    typeInto("groupCondition", u"SUBSTR(Report.\"name\")"_s);
+    EXPECT_EQ(s.tpl.groups[1].condition, u"UPPER(Report.\"name\")"_s);
+    ASSERT_FALSE(s.ui.messages().empty());
+    EXPECT_TRUE(s.ui.messages().back().text.contains(u"SUBSTR"_s)) << s.ui.messages().back().text.toStdString();
+    s.ui.expectMessage();
+    typeInto("groupName", u"NAME"_s); // taken, whatever the case
+    EXPECT_EQ(s.tpl.groups[1].name, u"id"_s);
+    typeInto("groupName", u"initial"_s);
+    auto *keep = s.d.findChild<QCheckBox *>(u"keepTogether"_s);
+    keep->setFocus();
+    QTest::keyClick(keep, Qt::Key_Space);
+    EXPECT_TRUE(s.tpl.groups[1].keepTogether);
+
+    // Items in a group's band are edited like any other.
+    s.d.scene()->select({{{BandType::GroupHeader, 1}, 0}});
+    s.view->setFocus();
+    s.key(Qt::Key_Right);
+    EXPECT_EQ(s.tpl.groups[1].header->items[0].rect.left(), 1);
+
+    // The inner group moves out; it keeps its bands and settings.
+    click("groupOut");
+    EXPECT_EQ(s.tpl.groups[0].name, u"initial"_s);
+    EXPECT_TRUE(s.tpl.groups[0].keepTogether);
+    EXPECT_EQ(s.d.groupList()->currentRow(), 0);
+    const QByteArray nested = s.tpl.toXml();
+    const ReportTemplate reread = ReportTemplate::fromXml(nested, u"groups"_s);
+    EXPECT_EQ(reread.groups.size(), 2);
+    EXPECT_TRUE(reread.groups[0].keepTogether);
+
+    // The band list names the groups' bands; a group may go without its footer.
+    auto *bands = s.d.findChild<QComboBox *>(u"bandType"_s);
+    EXPECT_EQ(bands->itemText(2), u"Group header: UPPER(Report.\"name\")"_s);
+    s.d.removeBand({BandType::GroupFooter, 0});
+    EXPECT_FALSE(s.tpl.groups[0].footer);
+    EXPECT_TRUE(s.tpl.groups[1].footer);
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.tpl.toXml(), nested);
+
+    click("removeGroup");
+    ASSERT_EQ(s.tpl.groups.size(), 1);
+    EXPECT_EQ(s.tpl.groups[0].name, u"name"_s);
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.tpl.toXml(), nested);
+    for (int steps = s.d.undoStack()->index(); steps > 0; --steps)
+        s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.tpl.toXml(), before);
+    EXPECT_EQ(s.d.groupList()->count(), 0);
+    EXPECT_FALSE(s.d.findChild<QLineEdit *>(u"groupName"_s)->isEnabled());
 }
