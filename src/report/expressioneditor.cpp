@@ -7,7 +7,6 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +14,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tarvo {
 
@@ -79,12 +79,11 @@ bool insideBracket(const QString &text, qsizetype pos)
     return inside;
 }
 
-QTreeWidgetItem *addEntry(QTreeWidgetItem *group, const QString &shown, const QString &inserted, int cursorBack = 0)
+void addEntry(QTreeWidgetItem *group, const QString &shown, const QString &inserted, int cursorBack = 0)
 {
     auto *entry = new QTreeWidgetItem(group, {shown});
     entry->setData(0, insertRole, inserted);
     entry->setData(0, cursorBackRole, cursorBack);
-    return entry;
 }
 
 } // namespace
@@ -124,6 +123,7 @@ ExpressionEditor::ExpressionEditor(ExpressionMode mode, const QString &initial, 
     m_text = new QPlainTextEdit(initial);
     m_text->setObjectName(u"expression"_s);
     m_text->setTabChangesFocus(true);
+    m_text->installEventFilter(this);
     m_check = new QLabel;
     m_check->setObjectName(u"check"_s);
     m_check->setWordWrap(true);
@@ -196,7 +196,10 @@ void ExpressionEditor::fillEntries()
 
 QString ExpressionEditor::text() const
 {
-    return m_text->toPlainText();
+    QString text = m_text->toPlainText();
+    if (m_mode == ExpressionMode::Bare)
+        text.replace(u'\n', u' '); // pasted line breaks: one line, as line edits and attributes keep it
+    return text;
 }
 
 void ExpressionEditor::insertEntry(const QTreeWidgetItem *entry)
@@ -228,13 +231,20 @@ void ExpressionEditor::accept()
 
 bool ExpressionEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return QDialog::eventFilter(watched, event);
     // Enter on an entry inserts it; the list would pass it on to the dialog, which would press OK.
-    if (watched == m_entries && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            guarded([&] { insertEntry(m_entries->currentItem()); });
-            return true;
-        }
+    if (watched == m_entries) {
+        guarded([&] { insertEntry(m_entries->currentItem()); });
+        return true;
+    }
+    // One expression is one line, as in the editors it comes from: Enter is OK.
+    if (watched == m_text && m_mode == ExpressionMode::Bare) {
+        guarded([&] { accept(); });
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
