@@ -80,6 +80,12 @@ ItemProperty width(const char *name, const char *label, QList<ItemKind> kinds, d
             {0, 50}};
 }
 
+ItemProperty withExpressionEditor(ItemProperty property, ExpressionMode mode)
+{
+    property.expression = mode;
+    return property;
+}
+
 QList<ItemProperty> makeProperties()
 {
     QList<ItemProperty> list{
@@ -87,8 +93,10 @@ QList<ItemProperty> makeProperties()
         geometry("y", "Y", &QRectF::y, [](QRectF &r, double v) { r.moveTop(v); }),
         geometry("width", "Width", &QRectF::width, [](QRectF &r, double v) { r.setWidth(v); }),
         geometry("height", "Height", &QRectF::height, [](QRectF &r, double v) { r.setHeight(v); }),
-        {QStringLiteral("text"), QObject::tr("Text"), EditorKind::MultiLine, texts,
-         [](const ReportItem &i) { return i.text; }, [](ReportItem &i, const QVariant &v) { i.text = v.toString(); }},
+        withExpressionEditor({QStringLiteral("text"), QObject::tr("Text"), EditorKind::MultiLine, texts,
+                              [](const ReportItem &i) { return i.text; },
+                              [](ReportItem &i, const QVariant &v) { i.text = v.toString(); }},
+                             ExpressionMode::Text),
         {QStringLiteral("font"), QObject::tr("Font"), EditorKind::Font, texts,
          [](const ReportItem &i) { return i.qfont(); },
          [](ReportItem &i, const QVariant &v) {
@@ -153,7 +161,7 @@ QList<ItemProperty> makeProperties()
              i.png = v.toByteArray();
              i.image = QImage::fromData(i.png, "PNG");
          }},
-        line("printIf", "Print if", allKinds, &ReportItem::printIf),
+        withExpressionEditor(line("printIf", "Print if", allKinds, &ReportItem::printIf), ExpressionMode::Bare),
     };
     return list;
 }
@@ -253,8 +261,10 @@ const QList<ItemProperty> &itemProperties()
 }
 
 QWidget *createPropertyEditor(const ItemProperty &property, QWidget *owner, const QString &pictureFolder,
+                              const ReportTemplate &tpl, const ReportDataSet &data,
                               std::function<void(const QVariant &)> changed)
 {
+    auto changedText = [changed](const QString &text) { changed(text); };
     QWidget *editor = nullptr;
     switch (property.editor) {
     case EditorKind::Length:
@@ -275,12 +285,20 @@ QWidget *createPropertyEditor(const ItemProperty &property, QWidget *owner, cons
         break;
     }
     case EditorKind::Line: {
+        if (property.expression) {
+            editor = createExpressionLine(owner, *property.expression, data, tpl, changedText);
+            break;
+        }
         auto *edit = new QLineEdit;
         QObject::connect(edit, &QLineEdit::editingFinished, edit, [edit, changed] { changed(edit->text()); });
         editor = edit;
         break;
     }
     case EditorKind::MultiLine: {
+        if (property.expression) {
+            editor = createExpressionBox(owner, *property.expression, data, tpl, changedText);
+            break;
+        }
         auto *edit = new QPlainTextEdit;
         QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit, changed] { changed(edit->toPlainText()); });
         editor = edit;

@@ -2,11 +2,13 @@
 // The properties of report items that the designer's panel edits, one descriptor each: the panel
 // makes each property's editor from it, fills the editor from an item and writes the edited value
 // back through it. A property not listed here cannot be edited in the panel.
+#include "report/expressioneditor.h"
 #include "report/reporttemplate.h"
 
 #include <QList>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -34,6 +36,7 @@ struct ItemProperty {
     std::function<void(ReportItem &, const QVariant &)> set;
     QList<std::pair<QString, int>> choices = {};     // Choice: text and value
     std::pair<double, double> range = {-2000, 2000}; // Length and Points: the editor's bounds
+    std::optional<ExpressionMode> expression = {};   // Line and MultiLine: a "..." button opens the expression editor
 
     bool appliesTo(ItemKind kind) const { return kinds.contains(kind); }
 };
@@ -42,9 +45,11 @@ struct ItemProperty {
 const QList<ItemProperty> &itemProperties();
 
 // The editor widget of `property`; it calls `changed` with each value the user gives it.
-// Dialogs it opens (colour, font, picture file) go through interaction(), owned by `owner`.
-// The picture file dialog starts in `pictureFolder`, which must outlive the editor.
+// Dialogs it opens (colour, font, picture file, expression editor) go through interaction(),
+// owned by `owner`. The picture file dialog starts in `pictureFolder`; the expression editor
+// offers the fields of `data` and the variables of `tpl`. All three must outlive the editor.
 QWidget *createPropertyEditor(const ItemProperty &property, QWidget *owner, const QString &pictureFolder,
+                              const ReportTemplate &tpl, const ReportDataSet &data,
                               std::function<void(const QVariant &)> changed);
 // Shows `value` in an editor made by createPropertyEditor, without calling its `changed`.
 void showPropertyValue(QWidget *editor, const ItemProperty &property, const QVariant &value);

@@ -392,9 +392,10 @@ QWidget *ReportDesigner::buildPropertyPanel()
     m_properties = new QWidget;
     m_propertyForm = new QFormLayout(m_properties);
     for (const ItemProperty &property : itemProperties()) {
-        QWidget *editor = createPropertyEditor(property, this, m_openFolder, [this, &property](const QVariant &value) {
-            guarded([&] { storeProperty(property, value); });
-        });
+        QWidget *editor = createPropertyEditor(property, this, m_openFolder, m_tpl, m_data,
+                                               [this, &property](const QVariant &value) {
+                                                   guarded([&] { storeProperty(property, value); });
+                                               });
         m_propertyForm->addRow(property.editor == EditorKind::Check ? QString() : property.label, editor);
         m_editors << editor;
     }

@@ -69,31 +69,32 @@ using NodePtr = std::shared_ptr<ExpressionNode>;
 
 struct FunctionInfo {
     const char *name;
+    const char *arguments; // how the expression editor hints at them
     ExpressionNode::Function function;
     int minArgs, maxArgs;
     AggregateKind aggregate = AggregateKind::Sum;
 };
 
 const FunctionInfo functions[] = {
-    {"IIF", ExpressionNode::Function::Iif, 3, 3},
-    {"UPPER", ExpressionNode::Function::Upper, 1, 1},
-    {"LOWER", ExpressionNode::Function::Lower, 1, 1},
-    {"TRIM", ExpressionNode::Function::Trim, 1, 1},
-    {"LENGTH", ExpressionNode::Function::Length, 1, 1},
-    {"SUBSTR", ExpressionNode::Function::Substr, 2, 3},
-    {"YEAR", ExpressionNode::Function::Year, 1, 1},
-    {"MONTH", ExpressionNode::Function::Month, 1, 1},
-    {"DAY", ExpressionNode::Function::Day, 1, 1},
-    {"HOUR", ExpressionNode::Function::Hour, 1, 1},
-    {"MINUTE", ExpressionNode::Function::Minute, 1, 1},
-    {"ROUND", ExpressionNode::Function::Round, 1, 2},
-    {"ABS", ExpressionNode::Function::Abs, 1, 1},
-    {"FORMAT", ExpressionNode::Function::Format, 2, 2},
-    {"SUM", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Sum},
-    {"COUNT", ExpressionNode::Function::Aggregate, 0, 2, AggregateKind::Count},
-    {"AVG", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Avg},
-    {"MIN", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Min},
-    {"MAX", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Max},
+    {"IIF", "condition, then, else", ExpressionNode::Function::Iif, 3, 3},
+    {"UPPER", "text", ExpressionNode::Function::Upper, 1, 1},
+    {"LOWER", "text", ExpressionNode::Function::Lower, 1, 1},
+    {"TRIM", "text", ExpressionNode::Function::Trim, 1, 1},
+    {"LENGTH", "text", ExpressionNode::Function::Length, 1, 1},
+    {"SUBSTR", "text, start[, length]", ExpressionNode::Function::Substr, 2, 3},
+    {"YEAR", "date", ExpressionNode::Function::Year, 1, 1},
+    {"MONTH", "date", ExpressionNode::Function::Month, 1, 1},
+    {"DAY", "date", ExpressionNode::Function::Day, 1, 1},
+    {"HOUR", "date", ExpressionNode::Function::Hour, 1, 1},
+    {"MINUTE", "date", ExpressionNode::Function::Minute, 1, 1},
+    {"ROUND", "number[, decimals]", ExpressionNode::Function::Round, 1, 2},
+    {"ABS", "number", ExpressionNode::Function::Abs, 1, 1},
+    {"FORMAT", "value, \"format\"", ExpressionNode::Function::Format, 2, 2},
+    {"SUM", "value[, scope]", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Sum},
+    {"COUNT", "[value][, scope]", ExpressionNode::Function::Aggregate, 0, 2, AggregateKind::Count},
+    {"AVG", "value[, scope]", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Avg},
+    {"MIN", "value[, scope]", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Min},
+    {"MAX", "value[, scope]", ExpressionNode::Function::Aggregate, 1, 2, AggregateKind::Max},
 };
 
 const std::pair<const char *, ExpressionNode::SystemValue> systemValues[] = {
@@ -652,6 +653,29 @@ QVariant evaluateNode(const ExpressionNode &n, const ExpressionContext &c)
 }
 
 } // namespace
+
+const QList<ExpressionFunction> &expressionFunctions()
+{
+    static const QList<ExpressionFunction> list = [] {
+        QList<ExpressionFunction> made;
+        for (const FunctionInfo &f : functions)
+            made << ExpressionFunction{QLatin1String(f.name), f.minArgs, f.maxArgs,
+                                       QStringLiteral("%1(%2)").arg(QLatin1String(f.name), QLatin1String(f.arguments))};
+        return made;
+    }();
+    return list;
+}
+
+const QStringList &expressionSystemValues()
+{
+    static const QStringList list = [] {
+        QStringList made;
+        for (const auto &[name, value] : systemValues)
+            made << QLatin1String(name);
+        return made;
+    }();
+    return list;
+}
 
 QVariant evaluateExpression(const ExpressionNode &node, const ExpressionContext &context)
 {

@@ -110,6 +110,20 @@ private:
     DisplayFormat m_format;
 };
 
+// A function of the expression language as the expression editor offers it; `hint` spells its
+// arguments, optional ones in brackets: "SUBSTR(text, start[, length])".
+struct ExpressionFunction {
+    QString name;
+    int minArgs = 0;
+    int maxArgs = 0;
+    QString hint;
+};
+
+// Every function the evaluator knows, in the order of its table.
+const QList<ExpressionFunction> &expressionFunctions();
+// The system values as written: "Page#", "TotalPages#", "Line#", "Date", "Time".
+const QStringList &expressionSystemValues();
+
 // The value of one node of a bound expression (an aggregate's argument, say).
 QVariant evaluateExpression(const ExpressionNode &node, const ExpressionContext &context);
 

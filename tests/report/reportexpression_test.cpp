@@ -70,6 +70,29 @@ TEST(ReportExpression, NamesUnknownFunctionsAndWrongArgumentCounts)
     EXPECT_FALSE(ReportExpression::parseExpression(u"Report.\"id\" >"_s).errors().isEmpty());
 }
 
+// The list the expression editor offers is the parser's own: names and argument counts agree.
+TEST(ReportExpression, OffersEveryFunctionWithItsArgumentCounts)
+{
+    const QList<ExpressionFunction> &functions = expressionFunctions();
+    ASSERT_TRUE(std::any_of(functions.begin(), functions.end(), [](const ExpressionFunction &f) {
+        return f.hint == u"SUBSTR(text, start[, length])"_s && f.minArgs == 2 && f.maxArgs == 3;
+    }));
+    auto call = [](const ExpressionFunction &f, int count) {
+        QStringList args;
+        for (int i = 0; i < count; ++i)
+            args << u"1"_s;
+        return ReportExpression::parseExpression(f.name + u'(' + args.join(u", "_s) + u')').errors().join(u"; "_s);
+    };
+    for (const ExpressionFunction &f : functions) {
+        EXPECT_TRUE(f.hint.startsWith(f.name + u'(')) << f.hint.toStdString();
+        EXPECT_TRUE(call(f, f.maxArgs + 1).startsWith(f.name + u" takes"_s)) << f.name.toStdString();
+        if (f.minArgs > 0) {
+            EXPECT_TRUE(call(f, f.minArgs - 1).startsWith(f.name + u" takes"_s)) << f.name.toStdString();
+        }
+    }
+    EXPECT_EQ(expressionSystemValues(), (QStringList{u"Page#"_s, u"TotalPages#"_s, u"Line#"_s, u"Date"_s, u"Time"_s}));
+}
+
 // Nesting deep enough to exhaust the stack is an error, not a crash; written nesting still parses.
 TEST(ReportExpression, NestingTooDeepIsAnError)
 {
