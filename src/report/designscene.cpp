@@ -1,8 +1,8 @@
 #include "report/designscene.h"
 
 #include "platform/errorhandler.h"
+#include "report/expressioneditor.h"
 #include "report/reportdataset.h"
-#include "report/reportexpression.h"
 
 #include <QCursor>
 #include <QGraphicsRectItem>
@@ -52,14 +52,10 @@ public:
         setData(groupRole, band.group);
         setData(indexRole, index);
         setPos(model().rect.normalized().topLeft() + QPointF(0, scene->bandTop(band)));
-        // Marks texts that would print as written or print empty: unknown expressions, fields
-        // that the data set lacks.
-        ReportExpression e = ReportExpression::parse(model().text);
-        e.bind(scene->data());
-        const QStringList fields = e.fieldNames(scene->data().name());
-        m_suspicious = !e.unknownExpressions().isEmpty()
-                       || std::any_of(fields.begin(), fields.end(),
-                                      [&](const QString &f) { return scene->data().columnIndex(f) < 0; });
+        // Marks texts that would not print as meant: a bracket that prints as written, an unknown
+        // function, a field that the data set lacks.
+        m_suspicious =
+            !expressionProblem(ExpressionMode::Text, model().text, scene->data(), scene->reportTemplate()).isEmpty();
     }
 
     ReportItem &model() const { return m_scene->reportTemplate().bandAt(m_band)->items[m_index]; }

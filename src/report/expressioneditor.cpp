@@ -89,8 +89,9 @@ void addEntry(QTreeWidgetItem *group, const QString &shown, const QString &inser
 } // namespace
 
 QString expressionProblem(ExpressionMode mode, const QString &text, const ReportDataSet &data,
-                          const QList<ReportVariable> &variables)
+                          const ReportTemplate &tpl)
 {
+    const QList<ReportVariable> &variables = tpl.variables;
     ReportExpression e = mode == ExpressionMode::Text ? ReportExpression::parse(text)
                                                       : ReportExpression::parseExpression(text);
     if (!e.errors().isEmpty())
@@ -98,6 +99,7 @@ QString expressionProblem(ExpressionMode mode, const QString &text, const Report
     // Binding needs only to know which variables exist, not their values.
     const ReportExpression anyValue = ReportExpression::parseExpression(u"0"_s);
     ExpressionNames names;
+    names.detail = tpl.detail ? tpl.detail->name : QString();
     for (const ReportVariable &v : variables)
         names.variables.insert(v.name.toLower(), anyValue.root());
     e.bind(data, names);
@@ -106,7 +108,8 @@ QString expressionProblem(ExpressionMode mode, const QString &text, const Report
         return mode == ExpressionMode::Text ? QObject::tr("%1 prints as written: %2").arg(unknown.first(), reason)
                                             : reason;
     }
-    for (const QString &field : e.fieldNames(data.name())) {
+    // Without columns (the designer opened before any query ran) no field can be checked.
+    for (const QString &field : data.columns().isEmpty() ? QStringList() : e.fieldNames(data.name())) {
         if (data.columnIndex(field) < 0)
             return QObject::tr("unknown field %1").arg(fieldSpelling(data.name(), field));
     }
@@ -114,8 +117,8 @@ QString expressionProblem(ExpressionMode mode, const QString &text, const Report
 }
 
 ExpressionEditor::ExpressionEditor(ExpressionMode mode, const QString &initial, const ReportDataSet &dataSet,
-                                   const QList<ReportVariable> &variables, QWidget *parent)
-    : QDialog(parent), m_mode(mode), m_data(dataSet), m_variables(variables)
+                                   const ReportTemplate &tpl, QWidget *parent)
+    : QDialog(parent), m_mode(mode), m_data(dataSet), m_tpl(tpl)
 {
     setObjectName(u"expressionEditor"_s);
     setWindowTitle(mode == ExpressionMode::Text ? tr("Text with expressions") : tr("Expression"));
@@ -183,9 +186,9 @@ void ExpressionEditor::fillEntries()
     QTreeWidgetItem *system = group(tr("System values"));
     for (const QString &value : expressionSystemValues())
         addEntry(system, shown(value), value);
-    if (!m_variables.isEmpty()) {
+    if (!m_tpl.variables.isEmpty()) {
         QTreeWidgetItem *variables = group(tr("Variables"));
-        for (const ReportVariable &v : m_variables)
+        for (const ReportVariable &v : m_tpl.variables)
             addEntry(variables, shown(v.name), v.name);
     }
     QTreeWidgetItem *functions = group(tr("Functions"));
@@ -251,7 +254,7 @@ bool ExpressionEditor::eventFilter(QObject *watched, QEvent *event)
 
 bool ExpressionEditor::check()
 {
-    const QString problem = expressionProblem(m_mode, text(), m_data, m_variables);
+    const QString problem = expressionProblem(m_mode, text(), m_data, m_tpl);
     m_check->setText(problem.isEmpty() ? tr("No errors") : problem);
     QPalette palette = this->palette();
     if (!problem.isEmpty())
@@ -261,9 +264,9 @@ bool ExpressionEditor::check()
 }
 
 std::optional<QString> editExpression(QWidget *owner, ExpressionMode mode, const QString &initial,
-                                      const ReportDataSet &data, const QList<ReportVariable> &variables)
+                                      const ReportDataSet &data, const ReportTemplate &tpl)
 {
-    ExpressionEditor editor(mode, initial, data, variables, owner);
+    ExpressionEditor editor(mode, initial, data, tpl, owner);
     interaction().showModal(&editor);
     if (editor.result() != QDialog::Accepted)
         return std::nullopt;
@@ -310,7 +313,7 @@ void openOnClick(QToolButton *button, QWidget *editor, QWidget *owner, Expressio
     QObject::connect(button, &QToolButton::clicked, editor, [=, &data, &tpl] {
         guarded([&] {
             const QString current = line ? line->text() : box->toPlainText();
-            const std::optional<QString> edited = editExpression(owner, mode, current, data, tpl.variables);
+            const std::optional<QString> edited = editExpression(owner, mode, current, data, tpl);
             if (!edited || *edited == current)
                 return;
             {

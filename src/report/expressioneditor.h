@@ -26,15 +26,17 @@ enum class ExpressionMode {
 
 // The first thing in `text` that would not print as the user means it: a syntax error, an unknown
 // function, a wrong argument count, a field the data set lacks, a bracket that prints as written.
-// Empty when there is none.
+// Empty when there is none. Besides the fields of `data`, the expression may name the variables of
+// `tpl` and the fields of its detail (whose columns are known only once its query runs).
 QString expressionProblem(ExpressionMode mode, const QString &text, const ReportDataSet &data,
-                          const QList<ReportVariable> &variables = {});
+                          const ReportTemplate &tpl = ReportTemplate());
 
 class ExpressionEditor : public QDialog {
     Q_OBJECT
 public:
+    // `tpl`, whose variables and detail the expression may name, must outlive the editor.
     ExpressionEditor(ExpressionMode mode, const QString &initial, const ReportDataSet &dataSet,
-                     const QList<ReportVariable> &variables, QWidget *parent = nullptr);
+                     const ReportTemplate &tpl, QWidget *parent = nullptr);
 
     QString text() const;
     QPlainTextEdit *textEdit() const { return m_text; }
@@ -56,7 +58,7 @@ private:
 
     ExpressionMode m_mode;
     const ReportDataSet &m_data;
-    QList<ReportVariable> m_variables;
+    const ReportTemplate &m_tpl;
     QPlainTextEdit *m_text = nullptr;
     QTreeWidget *m_entries = nullptr;
     QLabel *m_check = nullptr;
@@ -64,7 +66,7 @@ private:
 
 // Shows the editor through interaction(); the edited text on OK, nullopt on Cancel.
 std::optional<QString> editExpression(QWidget *owner, ExpressionMode mode, const QString &initial,
-                                      const ReportDataSet &data, const QList<ReportVariable> &variables = {});
+                                      const ReportDataSet &data, const ReportTemplate &tpl = ReportTemplate());
 
 // Editors of an expression with a "..." button (object name "expressionButton") that opens the
 // expression editor, owned by `owner`, on their text; `data` and `tpl`, whose variables it

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/interaction.h"
 #include "report/designproperties.h"
+#include "report/expressioneditor.h"
 #include "report/reportdataset.h"
 #include "report/reportengine.h"
 #include "report/reportexpression.h"
@@ -37,8 +38,6 @@ namespace tarvo {
 namespace {
 
 const QString templateFilter = QObject::tr("Tarvo reports (*.trp);;All files (*)");
-const QStringList systemValues{QStringLiteral("[Page#]"), QStringLiteral("[TotalPages#]"), QStringLiteral("[Line#]"),
-                               QStringLiteral("[Date]"), QStringLiteral("[Time]")};
 constexpr double zoomStep = 1.25;
 constexpr double pasteOffset = 2; // mm: a copy pasted into its own band lies beside the original
 
@@ -298,7 +297,8 @@ QWidget *ReportDesigner::buildLeftPanel()
     m_fields->setObjectName(QStringLiteral("fields"));
     for (const QString &column : m_data.columns())
         m_fields->addItem(ReportExpression::fieldReference(m_data.name(), column));
-    m_fields->addItems(systemValues);
+    for (const QString &value : expressionSystemValues())
+        m_fields->addItem(QLatin1Char('[') + value + QLatin1Char(']'));
     connect(m_fields, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *entry) { guarded([&] { insertField(entry); }); });
     layout->addWidget(m_fields, 1);
@@ -358,12 +358,12 @@ QWidget *ReportDesigner::buildGroupPanel()
     form->setContentsMargins(0, 0, 0, 0);
     m_groupName = new QLineEdit;
     m_groupName->setObjectName(QStringLiteral("groupName"));
-    m_groupCondition = new QLineEdit;
+    m_groupCondition = createExpressionLine(this, ExpressionMode::Bare, m_data, m_tpl,
+                                            [this](const QString &) { guarded([&] { storeGroupCondition(); }); });
     m_groupCondition->setObjectName(QStringLiteral("groupCondition"));
     form->addRow(tr("Name"), m_groupName);
     form->addRow(tr("Group on"), m_groupCondition);
     connect(m_groupName, &QLineEdit::editingFinished, this, [this] { guarded([&] { storeGroupName(); }); });
-    connect(m_groupCondition, &QLineEdit::editingFinished, this, [this] { guarded([&] { storeGroupCondition(); }); });
     const std::tuple<const char *, const char *, bool ReportGroup::*> flags[] = {
         {"keepTogether", "Keep together", &ReportGroup::keepTogether},
         {"newPage", "New page for each", &ReportGroup::newPage},
@@ -544,7 +544,7 @@ void ReportDesigner::storeGroupCondition()
     storeGroupText(m_groupCondition, &ReportGroup::condition, tr("Group expression"), [this](const QString &condition) {
         if (condition.isEmpty())
             return tr("A group needs an expression to group on.");
-        return ReportExpression::parseExpression(condition).errors().value(0);
+        return expressionProblem(ExpressionMode::Bare, condition, m_data, m_tpl);
     });
 }
 

@@ -116,7 +116,9 @@ TEST(ExpressionEditor, InsertsEntriesAtTheCursorInBracketsWhereATextNeedsThem)
 
 TEST(ExpressionEditor, CheckLineNamesTheFirstProblemInRed)
 {
-    const QList<ReportVariable> variables{{u"net"_s, u"Report.\"balance\" * 2"_s}};
+    ReportTemplate tpl;
+    tpl.detail.emplace().name = u"Items"_s;
+    tpl.variables = {{u"net"_s, u"Report.\"balance\" * 2"_s}};
     const ReportDataSet data = customers(1);
     const struct {
         ExpressionMode mode;
@@ -133,17 +135,20 @@ TEST(ExpressionEditor, CheckLineNamesTheFirstProblemInRed)
         {ExpressionMode::Text, u"[UPPER(Report.\"name\")"_s,
          u"[UPPER(Report.\"name\") prints as written: the \"]\" closing it is missing"_s},
         {ExpressionMode::Bare, u"Lines.\"x\" = 1"_s, u"it names a data set the report lacks"_s},
+        {ExpressionMode::Bare, u"Items.\"x\" = 1"_s, u"No errors"_s}, // the detail's
         {ExpressionMode::Bare, u"net > 1 AND"_s, u"the expression ends too early"_s},
         {ExpressionMode::Bare, u"COUNT() > 1"_s, u"No errors"_s},
     };
     for (const auto &c : cases) {
-        ExpressionEditor editor(c.mode, QString(), data, variables);
+        ExpressionEditor editor(c.mode, QString(), data, tpl);
         editor.show();
         type(&editor, c.typed);
         const QString shown = editor.checkLine()->text();
         EXPECT_TRUE(shown.startsWith(c.shown)) << c.typed.toStdString() << ": " << shown.toStdString();
         EXPECT_EQ(showsRed(editor.checkLine()), c.shown != u"No errors"_s) << c.typed.toStdString();
     }
+    // Before any query ran the designer's data has no columns: fields cannot be checked then.
+    EXPECT_EQ(expressionProblem(ExpressionMode::Text, u"[Report.\"city\"]"_s, ReportDataSet()), QString());
 }
 
 TEST(ExpressionEditor, OkIsRefusedWhileThereIsAProblemAndCancelReturnsNothing)

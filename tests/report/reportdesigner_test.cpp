@@ -1,5 +1,6 @@
 #include "reporttestdata.h"
 
+#include "report/expressioneditor.h"
 #include "report/reportdesigner.h"
 #include "report/reportengine.h"
 #include "report/reportpreview.h"
@@ -9,9 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -171,6 +174,11 @@ struct ShownDesigner {
     }
     void key(int key, Qt::KeyboardModifiers modifiers = {})
     {
+        // Shortcuts reach the active window only; a dialog that was shown may have kept that.
+        if (!d.isActiveWindow()) {
+            d.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+        }
         QTest::keyClick(view->viewport(), Qt::Key(key), modifiers);
     }
     QList<ReportItem> &master() { return tpl.band(BandType::MasterData)->items; }
@@ -421,14 +429,29 @@ TEST(ReportDesigner, GroupsAreAddedEditedNestedAndRemovedAsUndoableEdits)
     EXPECT_LT(scene->bandTop(BandType::MasterData), scene->bandTop({BandType::GroupFooter, 1}));
     EXPECT_LT(scene->bandTop({BandType::GroupFooter, 1}), scene->bandTop({BandType::GroupFooter, 0}));
 
-    // The chosen (inner) group's settings, typed and ticked; a bad expression is refused.
+    // The chosen (inner) group's settings: the expression from the expression editor or typed,
+    // a bad one refused, the name, the flags.
+    s.ui.expectModal([](QDialog *dialog) {
+        auto *editor = qobject_cast<ExpressionEditor *>(dialog);
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(editor->text(), u"Report.\"id\""_s);
+        editor->textEdit()->selectAll();
+        QTest::keyClicks(editor->textEdit(), u"LOWER(Report.\"name\")"_s);
+        QTest::keyClick(editor->textEdit(), Qt::Key_Return);
+    });
+    auto *condition = s.d.findChild<QLineEdit *>(u"groupCondition"_s);
+    QTest::mouseClick(condition->findChild<QToolButton *>(u"expressionButton"_s), Qt::LeftButton);
+    EXPECT_EQ(s.tpl.groups[1].condition, u"LOWER(Report.\"name\")"_s);
     typeInto("groupCondition", u"UPPER(Report.\"name\")"_s);
     EXPECT_EQ(s.tpl.groups[1].condition, u"UPPER(Report.\"name\")"_s);
-    s.ui.expectMessage();
-    typeInto("groupCondition", u"SUBSTR(Report.\"name\")"_s);
-    EXPECT_EQ(s.tpl.groups[1].condition, u"UPPER(Report.\"name\")"_s);
-    ASSERT_FALSE(s.ui.messages().empty());
-    EXPECT_TRUE(s.ui.messages().back().text.contains(u"SUBSTR"_s)) << s.ui.messages().back().text.toStdString();
+    for (const QString &bad : {u"SUBSTR(Report.\"name\")"_s, u"Report.\"town\""_s}) {
+        s.ui.expectMessage();
+        typeInto("groupCondition", bad);
+        EXPECT_EQ(s.tpl.groups[1].condition, u"UPPER(Report.\"name\")"_s);
+        EXPECT_EQ(condition->text(), u"UPPER(Report.\"name\")"_s);
+        ASSERT_FALSE(s.ui.messages().empty());
+        EXPECT_TRUE(s.ui.messages().back().text.contains(bad.left(6))) << s.ui.messages().back().text.toStdString();
+    }
     s.ui.expectMessage();
     typeInto("groupName", u"NAME"_s); // taken, whatever the case
     EXPECT_EQ(s.tpl.groups[1].name, u"id"_s);
@@ -473,4 +496,41 @@ TEST(ReportDesigner, GroupsAreAddedEditedNestedAndRemovedAsUndoableEdits)
     EXPECT_EQ(s.tpl.toXml(), before);
     EXPECT_EQ(s.d.groupList()->count(), 0);
     EXPECT_FALSE(s.d.findChild<QLineEdit *>(u"groupName"_s)->isEnabled());
+}
+
+TEST(ReportDesigner, TextsThatWouldNotPrintAsMeantAreFramedInRed)
+{
+    ScriptedInteraction ui;
+    const ReportDataSet data = customers(1);
+    const std::pair<QString, bool> cases[] = {
+        {u"[Report.\"name\"] owes [net]"_s, false}, // a variable of the template
+        {u"[Items.\"amount\"]"_s, false},           // a field of the detail
+        {u"[Report.\"town\"]"_s, true},
+        {u"[SHOUT(Report.\"name\")]"_s, true},
+        {u"[Report.\"name\""_s, true},
+    };
+    for (const auto &[text, red] : cases) {
+        ReportTemplate tpl;
+        tpl.variables = {{u"net"_s, u"Report.\"balance\" * 2"_s}};
+        tpl.detail.emplace().name = u"Items"_s;
+        ReportItem item;
+        item.rect = QRectF(0, 0, 60, 6);
+        item.text = text;
+        tpl.addBand(BandType::MasterData).items << item;
+        QString fileName;
+        ReportDesigner d(tpl, fileName, data);
+        d.scene()->select({{BandType::MasterData, 0}});
+        const QRectF area = d.scene()->selectedItems().value(0)->sceneBoundingRect();
+        QImage image(QSize(600, 60), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        d.scene()->render(&painter, image.rect(), area);
+        painter.end();
+        bool redFound = false;
+        for (int y = 0; y < image.height() && !redFound; ++y) {
+            for (int x = 0; x < image.width() && !redFound; ++x)
+                redFound = QColor(image.pixel(x, y)) == QColor(Qt::red);
+        }
+        EXPECT_EQ(redFound, red) << text.toStdString();
+    }
 }
