@@ -80,6 +80,27 @@ ItemProperty width(const char *name, const char *label, QList<ItemKind> kinds, d
             {0, 50}};
 }
 
+// A setting of the item's first highlight, which the panel edits; further ones stay as the file
+// has them. The first comes into being with its first setting and goes when none is left.
+ItemProperty highlight(const char *name, const char *label, EditorKind editor,
+                       std::function<QVariant(const ReportHighlight &)> get,
+                       std::function<void(ReportHighlight &, const QVariant &)> set)
+{
+    return {QLatin1String(name),
+            QObject::tr(label),
+            editor,
+            texts,
+            [get](const ReportItem &i) { return get(i.highlights.value(0)); },
+            [set](ReportItem &i, const QVariant &v) {
+                if (i.highlights.isEmpty())
+                    i.highlights.append(ReportHighlight());
+                ReportHighlight &h = i.highlights.first();
+                set(h, v);
+                if (h.condition.isEmpty() && !h.colour.isValid() && !h.fill.isValid() && !h.bold)
+                    i.highlights.removeFirst();
+            }};
+}
+
 ItemProperty withExpressionEditor(ItemProperty property, ExpressionMode mode)
 {
     property.expression = mode;
@@ -162,6 +183,29 @@ QList<ItemProperty> makeProperties()
              i.image = QImage::fromData(i.png, "PNG");
          }},
         withExpressionEditor(line("printIf", "Print if", allKinds, &ReportItem::printIf), ExpressionMode::Bare),
+        withExpressionEditor(highlight(
+                                 "highlightIf", "Highlight if", EditorKind::Line,
+                                 [](const ReportHighlight &h) { return h.condition; },
+                                 [](ReportHighlight &h, const QVariant &v) { h.condition = v.toString().trimmed(); }),
+                             ExpressionMode::Bare),
+        highlight(
+            "highlightColour", "Highlight colour", EditorKind::OptionalColour,
+            [](const ReportHighlight &h) { return h.colour; },
+            [](ReportHighlight &h, const QVariant &v) { h.colour = v.value<QColor>(); }),
+        highlight(
+            "highlightFill", "Highlight fill", EditorKind::OptionalColour,
+            [](const ReportHighlight &h) { return h.fill; },
+            [](ReportHighlight &h, const QVariant &v) { h.fill = v.value<QColor>(); }),
+        [] {
+            ItemProperty bold = highlight(
+                "highlightBold", "Highlight bold", EditorKind::Choice,
+                [](const ReportHighlight &h) { return h.bold ? int(*h.bold) : -1; },
+                [](ReportHighlight &h, const QVariant &v) {
+                    h.bold = v.toInt() < 0 ? std::nullopt : std::optional<bool>(v.toInt() == 1);
+                });
+            bold.choices = {{QObject::tr("Unchanged"), -1}, {QObject::tr("Bold"), 1}, {QObject::tr("Not bold"), 0}};
+            return bold;
+        }(),
     };
     return list;
 }

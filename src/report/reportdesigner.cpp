@@ -321,7 +321,23 @@ QWidget *ReportDesigner::buildBandPanel()
     m_bandHeight->setDecimals(1);
     m_bandHeight->setSuffix(QStringLiteral(" mm"));
     m_bandHeight->setObjectName(QStringLiteral("bandHeight"));
-    layout->addWidget(m_bandHeight);
+    m_bandPrintIf = createExpressionLine(this, ExpressionMode::Bare, m_data, m_tpl,
+                                         [this](const QString &) { guarded([&] { storeBandPrintIf(); }); });
+    m_bandPrintIf->setObjectName(QStringLiteral("bandPrintIf"));
+    m_bandPrintIf->setPlaceholderText(tr("always"));
+    auto *form = new QFormLayout;
+    form->addRow(tr("Height"), m_bandHeight);
+    form->addRow(tr("Print if"), m_bandPrintIf);
+    layout->addLayout(form);
+    m_bandPageBreak = new QCheckBox(tr("New page after the band"));
+    m_bandPageBreak->setObjectName(QStringLiteral("bandPageBreak"));
+    layout->addWidget(m_bandPageBreak);
+    connect(m_bandPageBreak, &QCheckBox::toggled, this, [this](bool on) {
+        if (ReportBand *band = m_tpl.bandAt(chosenBand()); band && !m_loading) {
+            band->pageBreakAfter = on;
+            guarded([&] { recordEdit(tr("New page after the band")); });
+        }
+    });
     connect(m_bandType, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_loading)
             guarded([&] { refreshBandPanel(); });
@@ -467,8 +483,11 @@ void ReportDesigner::refreshBandPanel()
         m_bandType->addItem(bandSlotCaption(m_tpl, ref), QPoint(int(ref.type), ref.group));
     m_bandType->setCurrentIndex(std::max(0, m_bandType->findData(QPoint(int(chosen.type), chosen.group))));
     const ReportBand *band = m_tpl.bandAt(chosenBand());
-    m_bandHeight->setEnabled(band != nullptr);
+    for (QWidget *editor : std::initializer_list<QWidget *>{m_bandHeight, m_bandPrintIf, m_bandPageBreak})
+        editor->setEnabled(band != nullptr);
     m_bandHeight->setValue(band ? band->height : 0);
+    m_bandPrintIf->setText(band ? band->printIf : QString());
+    m_bandPageBreak->setChecked(band && band->pageBreakAfter);
     m_loading = false;
 }
 
@@ -496,16 +515,21 @@ void ReportDesigner::refreshGroupPanel(int choose)
     m_loading = false;
 }
 
+void ReportDesigner::showAndRecord(const QString &text, int chooseGroup)
+{
+    m_scene->rebuild();
+    refreshBandPanel();
+    refreshGroupPanel(chooseGroup);
+    recordEdit(text);
+}
+
 void ReportDesigner::editGroup(const QString &text, const std::function<void(ReportGroup &)> &change)
 {
     const int chosen = chosenGroup();
     if (chosen < 0)
         return;
     change(m_tpl.groups[chosen]);
-    m_scene->rebuild();
-    refreshBandPanel();
-    refreshGroupPanel();
-    recordEdit(text);
+    showAndRecord(text);
 }
 
 bool ReportDesigner::groupNameTaken(const QString &name) const
@@ -514,38 +538,47 @@ bool ReportDesigner::groupNameTaken(const QString &name) const
                        [&](const ReportGroup &g) { return g.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
-void ReportDesigner::storeGroupText(QLineEdit *edit, QString ReportGroup::*member, const QString &undoText,
-                                    const std::function<QString(const QString &)> &problemOf)
+void ReportDesigner::storeTyped(QLineEdit *edit, QString *stored, const QString &undoText,
+                                const std::function<QString(const QString &)> &problemOf)
 {
-    const int chosen = chosenGroup();
-    if (chosen < 0 || m_loading)
+    if (!stored || m_loading)
         return;
     const QString typed = edit->text().trimmed();
-    if (typed == m_tpl.groups[chosen].*member)
+    if (typed == *stored)
         return;
     if (const QString problem = problemOf(typed); !problem.isEmpty()) {
-        edit->setText(m_tpl.groups[chosen].*member);
+        edit->setText(*stored);
         throw Error(problem);
     }
-    editGroup(undoText, [&](ReportGroup &g) { g.*member = typed; });
+    *stored = typed;
+    showAndRecord(undoText);
 }
 
 void ReportDesigner::storeGroupName()
 {
-    storeGroupText(m_groupName, &ReportGroup::name, tr("Group name"), [this](const QString &name) {
-        if (name.isEmpty())
+    QString *name = chosenGroup() < 0 ? nullptr : &m_tpl.groups[chosenGroup()].name;
+    storeTyped(m_groupName, name, tr("Group name"), [this](const QString &typed) {
+        if (typed.isEmpty())
             return tr("A group needs a name.");
-        return groupNameTaken(name) ? tr("There is already a group named \"%1\".").arg(name) : QString();
+        return groupNameTaken(typed) ? tr("There is already a group named \"%1\".").arg(typed) : QString();
     });
 }
 
 void ReportDesigner::storeGroupCondition()
 {
-    storeGroupText(m_groupCondition, &ReportGroup::condition, tr("Group expression"), [this](const QString &condition) {
-        if (condition.isEmpty())
+    QString *condition = chosenGroup() < 0 ? nullptr : &m_tpl.groups[chosenGroup()].condition;
+    storeTyped(m_groupCondition, condition, tr("Group expression"), [this](const QString &typed) {
+        if (typed.isEmpty())
             return tr("A group needs an expression to group on.");
-        return expressionProblem(ExpressionMode::Bare, condition, m_data, m_tpl);
+        return expressionProblem(ExpressionMode::Bare, typed, m_data, m_tpl);
     });
+}
+
+void ReportDesigner::storeBandPrintIf()
+{
+    ReportBand *band = m_tpl.bandAt(chosenBand());
+    storeTyped(m_bandPrintIf, band ? &band->printIf : nullptr, tr("Band print if"),
+               [this](const QString &typed) { return expressionProblem(ExpressionMode::Bare, typed, m_data, m_tpl); });
 }
 
 void ReportDesigner::recordEdit(const QString &text, const QString &mergeKey)
@@ -702,6 +735,12 @@ void ReportDesigner::addItem(ItemKind kind, const QString &text)
     item.kind = kind;
     const double height = std::clamp(band.height, 1.0, 6.0);
     item.rect = kind == ItemKind::Line ? QRectF(0, 0, 40, 0) : QRectF(0, 0, 40, kind == ItemKind::Text ? height : 20);
+    // Beside what the band holds, not over it, while the page is wide enough.
+    double right = 0;
+    for (const ReportItem &other : band.items)
+        right = std::max(right, std::ceil(other.rect.normalized().right()) + 1);
+    if (right + item.rect.width() <= m_tpl.page.layout().paintRect(QPageLayout::Millimeter).width())
+        item.rect.moveLeft(right);
     if (kind == ItemKind::Text)
         item.text = text.isEmpty() ? tr("Text") : text;
     band.items << item;
@@ -824,9 +863,7 @@ void ReportDesigner::addBand(const BandRef &band)
     m_scene->setCurrentBand(band);
     if (exists)
         return;
-    m_scene->rebuild();
-    refreshBandPanel();
-    recordEdit(tr("Add band"));
+    showAndRecord(tr("Add band"));
 }
 
 void ReportDesigner::removeBand(const BandRef &band)
@@ -835,9 +872,7 @@ void ReportDesigner::removeBand(const BandRef &band)
         return;
     m_scene->clearSelection();
     m_tpl.removeBandAt(band);
-    m_scene->rebuild();
-    refreshBandPanel();
-    recordEdit(tr("Remove band"));
+    showAndRecord(tr("Remove band"));
 }
 
 void ReportDesigner::addGroup()
@@ -867,10 +902,7 @@ void ReportDesigner::addGroup()
     footer.height = 8;
     group.footer = footer;
     m_tpl.groups << group;
-    m_scene->rebuild();
-    refreshBandPanel();
-    refreshGroupPanel(int(m_tpl.groups.size()) - 1);
-    recordEdit(tr("Add group"));
+    showAndRecord(tr("Add group"), int(m_tpl.groups.size()) - 1);
 }
 
 void ReportDesigner::removeGroup()
@@ -880,10 +912,7 @@ void ReportDesigner::removeGroup()
         return;
     m_scene->clearSelection();
     m_tpl.groups.removeAt(chosen);
-    m_scene->rebuild();
-    refreshBandPanel();
-    refreshGroupPanel();
-    recordEdit(tr("Remove group"));
+    showAndRecord(tr("Remove group"));
 }
 
 void ReportDesigner::moveGroup(int step)
@@ -895,10 +924,7 @@ void ReportDesigner::moveGroup(int step)
     // Items keep their places in the bands; the selection would name other groups' items.
     m_scene->clearSelection();
     m_tpl.groups.move(chosen, to);
-    m_scene->rebuild();
-    refreshBandPanel();
-    refreshGroupPanel(to);
-    recordEdit(tr("Group order"));
+    showAndRecord(tr("Group order"), to);
 }
 
 void ReportDesigner::insertField(QListWidgetItem *entry)

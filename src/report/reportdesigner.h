@@ -99,10 +99,15 @@ private:
     // The name and condition the user typed into the group panel, when they make sense.
     void storeGroupName();
     void storeGroupCondition();
-    // Stores what was typed into `edit` as the chosen group's `member`, unless `problemOf` finds
-    // a problem with it: then the edit shows the stored text again and the problem is raised.
-    void storeGroupText(QLineEdit *edit, QString ReportGroup::*member, const QString &undoText,
-                        const std::function<QString(const QString &)> &problemOf);
+    // Rebuilds the page and the panels after an edit of the template, and records the edit;
+    // `chooseGroup` as for refreshGroupPanel.
+    void showAndRecord(const QString &text, int chooseGroup = -1);
+    // Stores what was typed into `edit` in `stored` (null: nothing to store into), unless
+    // `problemOf` finds a problem with it: then the edit shows the stored text again and the
+    // problem is raised.
+    void storeTyped(QLineEdit *edit, QString *stored, const QString &undoText,
+                    const std::function<QString(const QString &)> &problemOf);
+    void storeBandPrintIf();
     bool groupNameTaken(const QString &name) const; // whatever the case
     void updateTitle();
     // Puts the edit just made to the template on the undo stack. Successive edits with the same
@@ -125,6 +130,8 @@ private:
     QListWidget *m_fields = nullptr;
     QComboBox *m_bandType = nullptr;
     QDoubleSpinBox *m_bandHeight = nullptr;
+    QLineEdit *m_bandPrintIf = nullptr;
+    QCheckBox *m_bandPageBreak = nullptr;
     QListWidget *m_groups = nullptr;
     QWidget *m_groupFields = nullptr; // the chosen group's settings
     QLineEdit *m_groupName = nullptr;

@@ -534,3 +534,96 @@ TEST(ReportDesigner, TextsThatWouldNotPrintAsMeantAreFramedInRed)
         EXPECT_EQ(redFound, red) << text.toStdString();
     }
 }
+
+TEST(ReportDesigner, ThePanelSetsTheFirstHighlightAndDropsItWhenNothingIsLeft)
+{
+    ShownDesigner s;
+    s.d.scene()->select({{BandType::MasterData, 2}}); // the balance
+    auto *condition = qobject_cast<QLineEdit *>(s.d.propertyEditor(u"highlightIf"_s));
+    ASSERT_TRUE(condition);
+    condition->setFocus();
+    QTest::keyClicks(condition, u"Report.\"balance\" > 2"_s);
+    QTest::keyClick(condition, Qt::Key_Return);
+    s.ui.expectColour([](const QColor &) { return QColor("#c00000"); });
+    QTest::mouseClick(s.d.findChild<QPushButton *>(u"highlightColour"_s), Qt::LeftButton);
+    auto *bold = qobject_cast<QComboBox *>(s.d.propertyEditor(u"highlightBold"_s));
+    bold->setFocus();
+    QTest::keyClick(bold, Qt::Key_Down); // Unchanged -> Bold
+    ASSERT_EQ(s.master()[2].highlights.size(), 1);
+    const ReportHighlight set = s.master()[2].highlights[0];
+    EXPECT_EQ(set.condition, u"Report.\"balance\" > 2"_s);
+    EXPECT_EQ(set.colour, QColor("#c00000"));
+    EXPECT_EQ(set.bold, true);
+
+    // Printed: the rows over 2 in the highlight's style, the others as designed.
+    const ReportDataSet rows = customers(3); // balances 1.5, 3, 4.5
+    const PreparedReport report = prepareReport(s.tpl, rows);
+    QList<bool> boldRows;
+    for (const PreparedItem &item : report.pages[0].items) {
+        if (item.band == BandType::MasterData && item.source->text == u"[Report.\"balance\"]"_s)
+            boldRows << (item.source->bold && item.source->colour == QColor("#c00000"));
+    }
+    EXPECT_EQ(boldRows, (QList<bool>{false, true, true}));
+
+    // Taking every setting back takes the highlight away.
+    condition->setFocus();
+    condition->selectAll();
+    QTest::keyClick(condition, Qt::Key_Delete);
+    QTest::keyClick(condition, Qt::Key_Return);
+    QTest::mouseClick(s.d.findChild<QToolButton *>(u"highlightColourNone"_s), Qt::LeftButton);
+    bold->setFocus();
+    QTest::keyClick(bold, Qt::Key_Up);
+    EXPECT_TRUE(s.master()[2].highlights.isEmpty());
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.master()[2].highlights.value(0).bold, true);
+}
+
+TEST(ReportDesigner, TheBandPanelSetsPrintIfAndANewPageAfterTheChosenBand)
+{
+    ShownDesigner s;
+    auto *bands = s.d.findChild<QComboBox *>(u"bandType"_s);
+    bands->setCurrentIndex(bands->findText(u"Summary"_s));
+    auto *printIf = s.d.findChild<QLineEdit *>(u"bandPrintIf"_s);
+    auto typeCondition = [&](const QString &text) {
+        printIf->setFocus();
+        printIf->selectAll();
+        QTest::keyClicks(printIf, text);
+        QTest::keyClick(printIf, Qt::Key_Return);
+    };
+    s.ui.expectMessage();
+    typeCondition(u"COUNT( > 1"_s);
+    EXPECT_EQ(s.ui.messages().size(), 1u);
+    EXPECT_EQ(printIf->text(), QString());
+    typeCondition(u"COUNT() > 1"_s);
+    EXPECT_EQ(s.tpl.band(BandType::Summary)->printIf, u"COUNT() > 1"_s);
+    auto *pageBreak = s.d.findChild<QCheckBox *>(u"bandPageBreak"_s);
+    pageBreak->setFocus();
+    QTest::keyClick(pageBreak, Qt::Key_Space);
+    EXPECT_TRUE(s.tpl.band(BandType::Summary)->pageBreakAfter);
+    EXPECT_FALSE(s.tpl.band(BandType::MasterData)->pageBreakAfter);
+
+    // Another band shows its own settings; undo takes them back one by one.
+    bands->setCurrentIndex(bands->findText(u"Master data"_s));
+    EXPECT_FALSE(pageBreak->isChecked());
+    EXPECT_EQ(printIf->text(), QString());
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(s.tpl.band(BandType::Summary)->pageBreakAfter);
+    EXPECT_EQ(s.tpl.band(BandType::Summary)->printIf, u"COUNT() > 1"_s);
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.tpl.band(BandType::Summary)->printIf, QString());
+}
+
+TEST(ReportDesigner, NewItemsGoBesideTheBandsItemsWhileThePageHasRoom)
+{
+    ScriptedInteraction ui;
+    ReportTemplate tpl; // A4 portrait, 190 mm between the margins
+    QString fileName;
+    const ReportDataSet data = customers(1);
+    ReportDesigner d(tpl, fileName, data);
+    QList<double> lefts;
+    for (int i = 0; i < 5; ++i) {
+        d.addItem(ItemKind::Text);
+        lefts << tpl.band(BandType::MasterData)->items.last().rect.left();
+    }
+    EXPECT_EQ(lefts, (QList<double>{0, 41, 82, 123, 0}));
+}
