@@ -323,6 +323,11 @@ void DesignScene::populate()
         caption->setPos(0, top - 5);
         auto *area = addRect(0, top, width, band->height, QPen(Qt::lightGray, 0), QBrush(Qt::white));
         area->setZValue(-1);
+        // Where the rows beside the first one print.
+        for (int column = 1; column < band->columns; ++column) {
+            const double x = column * width / band->columns;
+            addLine(x, top, x, top + band->height, QPen(Qt::gray, 0, Qt::DashLine))->setZValue(-0.5);
+        }
         for (int i = 0; i < band->items.size(); ++i)
             addItem(new ElementGraphic(this, ref, i));
         auto *edge = new BandEdge(this, ref, width);

@@ -27,6 +27,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -325,8 +326,19 @@ QWidget *ReportDesigner::buildBandPanel()
                                          [this](const QString &) { guarded([&] { storeBandPrintIf(); }); });
     m_bandPrintIf->setObjectName(QStringLiteral("bandPrintIf"));
     m_bandPrintIf->setPlaceholderText(tr("always"));
+    m_bandColumns = new QSpinBox;
+    m_bandColumns->setRange(1, 20);
+    m_bandColumns->setObjectName(QStringLiteral("bandColumns"));
+    m_bandColumns->setToolTip(tr("Master data: rows side by side, like labels"));
+    connect(m_bandColumns, &QSpinBox::valueChanged, this, [this](int columns) {
+        if (ReportBand *band = m_tpl.bandAt(chosenBand()); band && !m_loading) {
+            band->columns = columns;
+            guarded([&] { showAndRecord(tr("Columns")); });
+        }
+    });
     auto *form = new QFormLayout;
     form->addRow(tr("Height"), m_bandHeight);
+    form->addRow(tr("Columns"), m_bandColumns);
     form->addRow(tr("Print if"), m_bandPrintIf);
     layout->addLayout(form);
     m_bandPageBreak = new QCheckBox(tr("New page after the band"));
@@ -487,6 +499,8 @@ void ReportDesigner::refreshBandPanel()
         editor->setEnabled(band != nullptr);
     m_bandHeight->setValue(band ? band->height : 0);
     m_bandPrintIf->setText(band ? band->printIf : QString());
+    m_bandColumns->setEnabled(band && band->type == BandType::MasterData);
+    m_bandColumns->setValue(band ? band->columns : 1);
     m_bandPageBreak->setChecked(band && band->pageBreakAfter);
     m_loading = false;
 }

@@ -19,6 +19,7 @@ class QGraphicsView;
 class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
+class QSpinBox;
 class QUndoStack;
 
 namespace tarvo {
@@ -132,6 +133,7 @@ private:
     QDoubleSpinBox *m_bandHeight = nullptr;
     QLineEdit *m_bandPrintIf = nullptr;
     QCheckBox *m_bandPageBreak = nullptr;
+    QSpinBox *m_bandColumns = nullptr;
     QListWidget *m_groups = nullptr;
     QWidget *m_groupFields = nullptr; // the chosen group's settings
     QLineEdit *m_groupName = nullptr;

@@ -118,9 +118,11 @@ public:
         }
     }
 
-    void run(PreparedReport &out, double pageHeight)
+    void run(PreparedReport &out, QSizeF pageSize)
     {
         m_out = &out;
+        m_pageWidth = pageSize.width();
+        const double pageHeight = pageSize.height();
         m_footerTop = pageHeight - bandHeightOf(BandType::PageFooter);
         if (m_footerTop - bandHeightOf(BandType::PageHeader) <= 0)
             throw ParseError(QStringLiteral("Report template: the page header and footer leave no "
@@ -524,6 +526,16 @@ private:
             newPage();
         }
         MeasuredBand m = measure(band);
+        const int columns = type == BandType::MasterData ? band.band->columns : 1;
+        if (columns > 1 && m_column > 0 && m_lineTop + m.height <= m_footerTop + epsilon) {
+            // The next cell of a line of rows side by side.
+            place(band, m, m_lineTop, m_column * m_pageWidth / columns);
+            m_y = std::max(m_y, m_lineTop + m.height);
+            m_column = (m_column + 1) % columns;
+            if (band.band->pageBreakAfter)
+                m_breakPending = true;
+            return Spot{int(m_out->pages.size()) - 1, m_lineTop};
+        }
         const double room = m_footerTop - m_y;
         // The first page also holds the title, so a page without it may have more room.
         if (m.height > room + epsilon && m.height <= freshRoom() + epsilon
@@ -539,8 +551,15 @@ private:
             split(band, m);
         m_y += m.height;
         m_bodyPlaced = true;
-        if (band.band->pageBreakAfter)
+        // A row that starts a line on this page leaves the line's other cells to the next rows;
+        // any other band ends the line.
+        const bool lineOpen = columns > 1 && at.page == int(m_out->pages.size()) - 1;
+        m_column = lineOpen ? 1 : 0;
+        m_lineTop = at.y;
+        if (band.band->pageBreakAfter) {
             m_breakPending = true;
+            m_column = 0;
+        }
         return at;
     }
 
@@ -659,6 +678,7 @@ private:
         m_pageLast << m_placedRows - 1;
         m_y = 0;
         m_bodyPlaced = false;
+        m_column = 0;
         const ExpressionContext saved = m_context;
         m_context.row = std::min(m_placedRows, m_data.rowCount() - 1);
         m_context.line = m_placedRows;
@@ -701,7 +721,7 @@ private:
         m_y += height;
     }
 
-    void place(const CompiledBand &band, const MeasuredBand &m, double y)
+    void place(const CompiledBand &band, const MeasuredBand &m, double y, double x = 0)
     {
         PreparedPage &page = m_out->pages.last();
         const bool rowBand = band.band->type == BandType::MasterData;
@@ -711,7 +731,7 @@ private:
             p.source = mi.style;
             p.band = band.band->type;
             p.row = rowBand ? m_context.row : -1;
-            p.rect = QRectF(ci.item->rect.x(), y + mi.top, ci.item->rect.width(), mi.height);
+            p.rect = QRectF(x + ci.item->rect.x(), y + mi.top, ci.item->rect.width(), mi.height);
             if (ci.item->kind == ItemKind::Text) {
                 p.text = mi.text;
                 setNumber(p, ci);
@@ -809,6 +829,9 @@ private:
     double m_footerTop = 0;
     double m_y = 0;
     bool m_bodyPlaced = false;
+    double m_pageWidth = 0;
+    int m_column = 0;     // of a multi-column master band: the cell the next row takes; 0 starts a line
+    double m_lineTop = 0; // where the line of cells began
     bool m_breakPending = false;
     int m_placedRows = 0;
 };
@@ -827,7 +850,7 @@ PreparedReport prepareReport(const ReportTemplate &tpl, const ReportDataSet &dat
     out.layout = layout.value_or(tpl.page.layout());
     out.layout.setUnits(QPageLayout::Millimeter);
     Layouter layouter(*source, data, now, *styles);
-    layouter.run(out, out.layout.paintRect(QPageLayout::Millimeter).height());
+    layouter.run(out, out.layout.paintRect(QPageLayout::Millimeter).size());
     return out;
 }
 

@@ -92,6 +92,7 @@ struct ReportBand {
     int line = 0;
     QString printIf;             // an expression; the band prints only when it is true
     bool pageBreakAfter = false; // a new page after each printing of the band
+    int columns = 1;             // master data: rows side by side in this many columns, like labels
 };
 
 // Rows with the same value of `condition` form a group, framed by its header and footer.

@@ -21,6 +21,7 @@ constexpr int maxItemsPerBand = 10000;
 constexpr int maxTextLength = 100000;
 constexpr qsizetype maxImageBase64 = 32 * 1024 * 1024;
 constexpr double maxLength = 2000; // mm, larger than any paper
+constexpr int maxColumns = 100;
 
 struct Reader {
     QString source;
@@ -234,6 +235,12 @@ void readBandContent(const Reader &r, const QDomElement &e, ReportBand &band)
     band.height = r.number(e, "height", 10, 0, maxLength);
     band.printIf = e.attribute(QStringLiteral("printIf"));
     band.pageBreakAfter = r.flag(e, "pageBreakAfter", false);
+    if (e.hasAttribute(QStringLiteral("columns"))) {
+        const double columns = r.number(e, "columns", 1, 1, maxColumns);
+        if (band.type != BandType::MasterData || columns != std::floor(columns))
+            r.fail(QStringLiteral("line %1: columns is a whole number of <masterData>").arg(e.lineNumber()));
+        band.columns = int(columns);
+    }
     for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
         bool known = false;
         for (const auto &[key, kind] : itemKinds)
@@ -435,6 +442,8 @@ void writeBand(QXmlStreamWriter &w, const ReportBand &band)
     writeOptional(w, "printIf", band.printIf);
     if (band.pageBreakAfter)
         w.writeAttribute(QStringLiteral("pageBreakAfter"), QStringLiteral("1"));
+    if (band.columns > 1)
+        w.writeAttribute(QStringLiteral("columns"), QString::number(band.columns));
     for (const ReportItem &item : band.items)
         writeItem(w, item);
     w.writeEndElement();

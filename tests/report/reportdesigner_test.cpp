@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
@@ -602,10 +603,20 @@ TEST(ReportDesigner, TheBandPanelSetsPrintIfAndANewPageAfterTheChosenBand)
     EXPECT_TRUE(s.tpl.band(BandType::Summary)->pageBreakAfter);
     EXPECT_FALSE(s.tpl.band(BandType::MasterData)->pageBreakAfter);
 
+    auto *columns = s.d.findChild<QSpinBox *>(u"bandColumns"_s);
+    EXPECT_FALSE(columns->isEnabled()); // rows side by side are master data's
+
     // Another band shows its own settings; undo takes them back one by one.
     bands->setCurrentIndex(bands->findText(u"Master data"_s));
     EXPECT_FALSE(pageBreak->isChecked());
     EXPECT_EQ(printIf->text(), QString());
+    ASSERT_TRUE(columns->isEnabled());
+    columns->setFocus();
+    QTest::keyClick(columns, Qt::Key_Up);
+    EXPECT_EQ(s.tpl.band(BandType::MasterData)->columns, 2);
+    s.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.tpl.band(BandType::MasterData)->columns, 1);
+    EXPECT_EQ(columns->value(), 1);
     s.key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_FALSE(s.tpl.band(BandType::Summary)->pageBreakAfter);
     EXPECT_EQ(s.tpl.band(BandType::Summary)->printIf, u"COUNT() > 1"_s);

@@ -220,6 +220,9 @@ TEST(ReportGroups, BadTemplatesNameTheTemplateLineAndItem)
         {"<group name=\"g\" condition=\"1\"><masterData/></group>", "unknown element <masterData> in <group>"},
         {"<group condition=\"1\"/>", "<group> needs the attribute name"},
         {"<masterData>\n<text format=\"money\">x</text></masterData>", "line 4: unknown format \"money\""},
+        {"<pageHeader columns=\"2\"/>", "line 3: columns is a whole number of <masterData>"},
+        {"<masterData columns=\"2.5\"/>", "line 3: columns is a whole number of <masterData>"},
+        {"<masterData columns=\"0\"/>", "attribute columns=\"0\" of <masterData> is not a number from 1 to 100"},
     };
     for (const auto &tc : cases) {
         try {
@@ -229,4 +232,39 @@ TEST(ReportGroups, BadTemplatesNameTheTemplateLineAndItem)
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(tc.message))) << e.message().toStdString();
         }
     }
+}
+
+TEST(ReportGroups, AMultiColumnBandPutsRowsSideBySideAcrossThePageLikeLabels)
+{
+    // A5 leaves 128 mm between the margins: three columns of 42.67 mm. Row "E" grows to two lines,
+    // so the line it is in is taller; the footer starts below the last, partly filled line.
+    ReportDataSet data = sales();
+    data = ReportDataSet(data.columns(), {{u"Bergen"_s, u"A"_s, 1},
+                                          {u"Bergen"_s, u"B"_s, 2},
+                                          {u"Bergen"_s, u"C"_s, 3},
+                                          {u"Oslo"_s, u"D"_s, 4},
+                                          {u"Oslo"_s, u"E E E E E E E E E E E E"_s, 5}});
+    const ReportTemplate tpl = reportWith(
+        u"<masterData height=\"10\" columns=\"3\"><text x=\"1\" y=\"0\" w=\"20\" h=\"5\" grow=\"1\">[Report.\"name\"]</text>"
+        "</masterData><summary height=\"6\">"_s
+        + textItem(u"[COUNT()] labels"_s) + u"</summary>"_s);
+    const PreparedReport r = prepareReport(tpl, data, std::nullopt, fixedNow);
+    ASSERT_EQ(r.pages.size(), 1);
+    QList<QPointF> cells;
+    double labelsTop = 0;
+    for (const PreparedItem &item : r.pages[0].items) {
+        if (item.band == BandType::MasterData)
+            cells << QPointF(std::round(item.rect.x() * 100) / 100, item.rect.y());
+        else if (item.text == u"5 labels"_s)
+            labelsTop = item.rect.y();
+    }
+    const double w = 128.0 / 3;
+    EXPECT_EQ(cells, (QList<QPointF>{{1, 0},
+                                     {std::round((1 + w) * 100) / 100, 0},
+                                     {std::round((1 + 2 * w) * 100) / 100, 0},
+                                     {1, 10},
+                                     {std::round((1 + w) * 100) / 100, 10}}));
+    EXPECT_GT(labelsTop, 20); // below the grown "E E ..." label, not at 20
+    const ReportTemplate reread = ReportTemplate::fromXml(tpl.toXml(), u"again.trp"_s);
+    EXPECT_EQ(reread.band(BandType::MasterData)->columns, 3);
 }
