@@ -33,6 +33,7 @@ struct CompiledItem {
     ReportExpression printIf;
     QList<std::pair<ReportExpression, const ReportItem *>> highlights; // condition, restyled item
     std::optional<QFontMetricsF> metrics;                              // growing texts only
+    double widestCharacter = 0; // of the font, in device dots; growing texts only
     int imageColumn = -1;
     bool usesTotalPages = false;
     bool usesPageAggregates = false;
@@ -312,8 +313,10 @@ private:
                 ci.expression.setFormat(DisplayFormat::parse(item.format, &problem));
                 ci.usesTotalPages = ci.expression.usesTotalPages();
                 ci.usesPageAggregates = ci.expression.usesPageAggregates();
-                if (item.grow)
+                if (item.grow) {
                     ci.metrics.emplace(item.qfont(), &m_device);
+                    ci.widestCharacter = ci.metrics->maxWidth();
+                }
             } else if (item.kind == ItemKind::Image && !item.field.isEmpty()) {
                 ci.imageColumn = m_data.columnIndex(item.field);
             }
@@ -444,6 +447,13 @@ private:
         return c;
     }
 
+    // Western letters, digits and signs, which a text font holds itself: no wider fallback
+    // font's glyph, no tab stop.
+    static bool drawnInItsOwnFont(const QString &text)
+    {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x180 && c != u'\t'; });
+    }
+
     double lineHeight(const CompiledItem &ci) const { return ci.metrics->lineSpacing() / dotsPerMm; }
 
     double textHeight(const CompiledItem &ci, const QString &text) const
@@ -451,8 +461,12 @@ private:
         const ReportItem &item = *ci.item;
         const int flags = int(item.align) | (item.wrap ? Qt::TextWordWrap : 0);
         const double width = item.rect.width() * dotsPerMm;
-        // Most cells hold one short line: measuring its advance is much cheaper than a layout.
-        if (!text.contains(QLatin1Char('\n')) && ci.metrics->horizontalAdvance(text) <= width)
+        // Most cells hold one short line: no wider than its length in the font's widest
+        // character, or at least its advance, which is much cheaper than a layout.
+        const bool oneLine = !text.contains(QLatin1Char('\n'));
+        if (oneLine && text.size() * ci.widestCharacter <= width && drawnInItsOwnFont(text))
+            return ci.metrics->height() / dotsPerMm;
+        if (oneLine && ci.metrics->horizontalAdvance(text) <= width)
             return ci.metrics->height() / dotsPerMm;
         return ci.metrics->boundingRect(QRectF(0, 0, width, 1e7), flags, text).height() / dotsPerMm;
     }

@@ -70,16 +70,20 @@ TEST(ReportLayout, EmptyDataSetGivesOnePageWithoutRows)
 TEST(ReportLayout, GrowingTextPushesTheFollowingRowsDown)
 {
     ReportDataSet data({u"id"_s, u"name"_s, u"balance"_s},
-                       {{1, u"short"_s, 1.0}, {2, u"word "_s.repeated(60).trimmed(), 2.0}, {3, u"after"_s, 3.0}});
+                       {{1, u"short"_s, 1.0},
+                        {2, u"word "_s.repeated(60).trimmed(), 2.0},
+                        {3, u"after"_s, 3.0},
+                        {4, u"漢字"_s.repeated(30), 4.0}}); // drawn in another font than the item's
     const PreparedReport r = prepareReport(listTemplate(), data, std::nullopt, fixedNow);
     QList<const PreparedItem *> names;
     for (const PreparedItem &item : r.pages[0].items) {
         if (item.band == BandType::MasterData && item.rect.x() == 15)
             names << &item;
     }
-    ASSERT_EQ(names.size(), 3);
+    ASSERT_EQ(names.size(), 4);
     EXPECT_DOUBLE_EQ(names[0]->rect.height(), 6);
     EXPECT_GT(names[1]->rect.height(), 12); // several lines in a 60 mm column
+    EXPECT_GT(names[3]->rect.height(), 6);
     // The band grew by as much as its item did, keeping the 4 mm below it.
     EXPECT_NEAR(names[2]->rect.top(), names[1]->rect.bottom() + 4, 1e-9);
 }
