@@ -470,6 +470,15 @@ void ReportDesigner::storeProperty(const ItemProperty &property, const QVariant 
     const QList<ItemRef> refs = m_scene->selectedRefs();
     if (refs.isEmpty())
         return;
+    // A condition is stored when typing ends, so it is checked then; a text is stored as typed
+    // and only framed in red while it has a problem.
+    if (property.expression == ExpressionMode::Bare) {
+        if (const QString problem = expressionProblem(ExpressionMode::Bare, value.toString(), m_data, m_tpl);
+            !problem.isEmpty()) {
+            loadProperties(); // the stored condition again
+            throw Error(problem);
+        }
+    }
     for (const ItemRef &ref : refs) {
         if (ReportItem &item = m_scene->item(ref); property.appliesTo(item.kind))
             property.set(item, value);

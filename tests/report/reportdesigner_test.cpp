@@ -550,6 +550,15 @@ TEST(ReportDesigner, ThePanelSetsTheFirstHighlightAndDropsItWhenNothingIsLeft)
     auto *bold = qobject_cast<QComboBox *>(s.d.propertyEditor(u"highlightBold"_s));
     bold->setFocus();
     QTest::keyClick(bold, Qt::Key_Down); // Unchanged -> Bold
+    // A condition with a problem is refused with it, and the line shows the stored one again.
+    s.ui.expectMessage();
+    condition->setFocus();
+    condition->selectAll();
+    QTest::keyClicks(condition, u"Report.\"balanse\" > 2"_s);
+    QTest::keyClick(condition, Qt::Key_Return);
+    ASSERT_EQ(s.ui.messages().size(), 1u);
+    EXPECT_TRUE(s.ui.messages()[0].text.contains(u"balanse"_s)) << s.ui.messages()[0].text.toStdString();
+    EXPECT_EQ(condition->text(), u"Report.\"balance\" > 2"_s);
     ASSERT_EQ(s.master()[2].highlights.size(), 1);
     const ReportHighlight set = s.master()[2].highlights[0];
     EXPECT_EQ(set.condition, u"Report.\"balance\" > 2"_s);
