@@ -26,13 +26,6 @@ constexpr int insertRole = Qt::UserRole;         // the entry's text as written 
 constexpr int cursorBackRole = Qt::UserRole + 1; // where the cursor goes, counted back from its end
 const QColor problemColour(0xC0, 0, 0);
 
-// A field as written inside a bracket or a bare expression: Report."city".
-QString fieldSpelling(const QString &dataSetName, const QString &column)
-{
-    const QString bracketed = ReportExpression::fieldReference(dataSetName, column);
-    return bracketed.mid(1, bracketed.size() - 2);
-}
-
 // Why `written`, a bracket of a text or a whole bare expression, would print as written: it is not
 // closed, is no expression, or names a variable or data set the report lacks.
 QString unknownReason(ExpressionMode mode, const QString &written, const QList<ReportVariable> &variables)
@@ -111,7 +104,7 @@ QString expressionProblem(ExpressionMode mode, const QString &text, const Report
     // Without columns (the designer opened before any query ran) no field can be checked.
     for (const QString &field : data.columns().isEmpty() ? QStringList() : e.fieldNames(data.name())) {
         if (data.columnIndex(field) < 0)
-            return QObject::tr("unknown field %1").arg(fieldSpelling(data.name(), field));
+            return QObject::tr("unknown field %1").arg(ReportExpression::fieldExpression(data.name(), field));
     }
     return {};
 }
@@ -181,8 +174,10 @@ void ExpressionEditor::fillEntries()
     auto shown = [text](const QString &inserted) { return text ? u'[' + inserted + u']' : inserted; };
 
     QTreeWidgetItem *fields = group(tr("Fields of %1").arg(m_data.name()));
-    for (const QString &column : m_data.columns())
-        addEntry(fields, shown(fieldSpelling(m_data.name(), column)), fieldSpelling(m_data.name(), column));
+    for (const QString &column : m_data.columns()) {
+        const QString field = ReportExpression::fieldExpression(m_data.name(), column);
+        addEntry(fields, shown(field), field);
+    }
     QTreeWidgetItem *system = group(tr("System values"));
     for (const QString &value : expressionSystemValues())
         addEntry(system, shown(value), value);

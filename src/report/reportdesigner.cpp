@@ -473,8 +473,7 @@ void ReportDesigner::storeProperty(const ItemProperty &property, const QVariant 
     // A condition is stored when typing ends, so it is checked then; a text is stored as typed
     // and only framed in red while it has a problem.
     if (property.expression == ExpressionMode::Bare) {
-        if (const QString problem = expressionProblem(ExpressionMode::Bare, value.toString(), m_data, m_tpl);
-            !problem.isEmpty()) {
+        if (const QString problem = conditionProblem(value.toString()); !problem.isEmpty()) {
             loadProperties(); // the stored condition again
             throw Error(problem);
         }
@@ -593,7 +592,7 @@ void ReportDesigner::storeGroupCondition()
     storeTyped(m_groupCondition, condition, tr("Group expression"), [this](const QString &typed) {
         if (typed.isEmpty())
             return tr("A group needs an expression to group on.");
-        return expressionProblem(ExpressionMode::Bare, typed, m_data, m_tpl);
+        return conditionProblem(typed);
     });
 }
 
@@ -601,7 +600,12 @@ void ReportDesigner::storeBandPrintIf()
 {
     ReportBand *band = m_tpl.bandAt(chosenBand());
     storeTyped(m_bandPrintIf, band ? &band->printIf : nullptr, tr("Band print if"),
-               [this](const QString &typed) { return expressionProblem(ExpressionMode::Bare, typed, m_data, m_tpl); });
+               [this](const QString &typed) { return conditionProblem(typed); });
+}
+
+QString ReportDesigner::conditionProblem(const QString &condition) const
+{
+    return expressionProblem(ExpressionMode::Bare, condition, m_data, m_tpl);
 }
 
 void ReportDesigner::recordEdit(const QString &text, const QString &mergeKey)
@@ -905,9 +909,8 @@ void ReportDesigner::addGroup()
     if (m_data.columns().isEmpty())
         throw Error(tr("The report's data has no fields to group on."));
     const QString field = m_data.columns()[column];
-    const QString reference = ReportExpression::fieldReference(m_data.name(), field); // "[Report."city"]"
     ReportGroup group;
-    group.condition = reference.mid(1, reference.size() - 2);
+    group.condition = ReportExpression::fieldExpression(m_data.name(), field);
     group.name = field;
     for (int n = 2; groupNameTaken(group.name); ++n)
         group.name = field + QString::number(n);
@@ -916,7 +919,7 @@ void ReportDesigner::addGroup()
     header.height = 8;
     ReportItem value;
     value.rect = QRectF(0, 1, 80, 6);
-    value.text = reference;
+    value.text = ReportExpression::fieldReference(m_data.name(), field);
     value.bold = true;
     header.items << value;
     group.header = header;

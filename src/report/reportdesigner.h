@@ -109,6 +109,8 @@ private:
     void storeTyped(QLineEdit *edit, QString *stored, const QString &undoText,
                     const std::function<QString(const QString &)> &problemOf);
     void storeBandPrintIf();
+    // What is wrong with a condition or a group's expression for this template and data; empty: nothing.
+    QString conditionProblem(const QString &condition) const;
     bool groupNameTaken(const QString &name) const; // whatever the case
     void updateTitle();
     // Puts the edit just made to the template on the undo stack. Successive edits with the same

@@ -752,9 +752,14 @@ ReportExpression ReportExpression::parseExpression(const QString &expression)
 
 QString ReportExpression::fieldReference(const QString &dataSetName, const QString &column)
 {
+    return QLatin1Char('[') + fieldExpression(dataSetName, column) + QLatin1Char(']');
+}
+
+QString ReportExpression::fieldExpression(const QString &dataSetName, const QString &column)
+{
     QString escaped = column;
     escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QStringLiteral("[%1.\"%2\"]").arg(dataSetName, escaped);
+    return QStringLiteral("%1.\"%2\"").arg(dataSetName, escaped);
 }
 
 template <class Visit> void ReportExpression::visitNodes(Visit v) const

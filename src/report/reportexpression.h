@@ -74,7 +74,10 @@ public:
     static ReportExpression parse(const QString &text);
     // A bare expression (a condition, a group's value, a variable); syntax errors are errors().
     static ReportExpression parseExpression(const QString &expression);
+    // A field as a text item shows it, "[Report."city"]", and as an expression names it,
+    // "Report."city"".
     static QString fieldReference(const QString &dataSetName, const QString &column);
+    static QString fieldExpression(const QString &dataSetName, const QString &column);
 
     // Resolves names. A missing column prints as empty text; a field of another data set or an
     // unknown variable prints as written.
